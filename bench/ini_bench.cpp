@@ -1,0 +1,51 @@
+// ReadINI of one key in a large (10,000 sections, about 1 MB) and a small
+// (20 sections) "MeridFiscal.ini".
+
+#include <benchmark/benchmark.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "config/modIni.h"
+
+namespace {
+
+std::string makeIni(const std::string& folder, int sections) {
+  const std::string path = folder + "/MeridFiscal.ini";
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  for (int i = 0; i < sections; ++i) {
+    std::fprintf(f, "[RepartoVek%d]\r\nrepartoMerid=%02d\r\ndescrizione=Reparto numero %d con testo\r\n"
+                    "aliquota=22\r\nnote=%s\r\n",
+                 i, i % 99 + 1, i, "................................");
+  }
+  std::fclose(f);
+  // A settings file is not written the moment before it is read.
+  struct timeval tv[2];
+  ::gettimeofday(&tv[0], nullptr);
+  tv[0].tv_sec -= 10;
+  tv[1] = tv[0];
+  ::utimes(path.c_str(), tv);
+  return path;
+}
+
+void BM_ReadINI(benchmark::State& state) {
+  char tmpl[] = "/tmp/merid-bench-XXXXXX";
+  const std::string folder = ::mkdtemp(tmpl);
+  const int sections = static_cast<int>(state.range(0));
+  const std::string path = makeIni(folder, sections);
+  const std::string section = "RepartoVek" + std::to_string(sections - 1);
+  for (auto _ : state) {
+    std::string v = merid::ReadINI(path, section, "repartoMerid", "");
+    benchmark::DoNotOptimize(v);
+  }
+  std::remove(path.c_str());
+  ::rmdir(folder.c_str());
+}
+
+}  // namespace
+
+BENCHMARK(BM_ReadINI)->Arg(10000)->Arg(20);
+BENCHMARK_MAIN();

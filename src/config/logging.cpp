@@ -1,0 +1,106 @@
+#include "config/logging.h"
+
+#include <memory>
+
+#include "config/number_text.h"
+#include "platform/components.h"
+#include "platform/failure.h"
+#include "platform/platform.h"
+
+namespace merid {
+
+namespace {
+
+struct LogModule {
+  std::unique_ptr<platform::LogWriter> errorWriter;
+  std::unique_ptr<platform::LogWriter> debugWriter;
+  std::unique_ptr<platform::SettingsStore> settings;
+};
+
+LogModule& module() {
+  thread_local LogModule m;
+  return m;
+}
+
+void write(platform::LogWriter* w, const char* tag, const std::string& message) {
+  if (!w) return;
+  try {
+    w->WriteEntry(tag, message, nullptr, 0, "");
+  } catch (...) {
+  }
+}
+
+template <class F>
+void ignoringFailure(F&& step) {
+  try {
+    step();
+  } catch (...) {
+  }
+}
+
+}  // namespace
+
+void loggerError(const std::string& message) { write(module().errorWriter.get(), "loggerError", message); }
+void loggerDebug(const std::string& message) { write(module().debugWriter.get(), "loggerDebug", message); }
+bool debugLogActive() { return module().debugWriter != nullptr; }
+
+std::string errorText(std::string_view module, std::string_view routine, std::string_view description) {
+  std::string s;
+  s.reserve(module.size() + routine.size() + description.size() + 2);
+  s.append(module).append("-").append(routine).append(" ").append(description);
+  return s;
+}
+
+std::string debugLine(std::string_view label, std::string_view value) {
+  std::string s = "....";
+  s.append(label.substr(0, 20));
+  if (label.size() < 20) s.append(20 - label.size(), ' ');
+  s.append(value);
+  return s;
+}
+
+void logFailure(std::string_view moduleName, std::string_view routine) {
+  loggerError(errorText(moduleName, routine, currentFailureText()));
+}
+
+std::string readRegistrySwitch(const std::string& name) {
+  auto& store = module().settings;
+  if (!store) {
+    store = platform::createSettingsStore();
+    store->SetBaseKey("SOFTWARE\\TAVIK\\VEK");
+  }
+  return store->GetValue("Options", name, "0");
+}
+
+void InitErrorLog() {
+  LogModule& m = module();
+  ignoringFailure([&] { m.errorWriter = platform::createLogWriter(); });
+  if (auto* w = m.errorWriter.get()) {
+    ignoringFailure([&] { w->SetLogMode(0); });
+    ignoringFailure([&] { w->SetFilePath(platform::inOwnFolder("MeridDllManager.log")); });
+    ignoringFailure([&] { w->SetSourceName("MeridDllManager"); });
+  }
+  ignoringFailure([] {
+    auto& fs = platform::fileSystem();
+    const std::string cefLog = platform::printerLibraryLogPath();
+    if (!fs.exists(cefLog)) return;
+    const std::string day = formatNumber(platform::clock().now().day, "00");
+    fs.copyReplacing(cefLog, platform::inOwnFolder("CefDll_Day" + day + ".log"));
+    fs.removeForced(cefLog);
+  });
+}
+
+void InitDebugLog() {
+  const std::string on = readRegistrySwitch("MeridDll_LoggerDebug");
+  if (!isNumeric(on) || textToDouble(on) != 1.0) return;
+  LogModule& m = module();
+  m.debugWriter = platform::createLogWriter();
+  const std::string path = platform::inOwnFolder("MeridDll_LoggerDebug.log");
+  if (readRegistrySwitch("MeridDll_LoggerDebug_KeepFile") == "0" && platform::fileSystem().exists(path))
+    platform::fileSystem().removeForced(path);
+  m.debugWriter->SetLogMode(3);
+  m.debugWriter->SetFilePath(path);
+  m.debugWriter->SetSourceName("MeridDll_LoggerDebug");
+}
+
+}  // namespace merid

@@ -1,0 +1,36 @@
+#include "config/modIni.h"
+
+#include "config/logging.h"
+#include "platform/platform.h"
+
+namespace merid {
+
+namespace {
+constexpr std::size_t kProfileBuffer = 65535;
+}
+
+std::string ReadINI(const std::string& file, const std::string& section, const std::string& key,
+                    const std::string& fallback) {
+  try {
+    std::string value;
+    if (platform::profile().getString(section, key, value, kProfileBuffer, file) > 0) return value;
+    WriteINI(file, section, key, fallback);
+    return fallback;
+  } catch (...) {
+    logFailure("modIni", "ReadINI");
+    return "";
+  }
+}
+
+void WriteINI(const std::string& file, const std::string& section, const std::string& key, const std::string& value) {
+  try {
+    platform::profile().writeString(section, key, value, file);
+  } catch (...) {
+    logFailure("modIni", "WriteINI");
+  }
+}
+
+std::string meridFiscalIni() { return platform::inOwnFolder("MeridFiscal.ini"); }
+std::string displayIni() { return platform::inOwnFolder("display.ini"); }
+
+}  // namespace merid

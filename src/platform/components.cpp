@@ -1,0 +1,98 @@
+#include "platform/components.h"
+
+#include <cstdio>
+#include <mutex>
+
+#include "platform/failure.h"
+#include "platform/platform.h"
+
+namespace merid {
+
+std::string currentFailureText() {
+  try {
+    throw;
+  } catch (const std::bad_alloc&) {
+    return "Out of memory";
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "Unknown failure";
+  }
+}
+
+}  // namespace merid
+
+namespace merid::platform {
+
+namespace {
+
+std::mutex gFactoryMutex;
+Factory<LogWriter> gLogWriterFactory;
+Factory<SettingsStore> gSettingsStoreFactory;
+
+template <class T>
+std::unique_ptr<T> create(const Factory<T>& installed, std::unique_ptr<T> (*builtin)()) {
+  Factory<T> f;
+  {
+    std::lock_guard<std::mutex> lock(gFactoryMutex);
+    f = installed;
+  }
+  auto made = f ? f() : builtin();
+  if (!made) throw RuntimeFailure("ActiveX component can't create object");
+  return made;
+}
+
+template <class T>
+Factory<T> exchange(Factory<T>& slot, Factory<T> f) {
+  std::lock_guard<std::mutex> lock(gFactoryMutex);
+  std::swap(slot, f);
+  return f;
+}
+
+std::string two(int n) {
+  char b[8];
+  std::snprintf(b, sizeof b, "%02d", n % 100);
+  return b;
+}
+
+// Appends one time-stamped line per entry and flushes it at once, so a crash
+// loses nothing that was logged.
+class FileLogWriter : public LogWriter {
+ public:
+  void SetSourceName(const std::string& name) override { source_ = name; }
+  void SetFilePath(const std::string& path) override { path_ = path; }
+  void SetLogMode(int16_t mode) override { mode_ = mode; }
+  void WriteEntry(const std::string& tag, const std::string& message, const void*, int16_t,
+                  const std::string&) override {
+    if (path_.empty()) return;
+    DateTime t = clock().now();
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04d-%s-%s %s:%s:%s", t.year % 10000, two(t.month).c_str(),
+                  two(t.day).c_str(), two(t.hour).c_str(), two(t.minute).c_str(), two(t.second).c_str());
+    std::string line = std::string(stamp) + '\t' + tag + '\t' + message + '\n';
+    std::FILE* f = std::fopen(path_.c_str(), "ab");
+    if (!f) throw RuntimeFailure("Path not found: " + path_);
+    std::fwrite(line.data(), 1, line.size(), f);
+    std::fflush(f);
+    std::fclose(f);
+  }
+
+ private:
+  std::string source_, path_;
+  int16_t mode_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<LogWriter> builtinLogWriter() { return std::make_unique<FileLogWriter>(); }
+
+std::unique_ptr<LogWriter> createLogWriter() { return create(gLogWriterFactory, &builtinLogWriter); }
+std::unique_ptr<SettingsStore> createSettingsStore() {
+  return create(gSettingsStoreFactory, &builtinSettingsStore);
+}
+Factory<LogWriter> setLogWriterFactory(Factory<LogWriter> f) { return exchange(gLogWriterFactory, std::move(f)); }
+Factory<SettingsStore> setSettingsStoreFactory(Factory<SettingsStore> f) {
+  return exchange(gSettingsStoreFactory, std::move(f));
+}
+
+}  // namespace merid::platform

@@ -1,0 +1,47 @@
+#pragma once
+// Outside components the system creates by class id on Windows. Here they are
+// interfaces with built-in implementations; a test (or a host) installs a
+// factory to put its own in. A method that fails throws, as a failing HRESULT
+// would raise a run-time failure in the calling routine.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace merid::platform {
+
+class LogWriter {
+ public:
+  virtual ~LogWriter() = default;
+  virtual void SetSourceName(const std::string& name) = 0;
+  virtual void SetFilePath(const std::string& path) = 0;
+  virtual void SetLogMode(int16_t mode) = 0;
+  virtual void WriteEntry(const std::string& tag, const std::string& message, const void* object, int16_t number,
+                          const std::string& text) = 0;
+};
+
+// Registry reading: the base key, then values under a subkey.
+class SettingsStore {
+ public:
+  virtual ~SettingsStore() = default;
+  virtual void SetBaseKey(const std::string& keyPath) = 0;
+  virtual std::string GetValue(const std::string& subkey, const std::string& name, const std::string& fallback) = 0;
+};
+
+template <class T>
+using Factory = std::function<std::unique_ptr<T>()>;
+
+// Creating a component: the installed factory when there is one, else the
+// built-in implementation. Creation that fails throws.
+std::unique_ptr<LogWriter> createLogWriter();
+std::unique_ptr<SettingsStore> createSettingsStore();
+
+// Each setter returns the previous factory; an empty one restores the built-in.
+Factory<LogWriter> setLogWriterFactory(Factory<LogWriter> f);
+Factory<SettingsStore> setSettingsStoreFactory(Factory<SettingsStore> f);
+
+std::unique_ptr<LogWriter> builtinLogWriter();
+std::unique_ptr<SettingsStore> builtinSettingsStore();
+
+}  // namespace merid::platform
