@@ -1,6 +1,7 @@
 #include "config/modIni.h"
 
 #include "config/logging.h"
+#include "config/number_text.h"
 #include "platform/platform.h"
 
 namespace merid {
@@ -32,5 +33,26 @@ void WriteINI(const std::string& file, const std::string& section, const std::st
 
 std::string meridFiscalIni() { return platform::inOwnFolder("MeridFiscal.ini"); }
 std::string displayIni() { return platform::inOwnFolder("display.ini"); }
+
+}  // namespace merid
+
+namespace merid {
+
+std::string Merid_GetRepartoFromIDReparto(int32_t& idReparto) {
+  try {
+    const std::string section = "RepartoVek" + std::to_string(idReparto);
+    const std::string value = ReadINI(meridFiscalIni(), section, "repartoMerid", "");
+    std::string reparto = "1";
+    if (!value.empty() && isNumeric(value)) {
+      reparto = std::to_string(toInt16(textToDouble(value)));
+    } else {
+      WriteINI(meridFiscalIni(), section, "repartoMerid", "1");
+    }
+    return formatNumber(textToDouble(reparto), "00");
+  } catch (...) {
+    logFailure("modIni", "Merid_GetRepartoFromIDReparto");
+    return "";
+  }
+}
 
 }  // namespace merid

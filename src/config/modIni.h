@@ -3,6 +3,7 @@
 // A read of a missing or empty key writes the caller's default back, so the
 // file documents itself.
 
+#include <cstdint>
 #include <string>
 
 namespace merid {
@@ -14,5 +15,14 @@ void WriteINI(const std::string& file, const std::string& section, const std::st
 // The full paths, taken afresh at each call.
 std::string meridFiscalIni();
 std::string displayIni();
+
+}  // namespace merid
+
+namespace merid {
+
+// The printer's department for the host's department id, as at least two
+// digits ("03"); an unmapped id is mapped to 1 and written to the file.
+// Empty on failure (logged).
+std::string Merid_GetRepartoFromIDReparto(int32_t& idReparto);
 
 }  // namespace merid

@@ -29,6 +29,8 @@ namespace {
 std::mutex gFactoryMutex;
 Factory<LogWriter> gLogWriterFactory;
 Factory<SettingsStore> gSettingsStoreFactory;
+Factory<TextFilter> gTextFilterFactory;
+Factory<NumberFormatter> gNumberFormatterFactory;
 
 template <class T>
 std::unique_ptr<T> create(const Factory<T>& installed, std::unique_ptr<T> (*builtin)()) {
@@ -89,6 +91,14 @@ std::unique_ptr<LogWriter> builtinLogWriter() { return std::make_unique<FileLogW
 std::unique_ptr<LogWriter> createLogWriter() { return create(gLogWriterFactory, &builtinLogWriter); }
 std::unique_ptr<SettingsStore> createSettingsStore() {
   return create(gSettingsStoreFactory, &builtinSettingsStore);
+}
+std::unique_ptr<TextFilter> createTextFilter() { return create(gTextFilterFactory, &builtinTextFilter); }
+std::unique_ptr<NumberFormatter> createNumberFormatter() {
+  return create(gNumberFormatterFactory, &builtinNumberFormatter);
+}
+Factory<TextFilter> setTextFilterFactory(Factory<TextFilter> f) { return exchange(gTextFilterFactory, std::move(f)); }
+Factory<NumberFormatter> setNumberFormatterFactory(Factory<NumberFormatter> f) {
+  return exchange(gNumberFormatterFactory, std::move(f));
 }
 Factory<LogWriter> setLogWriterFactory(Factory<LogWriter> f) { return exchange(gLogWriterFactory, std::move(f)); }
 Factory<SettingsStore> setSettingsStoreFactory(Factory<SettingsStore> f) {

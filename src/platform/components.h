@@ -29,6 +29,21 @@ class SettingsStore {
   virtual std::string GetValue(const std::string& subkey, const std::string& name, const std::string& fallback) = 0;
 };
 
+// Prepares free text for the printer: what it returns is printed in place of
+// the host's text.
+class TextFilter {
+ public:
+  virtual ~TextFilter() = default;
+  virtual std::string FilterText(std::string& text) = 0;
+};
+
+class NumberFormatter {
+ public:
+  virtual ~NumberFormatter() = default;
+  virtual double AdjustNumber(double& number) = 0;
+  virtual std::string AmountText(double& number) = 0;
+};
+
 template <class T>
 using Factory = std::function<std::unique_ptr<T>()>;
 
@@ -36,12 +51,18 @@ using Factory = std::function<std::unique_ptr<T>()>;
 // built-in implementation. Creation that fails throws.
 std::unique_ptr<LogWriter> createLogWriter();
 std::unique_ptr<SettingsStore> createSettingsStore();
+std::unique_ptr<TextFilter> createTextFilter();
+std::unique_ptr<NumberFormatter> createNumberFormatter();
 
 // Each setter returns the previous factory; an empty one restores the built-in.
 Factory<LogWriter> setLogWriterFactory(Factory<LogWriter> f);
 Factory<SettingsStore> setSettingsStoreFactory(Factory<SettingsStore> f);
+Factory<TextFilter> setTextFilterFactory(Factory<TextFilter> f);
+Factory<NumberFormatter> setNumberFormatterFactory(Factory<NumberFormatter> f);
 
 std::unique_ptr<LogWriter> builtinLogWriter();
 std::unique_ptr<SettingsStore> builtinSettingsStore();
+std::unique_ptr<TextFilter> builtinTextFilter();
+std::unique_ptr<NumberFormatter> builtinNumberFormatter();
 
 }  // namespace merid::platform

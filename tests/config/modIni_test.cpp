@@ -96,3 +96,53 @@ TEST(EuroSymbol, LoadedOncePerThreadUnlessZero) {
 
 }  // namespace
 }  // namespace merid
+
+namespace merid {
+namespace {
+
+TEST(Reparto, MapsTheHostsDepartmentThroughTheIniFile) {
+  struct Row {
+    int32_t id;
+    const char* before;  // the content of MeridFiscal.ini
+    const char* result;
+    const char* after;
+  };
+  const Row rows[] = {
+      {7, "[RepartoVek7]\nrepartoMerid=3\n", "03", "[RepartoVek7]\nrepartoMerid=3\n"},
+      {12, "", "01", "[RepartoVek12]\nrepartoMerid=1\n"},
+      {5, "[RepartoVek5]\nrepartoMerid=A\n", "01", "[RepartoVek5]\nrepartoMerid=1\n"},
+      {5, "[RepartoVek5]\nrepartoMerid=15\n", "15", "[RepartoVek5]\nrepartoMerid=15\n"},
+      {5, "[RepartoVek5]\nrepartoMerid=120\n", "120", "[RepartoVek5]\nrepartoMerid=120\n"},
+      {0, "[RepartoVek0]\nrepartoMerid= 4 \n", "04", "[RepartoVek0]\nrepartoMerid= 4 \n"},
+      {-2, "[RepartoVek-2]\nrepartoMerid=2,5\n", "02", "[RepartoVek-2]\nrepartoMerid=2,5\n"},
+      {3, "[RepartoVek3]\nrepartoMerid=\n", "01", "[RepartoVek3]\nrepartoMerid=1\n"},
+      {4, "[RepartoVek4]\nrepartoMerid=40000\n", "", "[RepartoVek4]\nrepartoMerid=40000\n"},
+  };
+  for (const auto& r : rows) {
+    test::onFreshThread([&] {
+      TempHome home;
+      test::LogRecorder logs;
+      InitErrorLog();
+      writeFile(meridFiscalIni(), r.before);
+      int32_t id = r.id;
+      EXPECT_EQ(Merid_GetRepartoFromIDReparto(id), r.result) << r.before;
+      EXPECT_EQ(readFile(meridFiscalIni()), r.after);
+      EXPECT_EQ(logs.errors().size(), *r.result ? 0u : 1u);
+      if (!*r.result) {
+        EXPECT_EQ(logs.errors()[0].rfind("modIni-Merid_GetRepartoFromIDReparto ", 0), 0u);
+      }
+    });
+  }
+}
+
+TEST(Reparto, ReadAtEveryCall) {
+  TempHome home;
+  writeFile(meridFiscalIni(), "[RepartoVek7]\nrepartoMerid=3\n");
+  int32_t id = 7;
+  EXPECT_EQ(Merid_GetRepartoFromIDReparto(id), "03");
+  writeFile(meridFiscalIni(), "[RepartoVek7]\nrepartoMerid=9\n");
+  EXPECT_EQ(Merid_GetRepartoFromIDReparto(id), "09");
+}
+
+}  // namespace
+}  // namespace merid

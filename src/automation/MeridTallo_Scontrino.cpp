@@ -1,0 +1,193 @@
+#include "automation/MeridTallo_Scontrino.h"
+
+#include "automation/wrapper.h"
+#include "devices/modBarcode.h"
+#include "devices/modCassetto.h"
+#include "devices/modDisplay.h"
+#include "fiscal/modFiscale.h"
+#include "fiscal/modPagamento.h"
+#include "link/modConnessioneCOM.h"
+#include "link/modError.h"
+
+namespace merid {
+
+namespace {
+
+constexpr const char* kClass = "MeridTallo_Scontrino";
+
+template <class R, class Body>
+R guarded(const char* method, int16_t port, R fallback, Body&& body) {
+  return detail::guarded(kClass, method, port, fallback, std::forward<Body>(body));
+}
+
+bool sale(int32_t tipo, const std::string& aggiuntiva, const std::string& principale, double qta, double importo,
+          double totale, const std::string& aliquota, int32_t reparto) {
+  std::string a = aggiuntiva, p = principale, iva = aliquota;
+  return tipo == 9 ? Esegui_Reso(a, p, qta, importo, totale, iva, reparto)
+                   : Esegui_Vendita(a, p, qta, importo, totale, iva, reparto);
+}
+
+}  // namespace
+
+MeridTallo_Scontrino::MeridTallo_Scontrino() {
+  detail::creationStep([] { resetMeridSkipError(); });
+  detail::creationStep([] { InitErrorLog(); });
+  detail::creationStep([] { InitDebugLog(); });
+}
+
+void MeridTallo_Scontrino::InitComunicazione(int16_t& portaCOM) { port_ = portaCOM; }
+
+void MeridTallo_Scontrino::InitParametri(int16_t&, int16_t&) {}
+
+bool MeridTallo_Scontrino::ApriTransazioneFiscale() {
+  return guarded("ApriTransazioneFiscale", port_, false, [&] { return ApriScontrinoFiscale(port_); });
+}
+
+bool MeridTallo_Scontrino::ChiudiTransazioneFiscale() {
+  return guarded("ChiudiTransazioneFiscale", port_, false, [&] { return ChiudiScontrinoFiscale(port_); });
+}
+
+bool MeridTallo_Scontrino::StampaBarcode_Fiscale(const std::string& strBarcode, Merid_BarcodeType tipoBarcode) {
+  return guarded("StampaBarcode_Fiscale", port_, false, [&] {
+    std::string text = strBarcode;
+    int32_t tipo = tipoBarcode;
+    return StampaBarcode(text, tipo);
+  });
+}
+
+bool MeridTallo_Scontrino::StampaBarcode_NonFiscale(const std::string& strBarcode, Merid_BarcodeType tipoBarcode) {
+  return guarded("StampaBarcode_NonFiscale", port_, false, [&] {
+    std::string text = strBarcode;
+    int32_t tipo = tipoBarcode;
+    return StampaBarcode(text, tipo);
+  });
+}
+
+MeridCodeErrors MeridTallo_Scontrino::StatoStampante() {
+  return guarded("StatoStampante", port_, ECK_OK,
+                 [&] { return static_cast<MeridCodeErrors>(Merid_CheckStatus()); });
+}
+
+bool MeridTallo_Scontrino::Vendita(const std::string& strDescrAggiuntiva, const std::string& strDescrPrincipale,
+                                   double qtaRiga, double importoRiga, double ImportoTotale, const std::string&,
+                                   const std::string& AliquotaIva, int32_t idReparto) {
+  return guarded("Vendita", port_, false, [&] {
+    return sale(1, strDescrAggiuntiva, strDescrPrincipale, qtaRiga, importoRiga, ImportoTotale, AliquotaIva,
+                idReparto);
+  });
+}
+
+bool MeridTallo_Scontrino::Reso(const std::string& strDescrAggiuntiva, const std::string& strDescrPrincipale,
+                                double qtaRiga, double importoRiga, double ImportoTotale, const std::string&,
+                                const std::string& AliquotaIva, int32_t idReparto) {
+  return guarded("Reso", port_, false, [&] {
+    return sale(9, strDescrAggiuntiva, strDescrPrincipale, qtaRiga, importoRiga, ImportoTotale, AliquotaIva,
+                idReparto);
+  });
+}
+
+bool MeridTallo_Scontrino::RigaLiberaFiscale_Vendita(const std::string& strRiga, Merid_Font FontRiga) {
+  return guarded("RigaLiberaFiscale_Vendita", port_, false, [&] {
+    int32_t font = FontRiga;
+    return RigaDescrittivaFiscale(strRiga, font);
+  });
+}
+
+bool MeridTallo_Scontrino::RigaLiberaFiscale_Promo(const std::string& strRiga) {
+  return guarded("RigaLiberaFiscale_Promo", port_, false, [&] {
+    std::string text = strRiga;
+    int32_t font = kMerid_Normale;
+    return SalvaRigaDescrittivaPromoInBuffer(text, font);
+  });
+}
+
+bool MeridTallo_Scontrino::RigaLiberaFiscale_Fondo(const std::string& strRiga) {
+  return guarded("RigaLiberaFiscale_Fondo", port_, false, [&] {
+    std::string text = strRiga;
+    int32_t font = kMerid_Normale;
+    return SalvaRigaDescrittivaPromoInBuffer(text, font);
+  });
+}
+
+bool MeridTallo_Scontrino::ScontoValoreRiga(double importoSconto, const std::string& descrizioneSconto) {
+  return guarded("ScontoValoreRiga", port_, false, [&] {
+    std::string text = descrizioneSconto;
+    int32_t reparto = 1;
+    return Esegui_ScontoValoreRiga(importoSconto, text, reparto);
+  });
+}
+
+std::optional<bool> MeridTallo_Scontrino::ScontoValoreTotale(double importoSconto,
+                                                            const std::string& descrizioneSconto) {
+  return guarded("ScontoValoreTotale", port_, std::optional<bool>{}, [&]() -> std::optional<bool> {
+    std::string text = descrizioneSconto;
+    int32_t reparto = 1;
+    return Esegui_ScontoValoreTotale(importoSconto, text, reparto);
+  });
+}
+
+bool MeridTallo_Scontrino::SubTotale() {
+  return guarded("SubTotale", port_, false, [&] {
+    std::string command = "3003";
+    return InviaComandoECR(command);
+  });
+}
+
+bool MeridTallo_Scontrino::Pagamento_CorrispettivoRiscosso(int32_t IdPagamento, double ImportoIncassato,
+                                                           const std::string& strDescrPagamento) {
+  return guarded("Pagamento_CorrispettivoRiscosso", port_, false, [&] {
+    return InviaPagamentoCorrispettivoRiscosso(IdPagamento, ImportoIncassato, strDescrPagamento);
+  });
+}
+
+bool MeridTallo_Scontrino::Pagamento_CorrispettivoNonRiscosso(int32_t IdPagamento, double ImportoIncassato,
+                                                              const std::string& strDescrPagamento) {
+  return guarded("Pagamento_CorrispettivoNonRiscosso", port_, false, [&] {
+    return InviaPagamentoCorrispettivoNonRiscosso(IdPagamento, ImportoIncassato, strDescrPagamento);
+  });
+}
+
+bool MeridTallo_Scontrino::InviaComandoDiretto_CefDLL(const std::string& stringaComando) {
+  return guarded("InviaComandoDiretto_CefDLL", port_, false, [&] {
+    std::string command = stringaComando;
+    return InviaComandoECR(command);
+  });
+}
+
+bool MeridTallo_Scontrino::Display_MostraRighe(const std::string& strRiga1, const std::string& strRiga2) {
+  return guarded("Display_MostraRighe", port_, false, [&] { return MostraRigheADisplay(strRiga1, strRiga2); });
+}
+
+bool MeridTallo_Scontrino::Display_MostraRiga(const std::string& strRiga, int16_t indice) {
+  return guarded("Display_MostraRiga", port_, false, [&] { return MostraRigaADisplay(strRiga, indice); });
+}
+
+std::optional<bool> MeridTallo_Scontrino::ApriCassetto() {
+  return guarded("ApriCassetto", port_, std::optional<bool>{},
+                 [&]() -> std::optional<bool> { return merid::ApriCassetto(port_); });
+}
+
+std::optional<bool> MeridTallo_Scontrino::ApriCassettoManuale() {
+  return guarded("ApriCassettoManuale", port_, std::optional<bool>{},
+                 [&]() -> std::optional<bool> { return AperturaManualeCassetto(port_); });
+}
+
+bool MeridTallo_Scontrino::Manutenzione_AnnulloScontrinoAperto() {
+  return guarded("Manutenzione_AnnulloScontrinoAperto", port_, false,
+                 [&] { return AnnulloScontrinoAperto(port_); });
+}
+
+bool MeridTallo_Scontrino::Manutenzione_RipristinoAnomaliaCarta() { return true; }
+
+bool MeridTallo_Scontrino::IsConnected() {
+  return guarded("IsConnected", port_, false, [&] {
+    int32_t mode = 3;
+    return AperturaComunicazione(port_, mode);
+  });
+}
+
+void MeridTallo_Scontrino::ChiudiConnessioneCOM() {
+  guarded("ChiudiConnessioneCOM", port_, false, [] { return ChiusuraComunicazione(); });
+}
+
+}  // namespace merid

@@ -1,0 +1,44 @@
+#include "config/components.h"
+
+#include <memory>
+
+#include "platform/components.h"
+
+namespace merid {
+
+namespace {
+
+struct ComponentModule {
+  std::unique_ptr<platform::TextFilter> filter;
+  std::unique_ptr<platform::NumberFormatter> formatter;
+};
+
+ComponentModule& module() {
+  thread_local ComponentModule m;
+  return m;
+}
+
+platform::TextFilter& filter() {
+  auto& f = module().filter;
+  if (!f) f = platform::createTextFilter();
+  return *f;
+}
+
+platform::NumberFormatter& formatter() {
+  auto& f = module().formatter;
+  if (!f) f = platform::createNumberFormatter();
+  return *f;
+}
+
+}  // namespace
+
+std::string FilterText(const std::string& text) {
+  std::string arg = text;
+  return filter().FilterText(arg);
+}
+
+double AdjustNumber(double number) { return formatter().AdjustNumber(number); }
+
+std::string AmountText(double number) { return formatter().AmountText(number); }
+
+}  // namespace merid

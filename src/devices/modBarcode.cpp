@@ -1,0 +1,40 @@
+#include "devices/modBarcode.h"
+
+#include "config/logging.h"
+#include "config/number_text.h"
+#include "link/modError.h"
+
+namespace merid {
+
+std::string getComando_StampaBarcode(std::string& strBarcode, int32_t& tipoBarcode, int16_t& option) {
+  try {
+    std::string command = "3021";
+    switch (tipoBarcode) {
+      case CBT_Ean13: command += "1"; break;
+      case CBT_Ean8: command += "2"; break;
+      case CBT_Code39: command += "3"; break;
+      default: break;  // no symbology digit: the printer decides
+    }
+    command += option != 0 ? "2" : "0";
+    command += "00";
+    command += formatNumber(static_cast<double>(strBarcode.size()), "00");
+    command += strBarcode;
+    return command;
+  } catch (...) {
+    logFailure("modBarcode", "getComando_StampaBarcode");
+    return "";
+  }
+}
+
+bool StampaBarcode(std::string& strBarcode, int32_t& tipoBarcode) {
+  try {
+    int16_t option = -1;
+    std::string command = getComando_StampaBarcode(strBarcode, tipoBarcode, option);
+    return InviaComandoECR(command);
+  } catch (...) {
+    logFailure("modBarcode", "StampaBarcode");
+    return false;
+  }
+}
+
+}  // namespace merid

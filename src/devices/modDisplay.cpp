@@ -1,0 +1,73 @@
+#include "devices/modDisplay.h"
+
+#include "automation/MeridEnumValue.h"
+#include "config/components.h"
+#include "config/logging.h"
+#include "link/modError.h"
+
+namespace merid {
+
+namespace {
+
+struct DisplayModule {
+  std::string rememberedLine1;
+};
+
+DisplayModule& module() {
+  thread_local DisplayModule m;
+  return m;
+}
+
+// A second pass through the filter, then padded or cut to the display width.
+std::string field(const std::string& text) { return (FilterText(text) + std::string(20, ' ')).substr(0, 20); }
+
+bool send(std::string command) { return InviaComandoECR(command); }
+
+}  // namespace
+
+std::string getComando_InviaRigheDisplay(const std::string& riga1, const std::string& riga2) {
+  try {
+    const std::string line1 = FilterText(riga1);
+    const std::string line2 = FilterText(riga2);
+    return "7007" + field(line1) + field(line2);
+  } catch (...) {
+    logFailure("modDisplay", "getComando_InviaRigheDisplay");
+    return "";
+  }
+}
+
+std::string getComando_Merid_DisplayRiga(int16_t indice, const std::string& riga) {
+  try {
+    const std::string line = FilterText(riga);
+    if (indice == 1) {
+      module().rememberedLine1 = line;
+      return "7007" + field(line) + std::string(20, ' ');
+    }
+    return "7007" + field(module().rememberedLine1) + field(line);
+  } catch (...) {
+    logFailure("modDisplay", "getComando_Merid_DisplayRiga");
+    return "";
+  }
+}
+
+bool MostraRigheADisplay(const std::string& riga1, const std::string& riga2) {
+  try {
+    if (Merid_CheckStatus() != ECK_OK) return false;
+    return send(getComando_InviaRigheDisplay(riga1, riga2));
+  } catch (...) {
+    logFailure("modDisplay", "MostraRigheADisplay");
+    return false;
+  }
+}
+
+bool MostraRigaADisplay(const std::string& riga, int16_t indice) {
+  try {
+    if (Merid_CheckStatus() != ECK_OK) return false;
+    return send(getComando_Merid_DisplayRiga(indice, riga));
+  } catch (...) {
+    logFailure("modDisplay", "MostraRigaADisplay");
+    return false;
+  }
+}
+
+}  // namespace merid

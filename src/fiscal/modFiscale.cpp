@@ -1,0 +1,222 @@
+#include "fiscal/modFiscale.h"
+
+#include "config/components.h"
+#include "config/logging.h"
+#include "config/modIni.h"
+#include "config/modUtility.h"
+#include "config/number_text.h"
+#include "devices/modCassetto.h"
+#include "devices/modDisplay.h"
+#include "link/modConnessioneCOM.h"
+#include "link/modError.h"
+
+namespace merid {
+
+namespace {
+
+constexpr const char* kModule = "modFiscale";
+
+bool send(std::string command) { return InviaComandoECR(command); }
+
+std::string ini(const char* section, const char* key, const char* fallback) {
+  return ReadINI(meridFiscalIni(), section, key, fallback);
+}
+
+// "<code><font><length 00><text cut to 32>", the shape of "3002" and "3012".
+std::string textLine(const char* code, const std::string& text, int32_t font) {
+  const std::string line = FilterText(text).substr(0, 32);
+  return code + std::to_string(font) + formatNumber(static_cast<double>(line.size()), "00") + line;
+}
+
+}  // namespace
+
+std::array<RigaPromo, 10>& BufferRighePromo() {
+  thread_local std::array<RigaPromo, 10> slots;
+  return slots;
+}
+
+bool ApriScontrinoFiscale(int16_t& port) {
+  try {
+    const std::string buffer = ini("Fiscal", "Buffer", "");
+    bool buffered = false;
+    if (!buffer.empty()) {
+      buffered = textToDouble(buffer) != 0;
+    } else {
+      // This opening is unbuffered; the ones after it are buffered.
+      WriteINI(meridFiscalIni(), "Fiscal", "Buffer", "1");
+    }
+    int32_t mode = buffered ? 1 : 2;
+    return AperturaComunicazione(port, mode);
+  } catch (...) {
+    logFailure(kModule, "ApriScontrinoFiscale");
+    return false;
+  }
+}
+
+bool ChiudiScontrinoFiscale(int16_t& port) {
+  bool result = true;
+  try {
+    if (ini("ForzaStampaResto", "Value", "") == "1") result = send("3009") && result;
+    result = send(ini("Merid_OperazioneChiusuraFiscale", "code", "3011")) && result;
+    const std::string post = ini("Merid_OperazionePostChiusuraFiscale", "code", "");
+    if (!post.empty()) send(post);
+    for (auto& slot : BufferRighePromo()) {
+      if (slot.text.empty()) continue;
+      result = send(getComando_RigaCortesiaDopoTotale(slot.text, slot.font)) && result;
+      slot.text.clear();
+      slot.font = 1;
+    }
+    result = send(ini("Merid_PrintAndCut", "code", "3013")) && result;
+    std::string drawer = ini("ApriCassettoDopoStampaScontrino", "value", "");
+    if (drawer.empty()) {
+      drawer = "0";
+      WriteINI(meridFiscalIni(), "ApriCassettoDopoStampaScontrino", "value", drawer);
+    }
+    if (drawer == "1") AperturaManualeCassetto(port);
+    if (getCloseConnEachDoc()) ChiusuraComunicazione();
+    return result;
+  } catch (...) {
+    logFailure(kModule, "ChiudiScontrinoFiscale");
+    return false;
+  }
+}
+
+std::string getComando_RigaCortesiaDopoTotale(std::string text, int32_t& font) {
+  try {
+    return textLine("3012", text, font);
+  } catch (...) {
+    logFailure(kModule, "getComando_RigaCortesiaDopoTotale");
+    return "";
+  }
+}
+
+std::string getComando_RigaDescrittivaFiscale(std::string text, int32_t& font) {
+  try {
+    return textLine("3002", text, font);
+  } catch (...) {
+    logFailure(kModule, "getComando_RigaDescrittivaFiscale");
+    return "";
+  }
+}
+
+bool RigaDescrittivaFiscale(std::string text, int32_t& font) {
+  try {
+    return send(getComando_RigaDescrittivaFiscale(std::move(text), font));
+  } catch (...) {
+    logFailure(kModule, "RigaDescrittivaFiscale");
+    return false;
+  }
+}
+
+bool SalvaRigaDescrittivaPromoInBuffer(std::string& text, int32_t& font) {
+  try {
+    for (auto& slot : BufferRighePromo()) {
+      if (!slot.text.empty()) continue;
+      slot.text = text;
+      slot.font = font;
+      break;
+    }
+  } catch (...) {
+    logFailure(kModule, "SalvaRigaDescrittivaPromoInBuffer");
+  }
+  return true;
+}
+
+bool Esegui_VenditaAReparto(const std::string& descrPrincipale, const std::string& descrAggiuntiva, double qta,
+                            double importo, double totale, const std::string&, int32_t idReparto,
+                            int32_t tipoRiga, bool) {
+  bool result = false;
+  try {
+    std::string aggiuntiva = descrAggiuntiva;
+    if (AdjustNumber(qta) != 1 && AdjustNumber(qta) != 0) {
+      std::string quantity = formatNumber(qta, "###,##0.000");
+      std::string price = AmountText(importo);
+      const auto right8 = [](const std::string& s) {
+        return s.size() <= 8 ? std::string(8 - s.size(), ' ') + s : s.substr(s.size() - 8);
+      };
+      aggiuntiva = ("*" + right8(quantity) + " x" + right8(price) + std::string(13, ' ')).substr(0, 32);
+    }
+    if (!aggiuntiva.empty()) {
+      int32_t font = 1;
+      if (!RigaDescrittivaFiscale(aggiuntiva, font)) return false;
+    }
+    const std::string description = (FilterText(descrPrincipale) + std::string(22, ' ')).substr(0, 22);
+    std::string command = "3101" + std::to_string(tipoRiga) + Merid_GetRepartoFromIDReparto(idReparto) + "22" +
+                          description + FormatPrzMerid(doubleText(totale));
+    if (!InviaComandoECR(command)) return false;
+    result = true;
+    std::string amount = getEurSymbolForECR() + " " + AmountText(totale);
+    MostraRigheADisplay((tipoRiga == 9 ? "Reso:" : "") + description, AllineaDestra(amount, 20));
+    return result;
+  } catch (...) {
+    logFailure(kModule, "Esegui_VenditaAReparto");
+    return result;
+  }
+}
+
+bool Esegui_Vendita(std::string& strDescrAggiuntiva, std::string& strDescrPrincipale, double& qtaRiga,
+                    double& importoRiga, double& ImportoTotale, std::string& AliquotaIva, int32_t& idReparto) {
+  try {
+    return Esegui_VenditaAReparto(strDescrPrincipale, strDescrAggiuntiva, qtaRiga, importoRiga, ImportoTotale,
+                                  AliquotaIva, idReparto, 1, true);
+  } catch (...) {
+    logFailure(kModule, "Esegui_Vendita");
+    return false;
+  }
+}
+
+bool Esegui_Reso(std::string& strDescrAggiuntiva, std::string& strDescrPrincipale, double& qtaRiga,
+                 double& importoRiga, double& ImportoTotale, std::string& AliquotaIva, int32_t& idReparto) {
+  try {
+    return Esegui_VenditaAReparto(strDescrPrincipale, strDescrAggiuntiva, qtaRiga, importoRiga, ImportoTotale,
+                                  AliquotaIva, idReparto, 9, true);
+  } catch (...) {
+    logFailure(kModule, "Esegui_Reso");
+    return false;
+  }
+}
+
+bool Esegui_ScontoValoreRiga(double& importoSconto, std::string& descrizioneSconto, int32_t& idReparto) {
+  try {
+    return Esegui_VenditaAReparto(descrizioneSconto, "", 1, importoSconto, importoSconto, "", idReparto, 3, true);
+  } catch (...) {
+    logFailure(kModule, "Esegui_ScontoValoreRiga");
+    return false;
+  }
+}
+
+bool Esegui_ScontoValoreTotale(double& importoSconto, std::string& descrizioneSconto, int32_t& idReparto) {
+  try {
+    return Esegui_VenditaAReparto(descrizioneSconto, "", 1, importoSconto, importoSconto, "", idReparto, 3, true);
+  } catch (...) {
+    logFailure(kModule, "Esegui_ScontoValoreTotale");
+    return false;
+  }
+}
+
+bool AnnulloScontrinoAperto(int16_t& port) {
+  try {
+    return InviaComandoECR_AnnulloScontrino(port);
+  } catch (...) {
+    logFailure(kModule, "AnnulloScontrinoAperto");
+    return false;
+  }
+}
+
+// A routine of the command engine's module by name; it lives here because it
+// closes the receipt, and calls go one way.
+bool InviaComandoECR_AnnulloScontrino(int16_t& port) {
+  bool result = false;
+  try {
+    const std::string text = "Annullo transazione";
+    std::string command = "30018" + formatNumber(static_cast<double>(text.size()), "00") + text + FormatPrzMerid("0");
+    if (!InviaComando(command)) return false;
+    result = ChiudiScontrinoFiscale(port);
+    return result;
+  } catch (...) {
+    logFailure("modError", "InviaComandoECR_AnnulloScontrino");
+    return result;
+  }
+}
+
+}  // namespace merid

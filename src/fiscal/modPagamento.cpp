@@ -1,0 +1,114 @@
+#include "fiscal/modPagamento.h"
+
+#include <algorithm>
+
+#include "config/components.h"
+#include "config/logging.h"
+#include "config/modIni.h"
+#include "config/modUtility.h"
+#include "config/number_text.h"
+#include "devices/modDisplay.h"
+#include "link/modError.h"
+
+namespace merid {
+
+namespace {
+
+constexpr const char* kModule = "modPagamento";
+
+struct KnownPayment {
+  const char* name;  // upper case
+  const char* description;
+  const char* notCollected;
+};
+
+constexpr KnownPayment kKnown[] = {
+    {"CONTANTI", "CONTANTE", "0"},
+    {"BANCOMAT", "BANCOMAT", "0"},
+    {"CARTA DI CREDITO", "CARTA DI CREDITO", "0"},
+    {"ASSEGNO", "ASSEGNO", "0"},
+    {"TICKET", "TICKET", "1"},
+    {"NON PAGATO", "NON PAGATO", "1"},
+};
+
+std::string upper(std::string s) {
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return s;
+}
+
+std::string amountField(double amount) { return amount == 0 ? "000000000" : FormatPrzMerid(doubleText(amount)); }
+
+// A missing or empty setting takes the default, written back to the file.
+std::string setting(const std::string& section, const char* fallback) {
+  std::string value = ReadINI(meridFiscalIni(), section, "value", "");
+  if (value.empty()) {
+    value = fallback;
+    WriteINI(meridFiscalIni(), section, "value", value);
+  }
+  return value;
+}
+
+void showPayment(const std::string& line1, double amount) {
+  std::string line2 = getEurSymbolForECR() + " " + AmountText(amount);
+  MostraRigheADisplay(line1, AllineaDestra(line2, 20));
+}
+
+}  // namespace
+
+std::string getComando_Pagamento(int32_t&, double& importo, std::string& nome) {
+  std::string command;
+  try {
+    std::string description = "CONTANTE";
+    std::string flag = "0";
+    const std::string key = upper(nome);
+    auto known = std::find_if(std::begin(kKnown), std::end(kKnown), [&](const KnownPayment& k) { return key == k.name; });
+    if (known != std::end(kKnown)) {
+      description = setting("Pagamento_" + nome, known->description);
+      flag = setting("isCorrNonRiscosso_" + nome, known->notCollected);
+    }
+    command = (flag == "1" ? "3005" : "3004") + formatNumber(static_cast<double>(description.size()), "00") +
+              description + amountField(importo);
+    // The display shows the payment before the printer has answered; a
+    // failure there leaves the command whole.
+    showPayment(nome, importo);
+    return command;
+  } catch (...) {
+    logFailure(kModule, "getComando_Pagamento");
+    return command;
+  }
+}
+
+std::string getComando_NonPagato(int32_t&, double& importo, std::string&) {
+  std::string command;
+  try {
+    command = "300510NON PAGATO" + amountField(importo);
+    showPayment("NON PAGATO", importo);
+    return command;
+  } catch (...) {
+    logFailure(kModule, "getComando_NonPagato");
+    return command;
+  }
+}
+
+bool InviaPagamentoCorrispettivoRiscosso(int32_t idPagamento, double importo, std::string nome) {
+  try {
+    std::string command = getComando_Pagamento(idPagamento, importo, nome);
+    return InviaComandoECR(command);
+  } catch (...) {
+    logFailure(kModule, "InviaPagamentoCorrispettivoRiscosso");
+    return false;
+  }
+}
+
+bool InviaPagamentoCorrispettivoNonRiscosso(int32_t idPagamento, double importo, std::string nome) {
+  try {
+    std::string command = getComando_NonPagato(idPagamento, importo, nome);
+    return InviaComandoECR(command);
+  } catch (...) {
+    logFailure(kModule, "InviaPagamentoCorrispettivoNonRiscosso");
+    return false;
+  }
+}
+
+}  // namespace merid

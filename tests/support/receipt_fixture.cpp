@@ -1,0 +1,49 @@
+#include "support/receipt_fixture.h"
+
+#include "platform/failure.h"
+
+namespace merid::test {
+
+std::vector<std::string> DocumentTest::printed() const {
+  std::vector<std::string> out;
+  for (const auto& w : printer.writes())
+    if (w != "1109") out.push_back(w);
+  return out;
+}
+
+void DocumentTest::failSending(const std::string& command) {
+  printer.editText = [command](char* text) {
+    if (command == text) throw RuntimeFailure("Device I/O error");
+  };
+}
+
+namespace {
+
+class ThrowingFilter : public platform::TextFilter {
+ public:
+  std::string FilterText(std::string&) override { throw RuntimeFailure("Automation error"); }
+};
+
+class ThrowingFormatter : public platform::NumberFormatter {
+ public:
+  double AdjustNumber(double& n) override { return n; }
+  std::string AmountText(double&) override { throw RuntimeFailure("Automation error"); }
+};
+
+}  // namespace
+
+FailingComponents::FailingComponents(bool filter, bool formatter) {
+  previousFilter_ = platform::setTextFilterFactory(
+      filter ? platform::Factory<platform::TextFilter>([] { return std::make_unique<ThrowingFilter>(); })
+             : platform::Factory<platform::TextFilter>());
+  previousFormatter_ = platform::setNumberFormatterFactory(
+      formatter ? platform::Factory<platform::NumberFormatter>([] { return std::make_unique<ThrowingFormatter>(); })
+                : platform::Factory<platform::NumberFormatter>());
+}
+
+FailingComponents::~FailingComponents() {
+  platform::setTextFilterFactory(previousFilter_);
+  platform::setNumberFormatterFactory(previousFormatter_);
+}
+
+}  // namespace merid::test
