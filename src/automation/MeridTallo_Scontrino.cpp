@@ -3,7 +3,10 @@
 #include "automation/wrapper.h"
 #include "devices/modBarcode.h"
 #include "devices/modCassetto.h"
+#include "devices/maintenance.h"
 #include "devices/modDisplay.h"
+#include "devices/modRapportoZ.h"
+#include "documents/modNonFiscale.h"
 #include "fiscal/modFiscale.h"
 #include "fiscal/modPagamento.h"
 #include "link/modConnessioneCOM.h"
@@ -45,6 +48,20 @@ bool MeridTallo_Scontrino::ApriTransazioneFiscale() {
 
 bool MeridTallo_Scontrino::ChiudiTransazioneFiscale() {
   return guarded("ChiudiTransazioneFiscale", port_, false, [&] { return ChiudiScontrinoFiscale(port_); });
+}
+
+bool MeridTallo_Scontrino::ApriTransazioneNonFiscale() {
+  return guarded("ApriTransazioneNonFiscale", port_, false, [&] { return AperturaTransazioneNonFiscale(port_); });
+}
+
+bool MeridTallo_Scontrino::ChiudiTransazioneNonFiscale() {
+  return guarded("ChiudiTransazioneNonFiscale", port_, false, [] { return ChiusuraTransazioneNonFiscale(); });
+}
+
+bool MeridTallo_Scontrino::RigaLiberaNonFiscale(const std::string& Testo1, const std::string& Testo2,
+                                                const std::string& Prezzo, Merid_Font tipoFont) {
+  return guarded("RigaLiberaNonFiscale", port_, false,
+                 [&] { return StampaRigaNonFiscale(Testo1, Testo2, Prezzo, tipoFont); });
 }
 
 bool MeridTallo_Scontrino::StampaBarcode_Fiscale(const std::string& strBarcode, Merid_BarcodeType tipoBarcode) {
@@ -177,7 +194,62 @@ bool MeridTallo_Scontrino::Manutenzione_AnnulloScontrinoAperto() {
                  [&] { return AnnulloScontrinoAperto(port_); });
 }
 
+bool MeridTallo_Scontrino::Manutenzione_EseguiRapportoZ() {
+  return guarded("Manutenzione_EseguiRapportoZ", port_, false, [&] { return EseguiRapportoZ(port_); });
+}
+
+bool MeridTallo_Scontrino::Manutenzione_EseguiRapportoX(kMerid_RapportoX& Merid_RapportoX) {
+  return guarded("Manutenzione_EseguiRapportoX", port_, false, [&] {
+    int32_t kind = Merid_RapportoX;
+    return EseguiRapportoX(port_, kind);
+  });
+}
+
 bool MeridTallo_Scontrino::Manutenzione_RipristinoAnomaliaCarta() { return true; }
+
+bool MeridTallo_Scontrino::Manutenzione_ProgrammazioneDataOra() {
+  return guarded("Manutenzione_ProgrammazioneDataOra", port_, false,
+                 [&] { return merid::Manutenzione_ProgrammazioneDataOra(port_); });
+}
+
+bool MeridTallo_Scontrino::Manutenzione_RistampaUltimoScontrino() {
+  return guarded("Manutenzione_RistampaUltimoScontrino", port_, false,
+                 [&] { return merid::Manutenzione_RistampaUltimoScontrino(port_); });
+}
+
+bool MeridTallo_Scontrino::Manutenzione_DGFE_Data_NScontrini(double& data, int16_t& nrScontrinoInizio,
+                                                             int16_t& nrScontrinoFine) {
+  return guarded("Manutenzione_DGFE_Data_NScontrini", port_, false, [&] {
+    return Manutenzione_StampaGiornaleElettronico_Data_NScontrini(port_, data, nrScontrinoInizio, nrScontrinoFine);
+  });
+}
+
+bool MeridTallo_Scontrino::Manutenzione_DGFE_StampaCompleta() {
+  return guarded("Manutenzione_DGFE_StampaCompleta", port_, false,
+                 [&] { return Manutenzione_StampaGiornaleElettronico_Integrale(port_); });
+}
+
+bool MeridTallo_Scontrino::Manutenzione_DGFE_IntervalloChiusure(int16_t& nrChiusuraInizio, int16_t& nrChiusuraFine) {
+  return guarded("Manutenzione_DGFE_IntervalloChiusure", port_, false, [&] {
+    return Manutenzione_StampaGiornaleElettronico_IntervalloChiusure(port_, nrChiusuraInizio, nrChiusuraFine);
+  });
+}
+
+bool MeridTallo_Scontrino::Manutenzione_DFGE_NuovoGiornale() {
+  return guarded("Manutenzione_DFGE_NuovoGiornale", port_, false,
+                 [&] { return Manutenzione_StampaGiornaleElettronico_NuovoDGFE(port_); });
+}
+
+bool MeridTallo_Scontrino::Manutenzione_DGFE_RichiestaRiga(int32_t& nrRiga) {
+  return guarded("Manutenzione_DGFE_RichiestaRiga", port_, false,
+                 [&] { return Manutenzione_StampaGiornaleElettronico_RigaDGFE(port_, nrRiga); });
+}
+
+bool MeridTallo_Scontrino::Manutenzione_DGFE_StampaIntervalloDate(double& dataInizio, double& dataFine) {
+  return guarded("Manutenzione_DGFE_StampaIntervalloDate", port_, false, [&] {
+    return Manutenzione_StampaGiornaleElettronicoDaDataAData(port_, dataInizio, dataFine);
+  });
+}
 
 bool MeridTallo_Scontrino::IsConnected() {
   return guarded("IsConnected", port_, false, [&] {

@@ -1,6 +1,7 @@
 #pragma once
-// The receipt class: fiscal receipts, payments, the shopper display, the cash
-// drawer, barcodes, raw commands and the printer status.
+// The receipt class: fiscal receipts, payments, non-fiscal documents, the
+// shopper display, the cash drawer, barcodes, daily reports, the electronic
+// journal, raw commands and the printer status.
 //
 // Every method traps its failures and answers with its default (False, Empty
 // or ECK_OK); nothing is thrown to the host. Methods other than
@@ -23,6 +24,8 @@ class MeridTallo_Scontrino {
   void InitParametri(int16_t& nrCifreDec_Prezzi, int16_t& nrCifreDec_Qta);
   bool ApriTransazioneFiscale();
   bool ChiudiTransazioneFiscale();
+  bool ApriTransazioneNonFiscale();
+  bool ChiudiTransazioneNonFiscale();
   bool StampaBarcode_Fiscale(const std::string& strBarcode, Merid_BarcodeType tipoBarcode);
   bool StampaBarcode_NonFiscale(const std::string& strBarcode, Merid_BarcodeType tipoBarcode);
   MeridCodeErrors StatoStampante();
@@ -35,6 +38,8 @@ class MeridTallo_Scontrino {
   bool RigaLiberaFiscale_Vendita(const std::string& strRiga, Merid_Font FontRiga);
   bool RigaLiberaFiscale_Promo(const std::string& strRiga);
   bool RigaLiberaFiscale_Fondo(const std::string& strRiga);
+  bool RigaLiberaNonFiscale(const std::string& Testo1, const std::string& Testo2, const std::string& Prezzo,
+                            Merid_Font tipoFont);
   bool ScontoValoreRiga(double importoSconto, const std::string& descrizioneSconto);
   std::optional<bool> ScontoValoreTotale(double importoSconto, const std::string& descrizioneSconto);
   bool SubTotale();
@@ -48,7 +53,19 @@ class MeridTallo_Scontrino {
   std::optional<bool> ApriCassetto();
   std::optional<bool> ApriCassettoManuale();
   bool Manutenzione_AnnulloScontrinoAperto();
+  bool Manutenzione_EseguiRapportoZ();
+  bool Manutenzione_EseguiRapportoX(kMerid_RapportoX& Merid_RapportoX);
   bool Manutenzione_RipristinoAnomaliaCarta();
+  bool Manutenzione_ProgrammazioneDataOra();
+  bool Manutenzione_RistampaUltimoScontrino();
+  // Dates are automation dates: days since 30 December 1899, the time of day
+  // as the fraction.
+  bool Manutenzione_DGFE_Data_NScontrini(double& data, int16_t& nrScontrinoInizio, int16_t& nrScontrinoFine);
+  bool Manutenzione_DGFE_StampaCompleta();
+  bool Manutenzione_DGFE_IntervalloChiusure(int16_t& nrChiusuraInizio, int16_t& nrChiusuraFine);
+  bool Manutenzione_DFGE_NuovoGiornale();
+  bool Manutenzione_DGFE_RichiestaRiga(int32_t& nrRiga);
+  bool Manutenzione_DGFE_StampaIntervalloDate(double& dataInizio, double& dataFine);
   bool IsConnected();
   void ChiudiConnessioneCOM();
 

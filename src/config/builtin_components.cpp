@@ -1,6 +1,8 @@
 // The built-in TextFilter and NumberFormatter.
 
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 #include "config/number_text.h"
 #include "platform/components.h"
@@ -54,8 +56,17 @@ class BuiltinNumberFormatter : public NumberFormatter {
   std::string AmountText(double& number) override { return formatNumber(number, "0.00"); }
 };
 
+// Gives the printer time to finish what the previous command started.
+class SleepingZReport : public ZReportComponent {
+ public:
+  void Wait(int32_t& milliseconds) override {
+    if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  }
+};
+
 }  // namespace
 
+std::unique_ptr<ZReportComponent> builtinZReportComponent() { return std::make_unique<SleepingZReport>(); }
 std::unique_ptr<TextFilter> builtinTextFilter() { return std::make_unique<BuiltinTextFilter>(); }
 std::unique_ptr<NumberFormatter> builtinNumberFormatter() { return std::make_unique<BuiltinNumberFormatter>(); }
 

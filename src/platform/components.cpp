@@ -31,6 +31,7 @@ Factory<LogWriter> gLogWriterFactory;
 Factory<SettingsStore> gSettingsStoreFactory;
 Factory<TextFilter> gTextFilterFactory;
 Factory<NumberFormatter> gNumberFormatterFactory;
+Factory<ZReportComponent> gZReportFactory;
 
 template <class T>
 std::unique_ptr<T> create(const Factory<T>& installed, std::unique_ptr<T> (*builtin)()) {
@@ -58,30 +59,41 @@ std::string two(int n) {
 }
 
 // Appends one time-stamped line per entry and flushes it at once, so a crash
-// loses nothing that was logged.
+// loses nothing that was logged. The file stays open between entries.
 class FileLogWriter : public LogWriter {
  public:
+  ~FileLogWriter() override { closeFile(); }
   void SetSourceName(const std::string& name) override { source_ = name; }
-  void SetFilePath(const std::string& path) override { path_ = path; }
+  void SetFilePath(const std::string& path) override {
+    if (path != path_) closeFile();
+    path_ = path;
+  }
   void SetLogMode(int16_t mode) override { mode_ = mode; }
   void WriteEntry(const std::string& tag, const std::string& message, const void*, int16_t,
                   const std::string&) override {
     if (path_.empty()) return;
+    if (!file_) file_ = std::fopen(path_.c_str(), "ab");
+    if (!file_) throw RuntimeFailure("Path not found: " + path_);
     DateTime t = clock().now();
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%04d-%s-%s %s:%s:%s", t.year % 10000, two(t.month).c_str(),
                   two(t.day).c_str(), two(t.hour).c_str(), two(t.minute).c_str(), two(t.second).c_str());
     std::string line = std::string(stamp) + '\t' + tag + '\t' + message + '\n';
-    std::FILE* f = std::fopen(path_.c_str(), "ab");
-    if (!f) throw RuntimeFailure("Path not found: " + path_);
-    std::fwrite(line.data(), 1, line.size(), f);
-    std::fflush(f);
-    std::fclose(f);
+    const bool ok = std::fwrite(line.data(), 1, line.size(), file_) == line.size() && std::fflush(file_) == 0;
+    if (!ok) {
+      closeFile();
+      throw RuntimeFailure("Device I/O error: " + path_);
+    }
   }
 
  private:
+  void closeFile() {
+    if (file_) std::fclose(file_);
+    file_ = nullptr;
+  }
   std::string source_, path_;
   int16_t mode_ = 0;
+  std::FILE* file_ = nullptr;
 };
 
 }  // namespace
@@ -99,6 +111,12 @@ std::unique_ptr<NumberFormatter> createNumberFormatter() {
 Factory<TextFilter> setTextFilterFactory(Factory<TextFilter> f) { return exchange(gTextFilterFactory, std::move(f)); }
 Factory<NumberFormatter> setNumberFormatterFactory(Factory<NumberFormatter> f) {
   return exchange(gNumberFormatterFactory, std::move(f));
+}
+std::unique_ptr<ZReportComponent> createZReportComponent() {
+  return create(gZReportFactory, &builtinZReportComponent);
+}
+Factory<ZReportComponent> setZReportComponentFactory(Factory<ZReportComponent> f) {
+  return exchange(gZReportFactory, std::move(f));
 }
 Factory<LogWriter> setLogWriterFactory(Factory<LogWriter> f) { return exchange(gLogWriterFactory, std::move(f)); }
 Factory<SettingsStore> setSettingsStoreFactory(Factory<SettingsStore> f) {

@@ -44,6 +44,13 @@ class NumberFormatter {
   virtual std::string AmountText(double& number) = 0;
 };
 
+// Called between the commands sent before the daily closing.
+class ZReportComponent {
+ public:
+  virtual ~ZReportComponent() = default;
+  virtual void Wait(int32_t& milliseconds) = 0;
+};
+
 template <class T>
 using Factory = std::function<std::unique_ptr<T>()>;
 
@@ -53,16 +60,19 @@ std::unique_ptr<LogWriter> createLogWriter();
 std::unique_ptr<SettingsStore> createSettingsStore();
 std::unique_ptr<TextFilter> createTextFilter();
 std::unique_ptr<NumberFormatter> createNumberFormatter();
+std::unique_ptr<ZReportComponent> createZReportComponent();
 
 // Each setter returns the previous factory; an empty one restores the built-in.
 Factory<LogWriter> setLogWriterFactory(Factory<LogWriter> f);
 Factory<SettingsStore> setSettingsStoreFactory(Factory<SettingsStore> f);
 Factory<TextFilter> setTextFilterFactory(Factory<TextFilter> f);
 Factory<NumberFormatter> setNumberFormatterFactory(Factory<NumberFormatter> f);
+Factory<ZReportComponent> setZReportComponentFactory(Factory<ZReportComponent> f);
 
 std::unique_ptr<LogWriter> builtinLogWriter();
 std::unique_ptr<SettingsStore> builtinSettingsStore();
 std::unique_ptr<TextFilter> builtinTextFilter();
 std::unique_ptr<NumberFormatter> builtinNumberFormatter();
+std::unique_ptr<ZReportComponent> builtinZReportComponent();
 
 }  // namespace merid::platform

@@ -1,0 +1,67 @@
+// A receipt of 50 sale lines (every fifth with a quantity), two payments and
+// the closing, through the public class, against a printer library in memory
+// that accepts everything. us_per_command is the library's own time per
+// printer command.
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "automation/MeridTallo_Scontrino.h"
+#include "platform/printer_library.h"
+
+namespace {
+
+class AcceptingPrinter : public merid::platform::PrinterLibrary {
+ public:
+  int32_t open(int32_t, int32_t, uint8_t, uint8_t, uint8_t, uint8_t, int32_t&) override { return 0; }
+  int32_t write(char**, int32_t&) override {
+    ++commands;
+    return 0;
+  }
+  int32_t read(MeridByteArray**, int32_t&, int32_t&) override { return 0; }
+  int32_t close(int32_t&) override { return 0; }
+  int64_t commands = 0;
+};
+
+void receipt(merid::MeridTallo_Scontrino& s) {
+  s.ApriTransazioneFiscale();
+  for (int i = 0; i < 50; ++i) {
+    const double qty = i % 5 == 0 ? 3 : 1;
+    s.Vendita("", "ARTICOLO " + std::to_string(i), qty, 1.25, qty * 1.25, "", "22", 1 + i % 4);
+  }
+  s.Pagamento_CorrispettivoRiscosso(1, 50, "Contanti");
+  s.Pagamento_CorrispettivoRiscosso(2, 20, "Bancomat");
+  s.ChiudiTransazioneFiscale();
+}
+
+void BM_Receipt(benchmark::State& state) {
+  char tmpl[] = "/tmp/merid-bench-XXXXXX";
+  const std::string home = ::mkdtemp(tmpl);
+  ::setenv("MERID_HOME", home.c_str(), 1);
+  ::setenv("MeridDll_LoggerDebug", state.range(0) ? "1" : "0", 1);
+  AcceptingPrinter printer;
+  merid::platform::setPrinterLibrary(&printer);
+  {
+    merid::MeridTallo_Scontrino s;
+    int16_t port = 1;
+    s.InitComunicazione(port);
+    receipt(s);  // writes the INI defaults once, outside the measurement
+    printer.commands = 0;
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) receipt(s);
+    const std::chrono::duration<double, std::micro> spent = std::chrono::steady_clock::now() - start;
+    state.counters["us_per_command"] = spent.count() / static_cast<double>(printer.commands);
+  }
+  merid::platform::setPrinterLibrary(nullptr);
+  std::filesystem::remove_all(home);
+}
+
+}  // namespace
+
+BENCHMARK(BM_Receipt)->ArgName("debug_log")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_MAIN();

@@ -1,0 +1,77 @@
+// The invoice and credit-note classes.
+
+#include "automation/MeridTallo_Fattura.h"
+#include "automation/MeridTallo_NAccr.h"
+#include "automation/wrapper.h"
+#include "devices/modCassetto.h"
+#include "documents/modFattura.h"
+#include "documents/modNotaAccredito.h"
+#include "link/modConnessioneCOM.h"
+
+namespace merid {
+
+namespace {
+constexpr const char* kFattura = "MeridTallo_Fattura";
+constexpr const char* kNAccr = "MeridTallo_NAccr";
+}  // namespace
+
+MeridTallo_Fattura::MeridTallo_Fattura() {
+  detail::creationStep([] { InitErrorLog(); });
+  detail::creationStep([] { InitDebugLog(); });
+}
+
+bool MeridTallo_Fattura::ApriFattura(int16_t& comPort, double& TotaleFattura, bool& isStampaDoppiaCopia, int16_t&,
+                                     int16_t&) {
+  return detail::unguarded(kFattura, "ApriFattura", false, [&] {
+    port_ = comPort;
+    ApriCassetto(comPort);
+    open_ = ApriFatturaFiscale(comPort, TotaleFattura, isStampaDoppiaCopia);
+    return open_;
+  });
+}
+
+bool MeridTallo_Fattura::RigaFattura(const std::string& TestoLibero, Merid_Font& tipoFont) {
+  return detail::guarded(kFattura, "RigaFattura", port_, false,
+                         [&] { return open_ && StampaRigaFatturaLibera(TestoLibero, tipoFont); });
+}
+
+bool MeridTallo_Fattura::ChiudiFattura(double TotaleFattura) {
+  return detail::unguarded(kFattura, "ChiudiFattura", false, [&] {
+    const bool result = ChiudiFatturaFiscale(TotaleFattura);
+    ChiusuraComunicazione();
+    open_ = false;
+    return result;
+  });
+}
+
+MeridTallo_NAccr::MeridTallo_NAccr() {
+  detail::creationStep([] { InitErrorLog(); });
+  detail::creationStep([] { InitDebugLog(); });
+}
+
+bool MeridTallo_NAccr::ApriNotaAccredito(int16_t& comPort, int16_t&, int16_t&) {
+  return detail::unguarded(kNAccr, "ApriNotaAccredito", false, [&] {
+    port_ = comPort;
+    open_ = ApriNotaAccreditoFiscale(comPort);
+    return open_;
+  });
+}
+
+bool MeridTallo_NAccr::RigaNotaAccredito(const std::string& Testo1, const std::string& Testo2,
+                                         const std::string& Prezzo, Merid_Font&) {
+  return detail::guarded(kNAccr, "RigaNotaAccredito", port_, false, [&] {
+    if (!open_) return false;
+    std::string t1 = Testo1, t2 = Testo2, price = Prezzo;
+    return ScriviRigaNAccr(t1, t2, price);
+  });
+}
+
+bool MeridTallo_NAccr::ChiudiNotaAccredito(double TotaleNotaAccredito) {
+  return detail::unguarded(kNAccr, "ChiudiNotaAccredito", false, [&] {
+    const bool result = ChiudiNotaAccreditoFiscale(TotaleNotaAccredito);
+    if (getCloseConnEachDoc()) ChiusuraComunicazione();
+    return result;
+  });
+}
+
+}  // namespace merid

@@ -1,0 +1,119 @@
+#include "devices/maintenance.h"
+
+#include <functional>
+#include <string>
+
+#include "config/logging.h"
+#include "config/number_text.h"
+#include "link/modConnessioneCOM.h"
+#include "link/modError.h"
+#include "platform/platform.h"
+
+namespace merid {
+
+namespace {
+
+constexpr const char* kModule = "modUtility";
+
+void journalMessage(const std::string& text) {
+  platform::showMessageBox(text, "Errore DGFE", platform::kMbOk | platform::kMbIconStop | platform::kMbSystemModal);
+}
+
+bool validNumber(int16_t n) { return n > 0 && n < 9999; }
+
+std::string date(double automationDate) { return formatDate(fromAutomationDate(automationDate), "ddmmyy"); }
+
+std::string number(double n, const char* pattern) { return formatNumber(n, pattern); }
+
+// The frame every routine shares: open the link (no buffer-mode command),
+// build and send the one command, close the link when so configured.
+bool sendOne(const char* routine, int16_t& port, const std::function<std::string()>& build) {
+  try {
+    int32_t mode = 3;
+    if (!AperturaComunicazione(port, mode)) return false;
+    std::string command = build();
+    const bool result = InviaComandoECR(command);
+    if (getCloseConnEachDoc()) ChiusuraComunicazione();
+    return result;
+  } catch (...) {
+    logFailure(kModule, routine);
+    return false;
+  }
+}
+
+}  // namespace
+
+bool Manutenzione_RistampaUltimoScontrino(int16_t& port) {
+  return sendOne("Manutenzione_RistampaUltimoScontrino", port, [] { return std::string("4007"); });
+}
+
+bool Manutenzione_ProgrammazioneDataOra(int16_t& port) {
+  return sendOne("Manutenzione_ProgrammazioneDataOra", port, [] {
+    const std::string day = formatDate(platform::clock().now(), "ddmmyy");
+    const std::string time = formatDate(platform::clock().now(), "hhmm");
+    return "2001" + day + time;
+  });
+}
+
+bool Manutenzione_StampaGiornaleElettronicoDaDataAData(int16_t& port, double& dataInizio, double& dataFine) {
+  const char* routine = "Manutenzione_StampaGiornaleElettronicoDaDataAData";
+  try {
+    if (dataInizio > dataFine) {
+      journalMessage("Il valore di data inizio non pu\xF2 essere maggiore di data fine.");
+      return false;
+    }
+  } catch (...) {
+    logFailure(kModule, routine);
+    return false;
+  }
+  return sendOne(routine, port, [&] { return "8001" + date(dataInizio) + date(dataFine) + "0"; });
+}
+
+bool Manutenzione_StampaGiornaleElettronico_Data_NScontrini(int16_t& port, double& data, int16_t& nrScontrinoInizio,
+                                                            int16_t& nrScontrinoFine) {
+  const char* routine = "Manutenzione_StampaGiornaleElettronico_Data_NScontrini";
+  try {
+    if (!validNumber(nrScontrinoInizio) || !validNumber(nrScontrinoFine)) {
+      journalMessage("Il numero scontrino dev'essere maggiore di zero e inferiore a 9999.");
+      return false;
+    }
+  } catch (...) {
+    logFailure(kModule, routine);
+    return false;
+  }
+  return sendOne(routine, port, [&] {
+    return "8002" + date(data) + number(nrScontrinoInizio, "0000") + number(nrScontrinoFine, "0000") + "0";
+  });
+}
+
+bool Manutenzione_StampaGiornaleElettronico_IntervalloChiusure(int16_t& port, int16_t& nrChiusuraInizio,
+                                                               int16_t& nrChiusuraFine) {
+  const char* routine = "Manutenzione_StampaGiornaleElettronico_IntervalloChiusure";
+  try {
+    if (!validNumber(nrChiusuraInizio) || !validNumber(nrChiusuraFine)) {
+      journalMessage("Il numero di chiusura dev'essere maggiore di zero e inferiore a 9999.");
+      return false;
+    }
+  } catch (...) {
+    logFailure(kModule, routine);
+    return false;
+  }
+  return sendOne(routine, port, [&] {
+    return "8003" + number(nrChiusuraInizio, "0000") + number(nrChiusuraFine, "0000") + "0000";
+  });
+}
+
+bool Manutenzione_StampaGiornaleElettronico_RigaDGFE(int16_t& port, int32_t& nrRiga) {
+  return sendOne("Manutenzione_StampaGiornaleElettronico_RigaDGFE", port,
+                 [&] { return "8004" + number(nrRiga, "000000000"); });
+}
+
+bool Manutenzione_StampaGiornaleElettronico_Integrale(int16_t& port) {
+  return sendOne("Manutenzione_StampaGiornaleElettronico_Integrale", port, [] { return std::string("8005"); });
+}
+
+bool Manutenzione_StampaGiornaleElettronico_NuovoDGFE(int16_t& port) {
+  return sendOne("Manutenzione_StampaGiornaleElettronico_NuovoDGFE", port, [] { return std::string("8007"); });
+}
+
+}  // namespace merid

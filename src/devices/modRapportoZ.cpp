@@ -1,0 +1,75 @@
+#include "devices/modRapportoZ.h"
+
+#include <memory>
+#include <string>
+
+#include "config/logging.h"
+#include "config/modIni.h"
+#include "link/modConnessioneCOM.h"
+#include "link/modError.h"
+#include "platform/components.h"
+
+namespace merid {
+
+namespace {
+
+constexpr const char* kModule = "modRapportoZ";
+
+// Created on the first closing that sends a pre-closing command.
+std::unique_ptr<platform::ZReportComponent>& zReport() {
+  thread_local std::unique_ptr<platform::ZReportComponent> component;
+  return component;
+}
+
+void waitAfterPreClosing() {
+  auto& component = zReport();
+  if (!component) component = platform::createZReportComponent();
+  int32_t milliseconds = 5000;
+  component->Wait(milliseconds);
+}
+
+}  // namespace
+
+bool EseguiRapportoZ(int16_t& port) {
+  try {
+    bool outcome = true;
+    int32_t mode = 3;
+    if (!AperturaComunicazione(port, mode)) return false;
+    std::string first = ReadINI(meridFiscalIni(), "Comando1PreChiusuraFiscale", "Value", "");
+    if (!first.empty()) {
+      outcome = InviaComandoECR(first);
+      waitAfterPreClosing();
+    }
+    std::string second = ReadINI(meridFiscalIni(), "Comando2PreChiusuraFiscale", "Value", "");
+    if (!second.empty()) {
+      outcome = InviaComandoECR(second) && outcome;
+      waitAfterPreClosing();
+    }
+    std::string closing = "2002";
+    outcome = InviaComandoECR(closing) && outcome;
+    if (getCloseConnEachDoc()) ChiusuraComunicazione();
+    return outcome;
+  } catch (...) {
+    logFailure(kModule, "EseguiRapportoZ");
+    return false;
+  }
+}
+
+bool EseguiRapportoX(int16_t& port, int32_t& kind) {
+  try {
+    bool outcome = false;
+    int32_t mode = 3;
+    if (!AperturaComunicazione(port, mode)) return false;
+    if (kind == kCRX_TotaliDelGiorno) {
+      std::string command = "2003";
+      outcome = InviaComandoECR(command);
+    }
+    if (getCloseConnEachDoc()) ChiusuraComunicazione();
+    return outcome;
+  } catch (...) {
+    logFailure(kModule, "EseguiRapportoX");
+    return false;
+  }
+}
+
+}  // namespace merid

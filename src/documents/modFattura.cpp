@@ -1,0 +1,84 @@
+#include "documents/modFattura.h"
+
+#include "config/logging.h"
+#include "config/modIni.h"
+#include "config/modUtility.h"
+#include "config/number_text.h"
+#include "devices/modCassetto.h"
+#include "documents/modNonFiscale.h"
+#include "link/modConnessioneCOM.h"
+#include "link/modError.h"
+
+namespace merid {
+
+namespace {
+
+constexpr const char* kModule = "modFattura";
+
+struct InvoiceModule {
+  int16_t port = 0;  // the port of the latest opening, for the drawer at the close
+};
+
+InvoiceModule& module() {
+  thread_local InvoiceModule m;
+  return m;
+}
+
+bool send(std::string command) { return InviaComandoECR(command); }
+
+}  // namespace
+
+bool bufferFattureOn() {
+  const std::string value = ReadINI(meridFiscalIni(), "Fiscal", "BufferFatture", "");
+  if (value.empty()) {
+    WriteINI(meridFiscalIni(), "Fiscal", "BufferFatture", "0");
+    return false;
+  }
+  return textToDouble(value) != 0;
+}
+
+bool ApriFatturaFiscale(int16_t& comPort, double& TotaleFattura, bool& isStampaDoppiaCopia) {
+  try {
+    module().port = comPort;
+    int32_t mode = bufferFattureOn() ? 1 : 2;
+    if (!AperturaComunicazione(comPort, mode)) return false;
+    if (!send("40012" + std::string(isStampaDoppiaCopia ? "1" : "0") + FormatPrzMerid(doubleText(TotaleFattura))))
+      return false;
+    return send("4002");
+  } catch (...) {
+    logFailure(kModule, "ApriFatturaFiscale");
+    return false;
+  }
+}
+
+bool StampaRigaFatturaLibera(const std::string& TestoLibero, int32_t tipoFont) {
+  try {
+    return StampaRigaNonFiscale(TestoLibero, "", "", tipoFont);
+  } catch (...) {
+    logFailure(kModule, "StampaRigaFatturaLibera");
+    return false;
+  }
+}
+
+bool ChiudiFatturaFiscale(double& TotaleFattura) {
+  try {
+    const std::string manual = ReadINI(meridFiscalIni(), "StampaImportoManualeSuFatturaNativaMerid", "value", "");
+    const std::string label = !manual.empty() && manual != "0" ? "" : "Importo";
+    if (!send("4003F" + formatNumber(static_cast<double>(label.size()), "00") + label +
+              FormatPrzMerid(doubleText(TotaleFattura))))
+      return false;
+    const bool result = send("4006");
+    std::string drawer = ReadINI(meridFiscalIni(), "ApriCassettoDopoStampaFattura", "value", "");
+    if (drawer.empty()) {
+      drawer = "0";
+      WriteINI(meridFiscalIni(), "ApriCassettoDopoStampaFattura", "value", drawer);
+    }
+    if (drawer == "1") AperturaManualeCassetto(module().port);
+    return result;
+  } catch (...) {
+    logFailure(kModule, "ChiudiFatturaFiscale");
+    return false;
+  }
+}
+
+}  // namespace merid
