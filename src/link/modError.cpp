@@ -1,0 +1,164 @@
+#include "link/modError.h"
+
+#include <array>
+
+#include "automation/MeridEnumValue.h"
+#include "config/logging.h"
+#include "config/modIni.h"
+#include "config/number_text.h"
+#include "link/printer_calls.h"
+#include "platform/platform.h"
+
+namespace merid {
+
+namespace {
+
+constexpr const char* kModule = "modError";
+
+struct ErrorModule {
+  // A negative value means not loaded yet.
+  std::array<int32_t, 3> skipErrors{-1, -1, -1};
+};
+
+ErrorModule& module() {
+  thread_local ErrorModule m;
+  return m;
+}
+
+// A text padded with blanks or cut to 20 characters, without the dots.
+std::string fitted(std::string_view text) {
+  return debugLine(text, "").substr(4);
+}
+
+void logStatus(std::string_view value) {
+  loggerDebug(debugLine("Merid_CheckStatus:", value));
+}
+
+}  // namespace
+
+bool InviaComandoECR(std::string& cmd) {
+  try {
+    return InviaComando(cmd);
+  } catch (...) {
+    logTrapped(kModule, "InviaComandoECR");
+    return false;
+  }
+}
+
+bool InviaComando(std::string& cmd) {
+  try {
+    if (cmd.empty()) return false;
+    loggerDebug("Invio comando a ECR...");
+    const int16_t attempt = 1;
+    int32_t err = ecrWrite(cmd);
+    loggerDebug(debugLine("Comando:", cmd + "(nrTentativi: " + std::to_string(attempt) + ")"));
+    if (err == 0) {
+      loggerDebug(debugLine("Comando OK!", ""));
+      return true;
+    }
+    const std::string errorString = "Codice errore " + std::to_string(err) + ", tentativo " +
+                                    std::to_string(attempt) + ", comando: " + cmd;
+    loggerDebug(debugLine("Stringa errore:", errorString));
+    for (;;) {
+      // Fresh each pass, so a handler that fails before deciding can never
+      // leave a retry behind from the previous pass.
+      int32_t outcome = 0;
+      gestioneErrore(err, outcome);
+      loggerDebug(debugLine("esitoCheck:", std::to_string(outcome)));
+      if (outcome != esitoCheckErr_OpRitenta) return outcome == esitoCheckErr_OpConcluso;
+      loggerDebug(debugLine("esitoCheckErr_OpRitenta:", "GoTo Merid_CheckStatus/checkStatus"));
+      err = Merid_CheckStatus();
+    }
+  } catch (...) {
+    logTrapped(kModule, "InviaComando");
+    return false;
+  }
+}
+
+void gestioneErrore(int32_t& err, int32_t& outcome) {
+  // Settled before anything can fail: only a confirmed box asks for a retry.
+  outcome = esitoCheckErr_OpConcluso;
+  try {
+    loggerDebug("In gestioneErrore...");
+    LoadIfNeeded_MeridSkipErrors();
+    const auto& skip = module().skipErrors;
+    if (err == skip[0] || err == skip[1] || err == skip[2]) {
+      loggerDebug(debugLine("Is InMeridSkipError:", "SI, CodErr:" + std::to_string(err)));
+      err = 0;
+    }
+    if (err == ECK_CartaEsaurita || err == ECK_CoperchioAperto) {
+      loggerDebug(debugLine("Is InFineCartaOCoperchioAperto:", "SI"));
+      platform::showMessageBox("Carta esaurita o coperchio aperto: premere OK quando pronti.",
+                               "Errore stampante", platform::kMbOk | platform::kMbIconExclamation);
+      outcome = esitoCheckErr_OpRitenta;
+    }
+  } catch (...) {
+    logTrapped(kModule, "gestioneErrore");
+  }
+}
+
+void LoadIfNeeded_MeridSkipErrors() {
+  static constexpr const char* kKeys[] = {"Value1", "Value2", "Value3"};
+  try {
+    auto& skip = module().skipErrors;
+    for (std::size_t i = 0; i < skip.size(); ++i) {
+      if (skip[i] >= 0) continue;
+      const std::string text = ReadINI(meridFiscalIni(), "SkipError", kKeys[i], "");
+      if (isNumeric(text)) {
+        skip[i] = toInt32(textToDouble(text));
+      } else {
+        skip[i] = 0;
+        WriteINI(meridFiscalIni(), "SkipError", kKeys[i], "0");
+      }
+    }
+  } catch (...) {
+    logTrapped(kModule, "LoadIfNeeded_MeridSkipErrors");
+  }
+}
+
+void resetMeridSkipError() {
+  module().skipErrors = {-1, -1, -1};
+}
+
+int32_t Merid_CheckStatus() {
+  int32_t result = ECK_OK;
+  try {
+    loggerDebug(fitted("Merid_CheckStatus..."));
+    std::string command = "1109";
+    if (ecrWrite(command) != 0) {
+      result = ECK_NonConnesso;
+      logStatus("Merid_CheckStatus = ECK_NonConnesso");
+      return result;
+    }
+    logStatus("Leggendo stato da stampante...");
+    StatusReply reply;
+    if (ecrRead(reply) != 0) {
+      result = ECK_NonConnesso;
+      logStatus("non connesso.");
+      return result;
+    }
+    logStatus("connesso! Test stato...");
+    auto present = [&reply](std::size_t position) { return reply[position] == '1'; };
+    if (present(1)) {
+      result = ECK_CoperchioAperto;
+      logStatus("ECK_CoperchioAperto");
+    } else if (present(2)) {
+      result = ECK_CartaEsaurita;
+      logStatus("ECK_CartaEsaurita");
+    } else {
+      if (present(3)) logStatus("devPaperRNEnd_JNEnd");
+      if (present(4)) {
+        result = ECK_DGFEEsaurito;
+        logStatus("ECK_DGFEEsaurito");
+      } else if (present(5)) {
+        result = ECK_DGFEQuasiEsaurito;
+        logStatus("ECK_DGFEQuasiEsaurito");
+      }
+    }
+  } catch (...) {
+    logTrapped(kModule, "Merid_CheckStatus");
+  }
+  return result;
+}
+
+}  // namespace merid
