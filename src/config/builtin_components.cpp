@@ -29,6 +29,8 @@ const char* accentReplacement(unsigned char c) {
   }
 }
 
+// Control characters become blanks. 127 stays: it is the printer's euro sign
+// on the display.
 class BuiltinTextFilter : public TextFilter {
  public:
   std::string FilterText(std::string& text) override {
@@ -38,7 +40,7 @@ class BuiltinTextFilter : public TextFilter {
       auto c = static_cast<unsigned char>(ch);
       if (const char* r = accentReplacement(c))
         out += r;
-      else if (c < 0x20 || c == 0x7F)
+      else if (c < 0x20)
         out += ' ';
       else
         out += ch;

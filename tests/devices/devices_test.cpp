@@ -86,14 +86,18 @@ TEST_F(Devices, DrawerBypass) {
     for (const auto& c : calls)
       if (c.rfind("write ", 0) == 0 && c != "write 1109") sent.push_back(c.substr(6));
     EXPECT_EQ(sent, r.sent) << r.ini;
-    if (!r.automatic) EXPECT_TRUE(calls.empty()) << "the link is not touched when bypassed";
-    if (r.after) EXPECT_EQ(ini(), std::string(r.after) + "[Fiscal]\nCloseConnEachDoc=0\n");
+    if (!r.automatic) {
+      EXPECT_TRUE(calls.empty()) << "the link is not touched when bypassed";
+    }
+    if (r.after) {
+      EXPECT_EQ(ini(), std::string(r.after) + "[Fiscal]\nCloseConnEachDoc=0\n");
+    }
     const auto manual = printed().size();
     MERID_ON_FRESH_THREAD({
       int16_t port = 2;
       EXPECT_TRUE(AperturaManualeCassetto(port)) << r.ini;
     });
-    EXPECT_EQ(Strings(printed().begin() + manual, printed().end()), (Strings{"70081", apertura}));
+    EXPECT_EQ(printedSince(manual), (Strings{"70081", apertura}));
   }
 }
 
@@ -127,7 +131,7 @@ TEST_F(Devices, Barcodes) {
       {"ABC123", 7, -1, "302120006ABC123"},
       {"123456789", CBT_Ean13, 0, "3021100009123456789"},
       {"", CBT_Ean8, 1, "3021220000"},
-      {std::string(100, '7'), CBT_Code39, 1, "302132000100" + std::string(100, '7')},
+      {std::string(100, '7'), CBT_Code39, 1, "30213200100" + std::string(100, '7')},
   };
   MERID_ON_FRESH_THREAD({
     for (auto r : rows) EXPECT_EQ(getComando_StampaBarcode(r.text, r.type, r.option), r.command) << r.text;

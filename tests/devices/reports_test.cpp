@@ -122,7 +122,7 @@ TEST_F(Reports, XReportKinds) {
       int32_t kind = r.kind;
       EXPECT_EQ(EseguiRapportoX(port, kind), r.result);
     });
-    EXPECT_EQ(Strings(printed().begin() + before, printed().end()), r.sent) << r.kind;
+    EXPECT_EQ(printedSince(before), r.sent) << r.kind;
     EXPECT_EQ(std::count(printer.calls().begin(), printer.calls().end(), "close"), closes + 1) << r.kind;
   }
 }

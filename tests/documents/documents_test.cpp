@@ -45,13 +45,13 @@ TEST_F(Documents, NonFiscalLines) {
   for (const auto& r : rows) {
     const auto before = printed().size();
     MERID_ON_FRESH_THREAD({ EXPECT_TRUE(StampaRigaNonFiscale(r.testo1, r.testo2, r.prezzo, r.font)) << r.testo1; });
-    EXPECT_EQ(Strings(printed().begin() + before, printed().end()), r.sent) << r.testo1;
+    EXPECT_EQ(printedSince(before), r.sent) << r.testo1;
   }
   EXPECT_EQ(printed()[3].size(), 39u);
 }
 
 TEST_F(Documents, ANegativeCountOfSpacesPrintsNothing) {
-  MERID_ON_FRESH_THREAD({ EXPECT_FALSE(StampaRigaNonFiscale("ABC" + std::string(27, ' '), "", "1,20", 1)); });
+  MERID_ON_FRESH_THREAD({ EXPECT_FALSE(StampaRigaNonFiscale(std::string(28, ' ') + "ABC", "", "1,20", 1)); });
   EXPECT_TRUE(printed().empty());
   ASSERT_EQ(logs.errors().size(), 1u);
   EXPECT_EQ(logs.errors()[0].rfind("modNonFiscale-StampaRigaNonFiscale ", 0), 0u);
@@ -79,15 +79,17 @@ TEST_F(Documents, NonFiscalOpenAndClose) {
     });
     const auto middle = printed().size();
     MERID_ON_FRESH_THREAD({ EXPECT_TRUE(ChiusuraTransazioneNonFiscale()); });
-    EXPECT_EQ(Strings(printed().begin() + before, printed().begin() + middle), r.open) << r.ini;
-    EXPECT_EQ(Strings(printed().begin() + middle, printed().end()), r.close) << r.ini;
-    if (r.after) EXPECT_EQ(ini(), std::string(r.after) + "[Fiscal]\nCloseConnEachDoc=0\n");
+    EXPECT_EQ(printedSince(before, middle), r.open) << r.ini;
+    EXPECT_EQ(printedSince(middle), r.close) << r.ini;
+    if (r.after) {
+      EXPECT_EQ(ini(), std::string(r.after) + "[Fiscal]\nCloseConnEachDoc=0\n");
+    }
   }
   setIni("[ParametriNonFiscale]\nTaglioCarta=1\n");
   failSending("3013");
   const auto before = printed().size();
   MERID_ON_FRESH_THREAD({ EXPECT_FALSE(ChiusuraTransazioneNonFiscale()); });
-  EXPECT_EQ(Strings(printed().begin() + before, printed().end()), (Strings{"3013", "4004"}));
+  EXPECT_EQ(printedSince(before), (Strings{"3013", "4004"}));
 }
 
 TEST_F(Documents, Invoice) {
@@ -130,7 +132,7 @@ TEST_F(Documents, InvoiceSettings) {
       double zero = 0;
       EXPECT_TRUE(ChiudiFatturaFiscale(zero));
     });
-    EXPECT_EQ(Strings(printed().begin() + before, printed().end()), r.sent) << r.ini;
+    EXPECT_EQ(printedSince(before), r.sent) << r.ini;
   }
 }
 
@@ -161,7 +163,7 @@ TEST_F(Documents, InvoiceOpening) {
       Merid_Font font = kMerid_Normale;
       EXPECT_EQ(f.RigaFattura("X", font), r.result);
     });
-    Strings sent(printed().begin() + before, printed().end());
+    Strings sent = printedSince(before);
     if (r.result) sent.pop_back();  // the body line
     EXPECT_EQ(sent, r.sent) << r.ini;
   }

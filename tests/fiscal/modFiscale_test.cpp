@@ -33,10 +33,10 @@ TEST_F(Fiscale, OpeningModeFollowsBuffer) {
       int16_t port = 1;
       auto before = printed().size();
       EXPECT_TRUE(ApriScontrinoFiscale(port));
-      EXPECT_EQ(Strings(printed().begin() + before, printed().end()), r.first) << r.ini;
+      EXPECT_EQ(printedSince(before), r.first) << r.ini;
       before = printed().size();
       EXPECT_TRUE(ApriScontrinoFiscale(port));
-      EXPECT_EQ(Strings(printed().begin() + before, printed().end()), r.second) << r.ini;
+      EXPECT_EQ(printedSince(before), r.second) << r.ini;
     });
   }
 }
@@ -95,7 +95,7 @@ TEST_F(Fiscale, ClosingSequenceSettings) {
       int16_t port = 1;
       EXPECT_TRUE(ChiudiScontrinoFiscale(port)) << r.ini;
     });
-    EXPECT_EQ(Strings(printed().begin() + before, printed().end()), r.commands) << r.ini;
+    EXPECT_EQ(printedSince(before), r.commands) << r.ini;
   }
 }
 
@@ -115,7 +115,7 @@ TEST_F(Fiscale, ARefusedClosingStillPrintsEverythingAndAnswersFalse) {
       int16_t port = 1;
       const auto before = printed().size();
       EXPECT_EQ(ChiudiScontrinoFiscale(port), r.result) << r.refused;
-      Strings sent(printed().begin() + before, printed().end());
+      Strings sent = printedSince(before);
       EXPECT_EQ(sent.front(), "3011");
       EXPECT_NE(std::find(sent.begin(), sent.end(), "3013"), sent.end()) << r.refused;
       EXPECT_NE(std::find(sent.begin(), sent.end(), "70081"), sent.end()) << r.refused;
@@ -210,7 +210,7 @@ TEST_F(Fiscale, SaleLines) {
   for (const auto& r : rows) {
     const auto before = printed().size();
     MERID_ON_FRESH_THREAD({ EXPECT_TRUE(r.call()) << r.name; });
-    EXPECT_EQ(Strings(printed().begin() + before, printed().end()), r.commands) << r.name;
+    EXPECT_EQ(printedSince(before), r.commands) << r.name;
   }
   EXPECT_TRUE(logs.errors().empty());
 }

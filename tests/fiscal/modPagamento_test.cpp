@@ -46,16 +46,18 @@ TEST_F(Pagamento, CommandsAndSettings) {
       EXPECT_TRUE(r.collected ? InviaPagamentoCorrispettivoRiscosso(r.id, r.amount, r.name)
                               : InviaPagamentoCorrispettivoNonRiscosso(r.id, r.amount, r.name));
     });
-    Strings sent(printed().begin() + before, printed().end());
+    Strings sent = printedSince(before);
     ASSERT_EQ(sent.size(), 2u) << r.name;
     EXPECT_EQ(sent[1], r.command) << r.name;
-    if (r.after) EXPECT_EQ(ini(), r.after) << r.name;
+    if (r.after) {
+      EXPECT_EQ(ini(), r.after) << r.name;
+    }
   }
 }
 
 TEST_F(Pagamento, TheDisplayShowsThePaymentBeforeThePrinterAnswers) {
   MERID_ON_FRESH_THREAD({ EXPECT_TRUE(InviaPagamentoCorrispettivoRiscosso(1, 10, "Contanti")); });
-  EXPECT_EQ(printed(), (Strings{"7007Contanti" + std::string(12, ' ') + std::string(12, ' ') + "\x7F 10,00",
+  EXPECT_EQ(printed(), (Strings{"7007Contanti" + std::string(12, ' ') + std::string(13, ' ') + "\x7F 10,00",
                                 "300408CONTANTE000001000"}));
 }
 

@@ -1,5 +1,8 @@
 #include "support/receipt_fixture.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "platform/failure.h"
 
 namespace merid::test {
@@ -9,6 +12,14 @@ std::vector<std::string> DocumentTest::printed() const {
   for (const auto& w : printer.writes())
     if (w != "1109") out.push_back(w);
   return out;
+}
+
+std::vector<std::string> DocumentTest::printedSince(std::size_t from, std::size_t to) const {
+  const auto all = printed();
+  to = std::min(to, all.size());
+  from = std::min(from, to);
+  return std::vector<std::string>(all.begin() + static_cast<std::ptrdiff_t>(from),
+                                  all.begin() + static_cast<std::ptrdiff_t>(to));
 }
 
 void DocumentTest::failSending(const std::string& command) {

@@ -20,6 +20,8 @@ class DocumentTest : public ::testing::Test {
  protected:
   // The printer writes without the status probes "1109".
   std::vector<std::string> printed() const;
+  // printed()[from, to)
+  std::vector<std::string> printedSince(std::size_t from, std::size_t to = SIZE_MAX) const;
   std::string ini() const { return readFile(home.file("MeridFiscal.ini")); }
   void setIni(const std::string& content) const { writeFile(home.file("MeridFiscal.ini"), content); }
   // Makes the engine's send of this command fail, so the routine sees False.
