@@ -84,9 +84,13 @@ class PosixProfile : public Profile {
     struct stat st{};
     const bool existed = ::stat(file.c_str(), &st) == 0;
     if (existed && !readAll(file, bytes)) return false;
-    IniDocument doc(std::move(bytes));
+    IniDocument doc(bytes);
     doc.set(clean(section), clean(key), clean(value).substr(0, 65534));
-    const bool ok = writeFileAtomically(file, doc.bytes(), existed ? (st.st_mode & 07777) : 0644);
+    std::string edited = doc.bytes();
+    // Writing back what is there already (an empty value read as missing)
+    // would only make the file look changed to every reader.
+    if (existed && edited == bytes) return true;
+    const bool ok = writeFileAtomically(file, edited, existed ? (st.st_mode & 07777) : 0644);
     std::lock_guard<std::mutex> cacheLock(cacheMutex_);
     cache_.erase(file);
     return ok;
