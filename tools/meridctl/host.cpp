@@ -1,0 +1,93 @@
+#include "host.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+
+#include "config/codepage.h"
+
+namespace meridctl {
+
+namespace {
+
+class FixedClock : public merid::platform::Clock {
+ public:
+  explicit FixedClock(merid::platform::DateTime t) : t_(t) {}
+  merid::platform::DateTime now() override { return t_; }
+
+ private:
+  merid::platform::DateTime t_;
+};
+
+std::string envOr(const char* name, const std::string& fallback) {
+  const char* v = std::getenv(name);
+  return v && *v ? v : fallback;
+}
+
+bool makeFolder(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::create_directories(path, ec);
+  if (std::filesystem::is_directory(path, ec)) return true;
+  std::cerr << "meridctl: cannot make the folder " << path << "\n";
+  return false;
+}
+
+}  // namespace
+
+std::optional<merid::platform::DateTime> parseNow(const std::string& text) {
+  merid::platform::DateTime t;
+  char tail = 0;
+  if (text.size() != 16 ||
+      std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d%c", &t.year, &t.month, &t.day, &t.hour, &t.minute, &tail) != 5)
+    return std::nullopt;
+  if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31 || t.hour > 23 || t.minute > 59) return std::nullopt;
+  return t;
+}
+
+std::string programFolder() {
+  std::error_code ec;
+  auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? "." : exe.parent_path().string();
+}
+
+std::string defaultHome() {
+  const std::string data = envOr("XDG_DATA_HOME", envOr("HOME", "/tmp") + "/.local/share");
+  return data + "/meridctl";
+}
+
+std::string simulatorFolder(const Options& o) {
+  if (!o.simDir.empty()) return o.simDir;
+  const std::string state = envOr("XDG_STATE_HOME", envOr("HOME", "/tmp") + "/.local/state");
+  return envOr("MERID_SIM_DIR", state + "/merid-ecr-sim");
+}
+
+bool setUpHost(const Options& o) {
+  const std::string printer = o.printer.empty() ? programFolder() + "/libCeFdll.so" : o.printer;
+  ::setenv("MERID_CEFDLL", printer.c_str(), 1);
+  if (!o.simDir.empty()) {
+    if (!makeFolder(o.simDir)) return false;
+    ::setenv("MERID_SIM_DIR", o.simDir.c_str(), 1);
+  }
+  const std::string home = o.home.empty() ? defaultHome() : o.home;
+  if (!makeFolder(home)) return false;
+  ::setenv("MERID_HOME", home.c_str(), 1);
+  ::setenv("MeridDll_LoggerDebug", o.debugLog ? "1" : "0", 1);
+  if (o.now) merid::platform::setClock(new FixedClock(*o.now));  // lives as long as the process
+  const bool wait = !o.autoOk && ::isatty(STDIN_FILENO);
+  merid::platform::setMessageBoxHandler([wait](const std::string& text, const std::string& title, unsigned) {
+    std::cerr << "MessageBox [" << merid::ansiToUtf8(title) << "] " << merid::ansiToUtf8(text) << std::endl;
+    if (wait) {
+      std::string answer;
+      std::getline(std::cin, answer);
+    }
+    return merid::platform::kIdOk;
+  });
+  return true;
+}
+
+}  // namespace meridctl

@@ -1,0 +1,36 @@
+#pragma once
+// What meridctl sets up before the library runs: which printer library, the
+// folders, the clock, the debug log and how operator prompts are answered.
+
+#include <optional>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace meridctl {
+
+struct Options {
+  std::string printer;  // empty: the virtual printer beside meridctl
+  std::string simDir;
+  std::string home;  // empty: a per-user folder
+  int port = 1;
+  std::optional<merid::platform::DateTime> now;
+  bool debugLog = false;
+  bool autoOk = false;
+};
+
+// "YYYY-MM-DD HH:MM"
+std::optional<merid::platform::DateTime> parseNow(const std::string& text);
+
+// The folder of the running meridctl.
+std::string programFolder();
+std::string defaultHome();
+// Where the virtual printer keeps its state: --sim-dir, else $MERID_SIM_DIR,
+// else its per-user default.
+std::string simulatorFolder(const Options& o);
+
+// Applies the options to this process; false (with a message on stderr) when
+// a folder cannot be made.
+bool setUpHost(const Options& o);
+
+}  // namespace meridctl

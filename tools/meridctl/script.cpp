@@ -1,0 +1,368 @@
+#include "script.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <map>
+#include <optional>
+
+#include "automation/MeridEnumValue.h"
+#include "config/codepage.h"
+#include "config/number_text.h"
+
+namespace meridctl {
+
+namespace {
+
+std::string lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+bool sameName(const std::string& a, const std::string& b) { return lower(a) == lower(b); }
+
+std::string trim(const std::string& s) {
+  const auto first = s.find_first_not_of(" \t\r");
+  if (first == std::string::npos) return "";
+  return s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
+}
+
+bool isIdentifierStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
+bool isIdentifierChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+std::string identifierAt(const std::string& s, std::size_t& i) {
+  std::size_t start = i;
+  if (i < s.size() && isIdentifierStart(s[i]))
+    while (i < s.size() && isIdentifierChar(s[i])) ++i;
+  return s.substr(start, i - start);
+}
+
+void skipBlanks(const std::string& s, std::size_t& i) {
+  while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+}
+
+// The member names of each enumeration, for messages and kind checks.
+struct EnumMember {
+  const char* name;
+  int32_t value;
+  const char* type;
+};
+
+const std::vector<EnumMember>& enumMembers() {
+#define MERID_CODE(n, v) {#n, v, "MeridCodeErrors"},
+#define MERID_BAR(n, v) {#n, v, "Merid_BarcodeType"},
+#define MERID_FONT(n, v) {#n, v, "Merid_Font"},
+#define MERID_RX(n, v) {#n, v, "kMerid_RapportoX"},
+  static const std::vector<EnumMember> members = {MERID_CODE_ERRORS(MERID_CODE) MERID_BARCODE_TYPES(MERID_BAR)
+                                                      MERID_FONTS(MERID_FONT) MERID_RAPPORTO_X(MERID_RX)};
+#undef MERID_CODE
+#undef MERID_BAR
+#undef MERID_FONT
+#undef MERID_RX
+  return members;
+}
+
+const EnumMember* findMember(const std::string& name) {
+  for (const auto& m : enumMembers())
+    if (sameName(m.name, name)) return &m;
+  return nullptr;
+}
+
+// A literal as written, before its kind is checked against the parameter.
+struct Literal {
+  enum Type { String, Number, Boolean, Date, Member } type = String;
+  std::string text;  // strings: the library's code page
+  double number = 0;
+  const EnumMember* member = nullptr;
+};
+
+std::optional<double> parseNumber(const std::string& t) {
+  std::size_t i = 0;
+  if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
+  std::size_t digits = 0;
+  while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) ++i, ++digits;
+  if (i < t.size() && t[i] == '.') {
+    ++i;
+    while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) ++i, ++digits;
+  }
+  if (digits == 0) return std::nullopt;
+  if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+    ++i;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
+    std::size_t exp = 0;
+    while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) ++i, ++exp;
+    if (exp == 0) return std::nullopt;
+  }
+  if (i != t.size()) return std::nullopt;
+  const char* first = t.data() + (t[0] == '+' ? 1 : 0);
+  double v = 0;
+  auto res = std::from_chars(first, t.data() + t.size(), v);
+  if (res.ec != std::errc() || !std::isfinite(v)) return std::nullopt;
+  return v;
+}
+
+std::optional<double> parseDate(const std::string& t) {
+  int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
+  char tail = 0;
+  int n = std::sscanf(t.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &y, &mo, &d, &h, &mi, &s, &tail);
+  const bool shapeOk = (n == 3 && t.size() == 10) || (n == 5 && t.size() == 16) || (n == 6 && t.size() == 19);
+  if (!shapeOk || mo < 1 || mo > 12 || d < 1 || h > 23 || mi > 59 || s > 59 || y < 100) return std::nullopt;
+  static const int days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+  if (d > days[mo - 1] || (mo == 2 && d == 29 && !leap)) return std::nullopt;
+  return merid::toAutomationDate({y, mo, d, h, mi, s});
+}
+
+// Reads one argument; empty message on success.
+std::string readLiteral(const std::string& s, std::size_t& i, Literal& out) {
+  if (s[i] == '"') {
+    std::string text;
+    ++i;
+    for (;;) {
+      if (i >= s.size()) return "unterminated string";
+      if (s[i] == '"') {
+        if (i + 1 < s.size() && s[i + 1] == '"') {
+          text += '"';
+          i += 2;
+          continue;
+        }
+        ++i;
+        break;
+      }
+      text += s[i++];
+    }
+    out.type = Literal::String;
+    out.text = merid::utf8ToAnsi(text);
+    return "";
+  }
+  if (s[i] == '#') {
+    const auto end = s.find('#', i + 1);
+    if (end == std::string::npos) return "unterminated date";
+    const std::string body = s.substr(i + 1, end - i - 1);
+    i = end + 1;
+    auto date = parseDate(body);
+    if (!date) return "malformed date #" + body + "# (use #YYYY-MM-DD# or #YYYY-MM-DD HH:MM[:SS]#)";
+    out.type = Literal::Date;
+    out.number = *date;
+    return "";
+  }
+  std::size_t start = i;
+  while (i < s.size() && s[i] != ',' && s[i] != ')' && s[i] != ' ' && s[i] != '\t') ++i;
+  const std::string word = s.substr(start, i - start);
+  if (word.empty()) return "missing argument";
+  if (sameName(word, "True") || sameName(word, "False")) {
+    out.type = Literal::Boolean;
+    out.number = sameName(word, "True") ? -1 : 0;
+    return "";
+  }
+  if (isIdentifierStart(word[0])) {
+    const EnumMember* m = findMember(word);
+    if (!m) return "unknown enumeration member " + word;
+    out.type = Literal::Member;
+    out.member = m;
+    out.number = m->value;
+    return "";
+  }
+  auto number = parseNumber(word);
+  if (!number) return "malformed number " + word;
+  out.type = Literal::Number;
+  out.number = *number;
+  return "";
+}
+
+const char* enumTypeOf(Kind k) {
+  switch (k) {
+    case Kind::Font: return "Merid_Font";
+    case Kind::Barcode: return "Merid_BarcodeType";
+    case Kind::RapportoX: return "kMerid_RapportoX";
+    default: return nullptr;
+  }
+}
+
+// Checks a literal against the parameter's kind; empty message on success.
+std::string convert(const Literal& lit, Kind kind, Value& out) {
+  out.kind = kind;
+  const std::string expected = std::string("expects ") + kindName(kind);
+  switch (kind) {
+    case Kind::String:
+      if (lit.type != Literal::String) return expected;
+      out.text = lit.text;
+      return "";
+    case Kind::Date:
+      if (lit.type != Literal::Date) return expected;
+      out.number = lit.number;
+      return "";
+    case Kind::Boolean:
+      if (lit.type != Literal::Boolean && lit.type != Literal::Number) return expected;
+      out.number = lit.number;
+      return "";
+    case Kind::Double:
+      if (lit.type != Literal::Number && lit.type != Literal::Member) return expected;
+      out.number = lit.number;
+      return "";
+    default:
+      break;
+  }
+  if (const char* type = enumTypeOf(kind)) {
+    if (lit.type == Literal::Member && std::string(lit.member->type) != type)
+      return expected + ", not " + lit.member->name + " (a " + lit.member->type + ")";
+  }
+  if (lit.type != Literal::Number && lit.type != Literal::Member) return expected;
+  double v = 0;
+  try {
+    v = kind == Kind::Integer ? merid::toInt16(lit.number) : merid::toInt32(lit.number);
+  } catch (...) {
+    return expected + "; " + merid::doubleText(lit.number) + " is out of range";
+  }
+  out.number = v;
+  return "";
+}
+
+struct Parser {
+  std::string file;
+  Script script;
+  std::map<std::string, std::string> objects;  // lower-case name -> class
+
+  void error(int line, const std::string& message) {
+    script.errors.push_back(file + ":" + std::to_string(line) + ": " + message);
+  }
+
+  // "X" or CreateObject("MeridDLLManager.X"): the class name, or empty.
+  std::string classOf(std::string rhs) {
+    rhs = trim(rhs);
+    const std::string prefix = "createobject(";
+    if (lower(rhs).rfind(prefix, 0) == 0 && rhs.back() == ')') {
+      std::string inner = trim(rhs.substr(prefix.size(), rhs.size() - prefix.size() - 1));
+      if (inner.size() >= 2 && inner.front() == '"' && inner.back() == '"') inner = inner.substr(1, inner.size() - 2);
+      const std::string library = "meriddllmanager.";
+      if (lower(inner).rfind(library, 0) == 0) inner = inner.substr(library.size());
+      rhs = inner;
+    }
+    for (const char* c : {"MeridTallo_Scontrino", "MeridTallo_Fattura", "MeridTallo_NAccr"})
+      if (sameName(rhs, c)) return c;
+    return "";
+  }
+
+  void statement(int line, const std::string& raw) {
+    std::string s = trim(raw);
+    if (s.empty() || s[0] == '\'' || s[0] == '#' || lower(s).rfind("rem ", 0) == 0 || lower(s) == "rem") return;
+    std::string low = lower(s);
+    if (low.rfind("dim ", 0) == 0 || low.rfind("option explicit", 0) == 0) return;
+    if (low.rfind("set ", 0) == 0) s = trim(s.substr(4));
+    if (lower(s).rfind("call ", 0) == 0) s = trim(s.substr(5));
+
+    std::size_t i = 0;
+    const std::string name = identifierAt(s, i);
+    if (name.empty()) return error(line, "expected an object name at the start of the line");
+    skipBlanks(s, i);
+    if (i < s.size() && s[i] == '=') {
+      const std::string rhs = s.substr(i + 1);
+      if (trim(rhs).find('.') != std::string::npos && lower(trim(rhs)).rfind("createobject", 0) != 0) {
+        // "r = s.Method(...)": the call, its result printed as any other.
+        return call(line, trim(rhs));
+      }
+      const std::string cls = classOf(rhs);
+      if (cls.empty()) return error(line, "unknown class " + trim(rhs));
+      objects[lower(name)] = cls;
+      Statement st;
+      st.line = line;
+      st.object = name;
+      st.className = cls;
+      script.statements.push_back(st);
+      return;
+    }
+    call(line, s);
+  }
+
+  void call(int line, const std::string& s) {
+    std::size_t i = 0;
+    const std::string name = identifierAt(s, i);
+    if (name.empty() || i >= s.size() || s[i] != '.')
+      return error(line, "expected NAME.Method or NAME = MeridTallo_Scontrino");
+    ++i;
+    const std::string method = identifierAt(s, i);
+    if (method.empty()) return error(line, "expected a method name after " + name + ".");
+    auto obj = objects.find(lower(name));
+    if (obj == objects.end()) return error(line, "unknown object " + name);
+    const Method* m = nullptr;
+    for (const auto& candidate : methodsOf(obj->second))
+      if (sameName(candidate.name, method)) m = &candidate;
+    if (!m) return error(line, obj->second + " has no method " + method);
+
+    std::vector<Literal> literals;
+    skipBlanks(s, i);
+    bool parens = false;
+    if (i < s.size() && s[i] == '(') {
+      parens = true;
+      ++i;
+    }
+    skipBlanks(s, i);
+    bool closed = !parens;
+    while (i < s.size()) {
+      if (parens && s[i] == ')') {
+        closed = true;
+        ++i;
+        break;
+      }
+      Literal lit;
+      const std::string problem = readLiteral(s, i, lit);
+      if (!problem.empty())
+        return error(line, "argument " + std::to_string(literals.size() + 1) + " of " + m->name + ": " + problem);
+      literals.push_back(lit);
+      skipBlanks(s, i);
+      if (i < s.size() && s[i] == ',') {
+        ++i;
+        skipBlanks(s, i);
+        if (i >= s.size() || (parens && s[i] == ')'))
+          return error(line, "argument " + std::to_string(literals.size() + 1) + " of " + m->name + ": missing argument");
+        continue;
+      }
+      if (i < s.size() && !(parens && s[i] == ')'))
+        return error(line, "unexpected text after argument " + std::to_string(literals.size()) + ": " + s.substr(i));
+    }
+    skipBlanks(s, i);
+    if (!closed) return error(line, "missing ) after the arguments of " + m->name);
+    if (i < s.size()) return error(line, "unexpected text after the arguments: " + s.substr(i));
+    if (literals.size() != m->params.size())
+      return error(line, m->name + " takes " + std::to_string(m->params.size()) + " argument" +
+                             (m->params.size() == 1 ? "" : "s") + ", got " + std::to_string(literals.size()));
+    Statement st;
+    st.line = line;
+    st.object = name;
+    st.methodWritten = method;
+    st.method = m;
+    bool ok = true;
+    for (std::size_t k = 0; k < literals.size(); ++k) {
+      Value v;
+      const std::string problem = convert(literals[k], m->params[k], v);
+      if (!problem.empty()) {
+        error(line, "argument " + std::to_string(k + 1) + " of " + m->name + " " + problem);
+        ok = false;
+      }
+      st.args.push_back(v);
+    }
+    if (ok) script.statements.push_back(st);
+  }
+};
+
+}  // namespace
+
+Script parseScript(const std::string& fileName, const std::string& text) {
+  Parser p;
+  p.file = fileName;
+  std::size_t start = 0;
+  int line = 0;
+  std::string body = text;
+  if (body.rfind("\xEF\xBB\xBF", 0) == 0) body = body.substr(3);
+  while (start <= body.size()) {
+    auto nl = body.find('\n', start);
+    if (nl == std::string::npos) nl = body.size();
+    ++line;
+    p.statement(line, body.substr(start, nl - start));
+    start = nl + 1;
+  }
+  return p.script;
+}
+
+}  // namespace meridctl
