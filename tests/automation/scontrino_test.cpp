@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "automation/MeridTallo_Fattura.h"
+#include "automation/MeridTallo_NAccr.h"
 #include "automation/MeridTallo_Scontrino.h"
 #include "automation/wrapper.h"
 #include "platform/failure.h"
@@ -129,6 +131,7 @@ TEST_F(Scontrino, PromoAndFondoLeaveTheSameState) {
   EXPECT_EQ(printed(), (Strings{"3011", "3012103UNO", "3012103DUE", "3012103TRE", "3013"}));
 }
 
+// Every method with extreme arguments: only failure values and log lines.
 TEST_F(Scontrino, HostileArgumentsGiveOnlyFailureValues) {
   const double inf = std::numeric_limits<double>::infinity();
   const double values[] = {std::nan(""), inf, -inf, 1e300, -1e300, 0, -0.0};
@@ -155,6 +158,36 @@ TEST_F(Scontrino, HostileArgumentsGiveOnlyFailureValues) {
       s.Display_MostraRighe(text, text);
       s.Display_MostraRiga(text, -32768);
       s.InviaComandoDiretto_CefDLL(text);
+    }
+    for (double v : values) {
+      double date = v;
+      int16_t small = -32768;
+      int32_t record = -2147483647 - 1;
+      s.Manutenzione_DGFE_StampaIntervalloDate(date, date);
+      s.Manutenzione_DGFE_Data_NScontrini(date, small, small);
+      s.Manutenzione_DGFE_IntervalloChiusure(small, small);
+      s.Manutenzione_DGFE_RichiestaRiga(record);
+      auto kind = static_cast<kMerid_RapportoX>(-5);
+      s.Manutenzione_EseguiRapportoX(kind);
+    }
+    for (const auto& text : strings) {
+      s.ApriTransazioneNonFiscale();
+      s.RigaLiberaNonFiscale(text, text, text, static_cast<Merid_Font>(2147483647));
+      s.ChiudiTransazioneNonFiscale();
+      MeridTallo_Fattura f;
+      MeridTallo_NAccr n;
+      for (double v : values) {
+        int16_t port = -32768, decimals = 32767;
+        double total = v;
+        bool copy = true;
+        Merid_Font font = static_cast<Merid_Font>(-1);
+        f.ApriFattura(port, total, copy, decimals, decimals);
+        f.RigaFattura(text, font);
+        f.ChiudiFattura(v);
+        n.ApriNotaAccredito(port, decimals, decimals);
+        n.RigaNotaAccredito(text, text, text, font);
+        n.ChiudiNotaAccredito(v);
+      }
     }
     EXPECT_TRUE(s.ChiudiTransazioneFiscale());
   });
