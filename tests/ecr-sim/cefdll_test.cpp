@@ -12,7 +12,7 @@ namespace {
 using namespace simtest;
 
 class CefdllTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     ASSERT_TRUE(lib.complete()) << dlerror();
     lib.closePort();
@@ -20,13 +20,13 @@ protected:
   void TearDown() override { lib.closePort(); }
 
   // A status read through a descriptor of `elements` bytes over a larger buffer.
-  int32_t readStatus(std::vector<unsigned char> &buffer, uint32_t elements, int32_t &length) {
+  int32_t readStatus(std::vector<unsigned char>& buffer, uint32_t elements, int32_t& length) {
     MeridByteArray array{};
     array.cDims = 1;
     array.cbElements = 1;
     array.cElements = elements;
     array.pvData = buffer.data();
-    MeridByteArray *p = &array;
+    MeridByteArray* p = &array;
     int32_t status = 0;
     length = 0;
     return lib.read(&p, &length, &status);
@@ -38,7 +38,7 @@ protected:
 };
 
 TEST_F(CefdllTest, VersionText) {
-  char *text = nullptr;
+  char* text = nullptr;
   int32_t status = 7;
   EXPECT_EQ(lib.version(&text, &status), 0);
   EXPECT_EQ(status, 0);
@@ -96,15 +96,15 @@ TEST_F(CefdllTest, CarelessCallersGetErrorNumbers) {
   ASSERT_EQ(lib.openPort(), 0);
   int32_t status = 0;
   EXPECT_NE(lib.write(nullptr, &status), 0);
-  char *null = nullptr;
+  char* null = nullptr;
   EXPECT_NE(lib.write(&null, nullptr), 0);
   ASSERT_EQ(lib.send("1109"), 0);
   int32_t length = 0;
   EXPECT_NE(lib.read(nullptr, &length, &status), 0);
-  MeridByteArray *noArray = nullptr;
+  MeridByteArray* noArray = nullptr;
   EXPECT_NE(lib.read(&noArray, &length, &status), 0);
   MeridByteArray empty{};
-  MeridByteArray *p = &empty;
+  MeridByteArray* p = &empty;
   EXPECT_NE(lib.read(&p, nullptr, nullptr), 0);
   EXPECT_EQ(lib.open(1, 19200, 1, 7, 0, 1, nullptr), 0);
   EXPECT_EQ(lib.close(nullptr), 0);
@@ -117,9 +117,9 @@ TEST_F(CefdllTest, GarbageAndHugeCommands) {
   std::mt19937 random(42);
   for (int i = 0; i < 2000; ++i) {
     std::string garbage(random() % 60, '\0');
-    for (char &c : garbage) c = char(1 + random() % 255);
+    for (char& c : garbage) c = char(1 + random() % 255);
     // A known command code with random fields, or random bytes altogether.
-    static const char *codes[] = {"3101", "3001", "3004", "4003", "3021", "8002", "2001", "7007", "3012"};
+    static const char* codes[] = {"3101", "3001", "3004", "4003", "3021", "8002", "2001", "7007", "3012"};
     if (i % 2) garbage = codes[random() % 9] + garbage;
     EXPECT_NE(lib.send(garbage), 67) << garbage;
   }

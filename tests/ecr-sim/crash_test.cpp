@@ -1,15 +1,15 @@
 // A host process killed at random moments while it prints: afterwards the
 // journal and the fiscal memory parse cleanly and every document the host saw
 // completed is in the journal exactly once.
-#include <chrono>
-#include <map>
-#include <random>
-#include <sstream>
-
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <map>
+#include <random>
+#include <sstream>
 
 #include "ecr_model.h"
 #include "journal.h"
@@ -22,7 +22,7 @@ using namespace simtest;
 
 // The child prints receipts (and now and then a daily closing) until killed,
 // telling the parent through the pipe which ones the printer reported done.
-[[noreturn]] void printUntilKilled(Library &lib, int round, int report, int receipts) {
+[[noreturn]] void printUntilKilled(Library& lib, int round, int report, int receipts) {
   if (lib.openPort() != 0) _exit(2);
   lib.send("3011");  // a receipt left paid by an earlier victim
   lib.send("3013");
@@ -78,7 +78,10 @@ TEST(EcrCrash, KilledAtRandomMoments) {
     while ((n = read(fds[0], buf, sizeof buf)) > 0) text.append(buf, size_t(n));
     close(fds[0]);
     if (round == 0)
-      window = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - forked).count() + 1;
+      window =
+          std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - forked)
+              .count() +
+          1;
     std::istringstream lines(text);
     std::string line;
     while (std::getline(lines, line)) line == "Z" ? ++closings : ++reported[line];
@@ -86,13 +89,13 @@ TEST(EcrCrash, KilledAtRandomMoments) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
 
   // Read the files as they are, before any repair by the model.
-  auto readAll = [&](const std::string &name) { return readText(dir.path() + "/" + name); };
+  auto readAll = [&](const std::string& name) { return readText(dir.path() + "/" + name); };
   std::string journalText = readAll("journal.txt"), fiscalText = readAll("fiscal.txt");
   uint64_t journalEnd, fiscalEnd;
-  auto journal = merid::sim::parseLines<merid::sim::JournalRecord>(journalText, 0, journalEnd,
-                                                                  merid::sim::decodeRecord);
-  auto fiscal = merid::sim::parseLines<merid::sim::FiscalRecord>(fiscalText, 0, fiscalEnd,
-                                                                merid::sim::decodeFiscal);
+  auto journal =
+      merid::sim::parseLines<merid::sim::JournalRecord>(journalText, 0, journalEnd, merid::sim::decodeRecord);
+  auto fiscal =
+      merid::sim::parseLines<merid::sim::FiscalRecord>(fiscalText, 0, fiscalEnd, merid::sim::decodeFiscal);
   // At most the last line may be torn.
   EXPECT_EQ(journalText.find('\n', journalEnd), std::string::npos);
   EXPECT_EQ(fiscalText.find('\n', fiscalEnd), std::string::npos);
@@ -107,11 +110,11 @@ TEST(EcrCrash, KilledAtRandomMoments) {
     ++inJournal[item.substr(0, item.find(' '))];
   }
   ASSERT_FALSE(reported.empty());
-  for (auto &[name, count] : reported) {
+  for (auto& [name, count] : reported) {
     EXPECT_EQ(count, 1) << name;
     EXPECT_EQ(inJournal[name], 1) << name;
   }
-  for (auto &[name, count] : inJournal) EXPECT_EQ(count, 1) << name;
+  for (auto& [name, count] : inJournal) EXPECT_EQ(count, 1) << name;
   EXPECT_GE(zRecords, closings);
   // A fiscal record may still be missing (the model adds it at the next start);
   // never one too many.
@@ -121,7 +124,8 @@ TEST(EcrCrash, KilledAtRandomMoments) {
   merid::sim::EcrModel model(dir.path());
   model.refresh();
   EXPECT_EQ(model.fiscalMemory().size(), size_t(zRecords));
-  for (size_t i = 0; i < model.fiscalMemory().size(); ++i) EXPECT_EQ(model.fiscalMemory()[i].z, int64_t(i + 1));
+  for (size_t i = 0; i < model.fiscalMemory().size(); ++i)
+    EXPECT_EQ(model.fiscalMemory()[i].z, int64_t(i + 1));
 }
 
 }  // namespace

@@ -1,20 +1,20 @@
 // The built libCeFdll.so, loaded with dlopen as the host library loads it.
 #pragma once
 
-#include <cstdlib>
-#include <string>
-
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
 
 #include "merid/cefdll.h"
 
 namespace simtest {
 
-typedef int32_t (*SetFaults_t)(const char *);
+typedef int32_t (*SetFaults_t)(const char*);
 
 struct Library {
-  void *handle = nullptr;
+  void* handle = nullptr;
   VbCEFOpen_t open = nullptr;
   VbCEFWrite_t write = nullptr;
   VbCEFRead_t read = nullptr;
@@ -38,9 +38,9 @@ struct Library {
     int32_t status = 0;
     return open(1, 19200, 1, 7, 0, 1, &status);
   }
-  int32_t send(const std::string &command) {
+  int32_t send(const std::string& command) {
     std::string copy = command;
-    char *text = copy.data();
+    char* text = copy.data();
     int32_t status = 0;
     return write(&text, &status);
   }
@@ -52,16 +52,16 @@ struct Library {
 
 // Points the library at a folder of its own for the life of the object.
 class SimDirectory {
-public:
-  explicit SimDirectory(const std::string &dir) {
-    const char *old = std::getenv("MERID_SIM_DIR");
+ public:
+  explicit SimDirectory(const std::string& dir) {
+    const char* old = std::getenv("MERID_SIM_DIR");
     had_ = old != nullptr;
     if (old) old_ = old;
     setenv("MERID_SIM_DIR", dir.c_str(), 1);
   }
   ~SimDirectory() { had_ ? setenv("MERID_SIM_DIR", old_.c_str(), 1) : unsetenv("MERID_SIM_DIR"); }
 
-private:
+ private:
   bool had_ = false;
   std::string old_;
 };

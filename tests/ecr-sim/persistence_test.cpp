@@ -1,14 +1,14 @@
 // The state folder across restarts, crashes and several processes.
-#include <cstdlib>
-#include <fstream>
-#include <set>
-
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "sim_support.h"
+#include <cstdlib>
+#include <fstream>
+#include <set>
+
 #include "journal.h"
+#include "sim_support.h"
 #include "storage.h"
 
 namespace {
@@ -19,7 +19,9 @@ using merid::sim::EcrModel;
 const std::vector<std::string> kReceipt = {sale('1', 3, "PANE", 250), payment("3004", "CONTANTE", 0), "3011",
                                            "3013"};
 
-void writeText(const std::string &path, const std::string &text) { std::ofstream(path, std::ios::binary) << text; }
+void writeText(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
 
 TEST(EcrPersistence, ARestartContinuesNumberingJournalAndTotals) {
   TempDir dir;
@@ -31,7 +33,7 @@ TEST(EcrPersistence, ARestartContinuesNumberingJournalAndTotals) {
   EcrModel second(dir.path(), fixedWallClock);
   runAll(second, kReceipt);
   runAll(second, {"40011", "4004", "400120000000100", "4003F00000000100", "4006"});
-  const auto &j = second.journal();
+  const auto& j = second.journal();
   ASSERT_EQ(j.size(), 6u);
   EXPECT_EQ(j[3].number, 2);  // receipt
   EXPECT_EQ(j[4].number, 2);  // non-fiscal
@@ -59,7 +61,7 @@ TEST(EcrPersistence, AnOpenDocumentSurvivesARestart) {
 }
 
 TEST(EcrPersistence, ATornOrDamagedLastRecordIsDropped) {
-  for (const char *tail : {"J|2|041226|15", "J|2|041226|1542|1|SC|2|250|0|3:250||2,2,0,0,0,1||#00000000\n"}) {
+  for (const char* tail : {"J|2|041226|15", "J|2|041226|1542|1|SC|2|250|0|3:250||2,2,0,0,0,1||#00000000\n"}) {
     SCOPED_TRACE(tail);
     TempDir dir;
     std::string journal = dir.path() + "/journal.txt";
@@ -75,7 +77,8 @@ TEST(EcrPersistence, ATornOrDamagedLastRecordIsDropped) {
     EXPECT_EQ(m.journal()[1].number, 2);
     std::string text = readText(journal);
     uint64_t end;
-    EXPECT_EQ(merid::sim::parseLines<merid::sim::JournalRecord>(text, 0, end, merid::sim::decodeRecord).size(), 2u);
+    EXPECT_EQ(
+        merid::sim::parseLines<merid::sim::JournalRecord>(text, 0, end, merid::sim::decodeRecord).size(), 2u);
     EXPECT_EQ(end, text.size());
   }
 }
@@ -145,33 +148,23 @@ TEST(EcrPersistence, SeveralProcessesShareOnePrinter) {
   EcrModel m(dir.path(), fixedWallClock);
   m.refresh();
   std::set<int64_t> numbers;
-  for (const auto &r : m.journal()) numbers.insert(r.number);
+  for (const auto& r : m.journal()) numbers.insert(r.number);
   EXPECT_EQ(m.journal().size(), size_t(kChildren * kEach));
   EXPECT_EQ(numbers.size(), size_t(kChildren * kEach));
 }
 
 TEST(EcrPersistence, DefaultStateFolder) {
-  struct Case {
-    const char *simDir, *xdg, *home, *expected;
-  } cases[] = {
-      {"/srv/sim", "/x", "/h", "/srv/sim"},
-      {nullptr, "/x", "/h", "/x/merid-ecr-sim"},
-      {nullptr, nullptr, "/h", "/h/.local/state/merid-ecr-sim"},
-  };
-  const char *names[] = {"MERID_SIM_DIR", "XDG_STATE_HOME", "HOME"};
+  const char* names[] = {"MERID_SIM_DIR", "XDG_STATE_HOME", "HOME"};
+  const char* rows[][4] = {{"/srv/sim", "/x", "/h", "/srv/sim"},
+                           {nullptr, "/x", "/h", "/x/merid-ecr-sim"},
+                           {nullptr, nullptr, "/h", "/h/.local/state/merid-ecr-sim"}};
   std::string saved[3];
-  bool had[3];
-  for (int i = 0; i < 3; ++i) {
-    const char *v = std::getenv(names[i]);
-    had[i] = v != nullptr;
-    if (v) saved[i] = v;
+  for (int i = 0; i < 3; ++i) saved[i] = std::getenv(names[i]) ? std::getenv(names[i]) : "";
+  for (auto& row : rows) {
+    for (int i = 0; i < 3; ++i) row[i] ? setenv(names[i], row[i], 1) : unsetenv(names[i]);
+    EXPECT_EQ(merid::sim::defaultStateDir(), row[3]);
   }
-  for (const Case &c : cases) {
-    const char *values[] = {c.simDir, c.xdg, c.home};
-    for (int i = 0; i < 3; ++i) values[i] ? setenv(names[i], values[i], 1) : unsetenv(names[i]);
-    EXPECT_EQ(merid::sim::defaultStateDir(), c.expected);
-  }
-  for (int i = 0; i < 3; ++i) had[i] ? setenv(names[i], saved[i].c_str(), 1) : unsetenv(names[i]);
+  for (int i = 0; i < 3; ++i) saved[i].empty() ? unsetenv(names[i]) : setenv(names[i], saved[i].c_str(), 1);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ namespace merid::sim {
 namespace {
 
 const std::string kRule(32, '-');
-const char *kFooter = "SIMULATORE - DOCUMENTO NON FISCALE";
+const char* kFooter = "SIMULATORE - DOCUMENTO NON FISCALE";
 
 std::string rtrim(std::string_view s) {
   size_t e = s.size();
@@ -22,7 +22,7 @@ std::string rtrim(std::string_view s) {
 
 std::string upper(std::string_view s) {
   std::string out(s);
-  for (char &c : out) c = char(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : out) c = char(std::toupper(static_cast<unsigned char>(c)));
   return out;
 }
 
@@ -33,7 +33,7 @@ std::string zeroPad(int64_t v, int width) {
 
 // A text field "LL" + LL characters starting at `at`, which must end exactly at
 // `end` (the rest of the command belongs to later fields).
-int textField(std::string_view c, size_t at, size_t maxLen, std::string &text, size_t &after) {
+int textField(std::string_view c, size_t at, size_t maxLen, std::string& text, size_t& after) {
   if (c.size() < at + 2) return kBadLength;
   int64_t len;
   if (!parseNumber(c.substr(at, 2), len)) return kBadValue;
@@ -43,7 +43,9 @@ int textField(std::string_view c, size_t at, size_t maxLen, std::string &text, s
   return kOk;
 }
 
-bool fontDigit(char c) { return c >= '1' && c <= '9'; }
+bool fontDigit(char c) {
+  return c >= '1' && c <= '9';
+}
 
 bool eanValid(std::string_view code, size_t length) {
   if (code.size() != length || !allDigits(code)) return false;
@@ -59,7 +61,8 @@ bool eanValid(std::string_view code, size_t length) {
 bool code39Valid(std::string_view code) {
   if (code.empty() || code.size() > 30) return false;
   for (char c : code)
-    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || std::string_view(" -.$/+%").find(c) != std::string_view::npos))
+    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
+          std::string_view(" -.$/+%").find(c) != std::string_view::npos))
       return false;
   return true;
 }
@@ -75,24 +78,26 @@ std::string bars(std::string_view code) {
   return out.size() > 32 ? out.substr(0, 32) : out;
 }
 
-bool isCash(const std::string &description) { return upper(description).rfind("CONTANT", 0) == 0; }
+bool isCash(const std::string& description) {
+  return upper(description).rfind("CONTANT", 0) == 0;
+}
 
 }  // namespace
 
 // ---- helpers
 
-void EcrModel::print(int font, const std::string &text) {
+void EcrModel::print(int font, const std::string& text) {
   std::string line = rtrim(std::string_view(text).substr(0, lineWidth(font)));
   out_.push_back(PrintLine{font, line});
   if (work_.doc.state != DocState::Idle) work_.doc.lines.push_back(std::string(1, char('0' + font)) + line);
 }
 
-void EcrModel::printTwo(int font, const std::string &left, const std::string &right) {
+void EcrModel::printTwo(int font, const std::string& left, const std::string& right) {
   print(font, twoColumns(left, right, lineWidth(font)));
 }
 
-void EcrModel::printHeader(const std::string &title, const std::string &number) {
-  for (const std::string &l : settings_.header) print(1, center(l, 32));
+void EcrModel::printHeader(const std::string& title, const std::string& number) {
+  for (const std::string& l : settings_.header) print(1, center(l, 32));
   print(2, center(title, 32));
   printTwo(1, printedDate(toCivil(now())), number);
   print(1, kRule);
@@ -104,20 +109,20 @@ void EcrModel::finishDocument() {
   work_.doc = Document{};
 }
 
-int EcrModel::dayMustMatch(const std::string &today) const {
-  for (const JournalRecord &r : journal_)
+int EcrModel::dayMustMatch(const std::string& today) const {
+  for (const JournalRecord& r : journal_)
     if (r.z == currentZ() && r.kind != kClosing) return r.date == today ? kOk : kClosingRequired;
   return kOk;
 }
 
-int EcrModel::openDocument(DocState state, const char *kind, const std::string &title) {
+int EcrModel::openDocument(DocState state, const char* kind, const std::string& title) {
   if (faultConfig_.journalFull) return kJournalFull;
   std::string today = ddmmyy(toCivil(now()));
   if (state != DocState::NonFiscal) {
     int rc = dayMustMatch(today);
     if (rc != kOk) return rc;
   }
-  Counters &c = work_.counters;
+  Counters& c = work_.counters;
   int64_t number = 0;
   std::string label;
   switch (state) {
@@ -147,12 +152,13 @@ int EcrModel::openDocument(DocState state, const char *kind, const std::string &
 }
 
 int EcrModel::startReceiptIfIdle() {
-  if (work_.doc.state == DocState::Idle) return openDocument(DocState::Receipt, kReceipt, "DOCUMENTO COMMERCIALE");
+  if (work_.doc.state == DocState::Idle)
+    return openDocument(DocState::Receipt, kReceipt, "DOCUMENTO COMMERCIALE");
   return work_.doc.state == DocState::Receipt && !work_.doc.paying ? kOk : kNotAllowed;
 }
 
-void EcrModel::writeRecord(const char *kind) {
-  Document &d = work_.doc;
+void EcrModel::writeRecord(const char* kind) {
+  Document& d = work_.doc;
   JournalRecord r;
   r.recno = ++work_.counters.record;
   CivilTime t = toCivil(now());
@@ -164,7 +170,7 @@ void EcrModel::writeRecord(const char *kind) {
   r.total = d.total;
   r.change = d.change;
   r.departments = d.departments;
-  for (auto &[name, amount] : d.payments) r.payments[name] += amount;
+  for (auto& [name, amount] : d.payments) r.payments[name] += amount;
   // The change comes out of the cash drawer: the cash payments are kept net of it.
   int64_t change = d.change;
   for (auto it = d.payments.rbegin(); it != d.payments.rend() && change > 0; ++it) {
@@ -184,9 +190,9 @@ int EcrModel::dispatch(std::string_view c) {
   std::string code(c.substr(0, 4));
   // A closed receipt waits for its after-total lines and the cut; another
   // printing command finishes it first, as the paper cannot wait.
-  static const char *keepsOpen[] = {"3012", "3013", "3016", "3021", "7007", "7008"};
+  static const char* keepsOpen[] = {"3012", "3013", "3016", "3021", "7007", "7008"};
   if (work_.doc.state == DocState::AfterTotal &&
-      std::none_of(std::begin(keepsOpen), std::end(keepsOpen), [&](const char *k) { return code == k; }))
+      std::none_of(std::begin(keepsOpen), std::end(keepsOpen), [&](const char* k) { return code == k; }))
     finishDocument();
 
   if (code == "3016") return bufferMode(c);
@@ -250,7 +256,8 @@ int EcrModel::saleLine(std::string_view c) {
         !parseNumber(c.substr(5 + width, 2), len))
       continue;
     size_t at = 5 + width + 2;
-    if (len > 22 || at + size_t(len) + 9 > c.size() || !parseAmount(c.substr(at + size_t(len)), amount)) continue;
+    if (len > 22 || at + size_t(len) + 9 > c.size() || !parseAmount(c.substr(at + size_t(len)), amount))
+      continue;
     department = d;
     description = rtrim(c.substr(at, size_t(len)));
   }
@@ -273,7 +280,7 @@ int EcrModel::saleLine(std::string_view c) {
   if (work_.doc.total + signedAmount < 0) return kNegativeTotal;
   int rc = startReceiptIfIdle();
   if (rc != kOk) return rc;
-  Document &d = work_.doc;
+  Document& d = work_.doc;
   if (type == '1')
     printTwo(1, description, formatMoney(amount));
   else if (type == '9')
@@ -321,7 +328,7 @@ int EcrModel::pricedText(std::string_view c) {
   if (rc != kOk) return rc;
   int64_t amount;
   if (c.size() - after < 9 || !parseAmount(c.substr(after), amount)) return kBadLength;
-  Document &d = work_.doc;
+  Document& d = work_.doc;
   if (c[4] == '8') {
     if (amount != 0) return kBadValue;
     if (d.state != DocState::Receipt) return kNotAllowed;
@@ -349,7 +356,7 @@ int EcrModel::payment(std::string_view c) {
   if (rc == kOk && (c.size() - after < 9 || !parseAmount(c.substr(after), amount))) rc = kBadLength;
   if (rc != kOk) return rc;
   if (rtrim(description).empty()) return kBadValue;
-  Document &d = work_.doc;
+  Document& d = work_.doc;
   if (d.state != DocState::Receipt && d.state != DocState::CreditNote) return kNotAllowed;
   if (amount < 0) return kBadValue;
   int64_t remaining = d.total - d.paid;
@@ -377,7 +384,7 @@ int EcrModel::payment(std::string_view c) {
 
 int EcrModel::printChange(std::string_view c) {
   if (c.size() != 4) return kBadLength;
-  Document &d = work_.doc;
+  Document& d = work_.doc;
   if (d.state != DocState::Receipt || d.changePrinted) return kNotAllowed;
   if (!d.paying || d.paid < d.total) return kIncompletePayment;
   printTwo(1, "RESTO", formatMoney(d.change));
@@ -389,7 +396,7 @@ int EcrModel::reference(std::string_view c) {
   if (c.size() < 7) return kBadLength;
   if (c[4] < 'A' || c[4] > 'Z' || !allDigits(c.substr(5, 2))) return kBadValue;
   if (c.size() > 7 + 32) return kBadLength;
-  Document &d = work_.doc;
+  Document& d = work_.doc;
   if (d.state != DocState::CreditNote || d.reference) return kNotAllowed;
   // The blank part (underscores) is left for the cashier to fill in by hand.
   printTwo(1, "RIF. DOC. " + std::string(c.substr(4, 3)), std::string(c.substr(7)));
@@ -399,7 +406,7 @@ int EcrModel::reference(std::string_view c) {
 
 int EcrModel::closeFiscal(std::string_view c) {
   if (c.size() != 4) return kBadLength;
-  Document &d = work_.doc;
+  Document& d = work_.doc;
   if (d.state == DocState::Receipt) {
     if ((d.total > 0 && !d.paying) || d.paid < d.total) return kIncompletePayment;
     if (!d.totalLine) {
@@ -467,7 +474,7 @@ int EcrModel::printHeaderCommand(std::string_view c) {
   if (c.size() != 4) return kBadLength;
   DocState s = work_.doc.state;
   if (s != DocState::NonFiscal && s != DocState::Invoice) return kNotAllowed;
-  for (const std::string &l : settings_.header) print(2, center(l, 32));
+  for (const std::string& l : settings_.header) print(2, center(l, 32));
   return kOk;
 }
 
@@ -492,12 +499,13 @@ int EcrModel::invoiceTotal(std::string_view c) {
   int64_t amount;
   if (rc == kOk && (c.size() - after < 9 || !parseAmount(c.substr(after), amount))) rc = kBadLength;
   if (rc != kOk) return rc;
-  Document &d = work_.doc;
+  Document& d = work_.doc;
   if (d.state != DocState::Invoice || d.totalLine) return kNotAllowed;
   if (amount < 0) return kNegativeTotal;
   if (amount != d.announced) return kBadValue;
   print(1, kRule);
-  printTwo(2, rtrim(label).empty() ? std::string("TOTALE FATTURA") : upper(rtrim(label)), formatMoney(amount));
+  printTwo(2, rtrim(label).empty() ? std::string("TOTALE FATTURA") : upper(rtrim(label)),
+           formatMoney(amount));
   d.total = amount;
   d.totalLine = true;
   return kOk;
@@ -513,7 +521,7 @@ int EcrModel::closeNonFiscal(std::string_view c) {
 
 int EcrModel::closeInvoice(std::string_view c) {
   if (c.size() != 4) return kBadLength;
-  Document &d = work_.doc;
+  Document& d = work_.doc;
   if (d.state != DocState::Invoice) return kNotAllowed;
   if (!d.totalLine) return kIncompletePayment;
   writeRecord(kInvoice);
@@ -522,7 +530,7 @@ int EcrModel::closeInvoice(std::string_view c) {
   finishDocument();
   if (copy) {
     print(2, center("*** COPIA ***", 32));
-    for (const std::string &l : lines) print(l[0] - '0', l.substr(1));
+    for (const std::string& l : lines) print(l[0] - '0', l.substr(1));
     finishDocument();
   }
   return kOk;
@@ -594,7 +602,7 @@ int EcrModel::setClock(std::string_view c) {
   if (!fiscal_.empty()) {
     CivilTime last;
     int64_t lh = 0, lm = 0;
-    const FiscalRecord &f = fiscal_.back();
+    const FiscalRecord& f = fiscal_.back();
     if (parseDdmmyy(f.date, last) && f.time.size() == 4 && parseNumber(f.time.substr(0, 2), lh) &&
         parseNumber(f.time.substr(2, 2), lm)) {
       last.hour = int(lh);
@@ -610,10 +618,10 @@ int EcrModel::setClock(std::string_view c) {
   return kOk;
 }
 
-void EcrModel::printTotals(const DayTotals &t) {
-  for (auto &[d, v] : t.departments) printTwo(1, "REPARTO " + zeroPad(d, 2), formatMoney(v));
+void EcrModel::printTotals(const DayTotals& t) {
+  for (auto& [d, v] : t.departments) printTwo(1, "REPARTO " + zeroPad(d, 2), formatMoney(v));
   print(1, kRule);
-  for (auto &[p, v] : t.payments) printTwo(1, p, formatMoney(v));
+  for (auto& [p, v] : t.payments) printTwo(1, p, formatMoney(v));
   print(1, kRule);
   printTwo(1, "DOC. COMMERCIALI", std::to_string(t.receipts));
   printTwo(1, "DOC. ANNULLATI", std::to_string(t.voided));
@@ -672,27 +680,27 @@ int EcrModel::xReport(std::string_view c) {
 int EcrModel::reprint(std::string_view c) {
   if (c.size() != 4) return kBadLength;
   if (work_.doc.state != DocState::Idle) return kNotAllowed;
-  const JournalRecord *last = nullptr;
-  for (const JournalRecord &r : journal_)
+  const JournalRecord* last = nullptr;
+  for (const JournalRecord& r : journal_)
     if (r.kind == kReceipt) last = &r;
   if (!last) return kJournalRecordMissing;
   print(2, center("*** COPIA ***", 32));
-  for (const std::string &l : last->lines)
+  for (const std::string& l : last->lines)
     if (!l.empty()) print(l[0] - '0', l.substr(1));
   print(2, center("*** COPIA ***", 32));
   finishDocument();
   return kOk;
 }
 
-int EcrModel::printJournal(const std::vector<const JournalRecord *> &records, const std::string &title) {
+int EcrModel::printJournal(const std::vector<const JournalRecord*>& records, const std::string& title) {
   if (work_.doc.state != DocState::Idle) return kNotAllowed;
   if (records.empty()) return kJournalNothingInRange;
   printHeader(title, "DGFE N. " + zeroPad(work_.counters.journalNo, 4));
-  for (const JournalRecord *r : records) {
+  for (const JournalRecord* r : records) {
     printTwo(3, "REC. " + zeroPad(r->recno, 6) + " " + r->kind + " " + zeroPad(r->number, 4),
              r->date.substr(0, 2) + "-" + r->date.substr(2, 2) + "-" + r->date.substr(4, 2) + " " +
                  r->time.substr(0, 2) + ":" + r->time.substr(2, 2));
-    for (const std::string &l : r->lines)
+    for (const std::string& l : r->lines)
       if (!l.empty()) print(l[0] - '0', l.substr(1));
   }
   finishDocument();
@@ -706,8 +714,8 @@ int EcrModel::journalByDates(std::string_view c) {
   if (!parseDdmmyy(c.substr(4, 6), from) || !parseDdmmyy(c.substr(10, 6), to)) return kBadDate;
   if (c[16] != '0') return kBadValue;
   if (dayKey(from) > dayKey(to)) return kBadDateRange;
-  std::vector<const JournalRecord *> found;
-  for (const JournalRecord &r : journal_) {
+  std::vector<const JournalRecord*> found;
+  for (const JournalRecord& r : journal_) {
     CivilTime d;
     if (parseDdmmyy(r.date, d) && dayKey(d) >= dayKey(from) && dayKey(d) <= dayKey(to)) found.push_back(&r);
   }
@@ -723,8 +731,8 @@ int EcrModel::journalByReceipts(std::string_view c) {
   parseNumber(c.substr(10, 4), first);
   parseNumber(c.substr(14, 4), last);
   if (c[18] != '0' || first == 0 || last == 0 || first > last) return kBadValue;
-  std::vector<const JournalRecord *> found;
-  for (const JournalRecord &r : journal_)
+  std::vector<const JournalRecord*> found;
+  for (const JournalRecord& r : journal_)
     if ((r.kind == kReceipt || r.kind == kVoided) && r.date == c.substr(4, 6) && r.number >= first &&
         r.number <= last)
       found.push_back(&r);
@@ -738,8 +746,8 @@ int EcrModel::journalByClosings(std::string_view c) {
   parseNumber(c.substr(4, 4), first);
   parseNumber(c.substr(8, 4), last);
   if (c.substr(12) != "0000" || first == 0 || last == 0 || first > last) return kBadValue;
-  std::vector<const JournalRecord *> found;
-  for (const JournalRecord &r : journal_)
+  std::vector<const JournalRecord*> found;
+  for (const JournalRecord& r : journal_)
     if (r.z >= first && r.z <= last) found.push_back(&r);
   return printJournal(found, "STAMPA DGFE PER CHIUSURE");
 }
@@ -748,15 +756,15 @@ int EcrModel::journalRecord(std::string_view c) {
   if (c.size() != 13) return kBadLength;
   int64_t recno;
   if (!parseNumber(c.substr(4), recno) || recno == 0) return kBadValue;
-  for (const JournalRecord &r : journal_)
+  for (const JournalRecord& r : journal_)
     if (r.recno == recno) return printJournal({&r}, "STAMPA RECORD DGFE");
   return work_.doc.state != DocState::Idle ? kNotAllowed : kJournalRecordMissing;
 }
 
 int EcrModel::journalAll(std::string_view c) {
   if (c.size() != 4) return kBadLength;
-  std::vector<const JournalRecord *> all;
-  for (const JournalRecord &r : journal_) all.push_back(&r);
+  std::vector<const JournalRecord*> all;
+  for (const JournalRecord& r : journal_) all.push_back(&r);
   return printJournal(all, "STAMPA DGFE INTEGRALE");
 }
 
@@ -765,7 +773,7 @@ int EcrModel::journalAll(std::string_view c) {
 int EcrModel::newJournal(std::string_view c) {
   if (c.size() != 4) return kBadLength;
   if (work_.doc.state != DocState::Idle) return kNotAllowed;
-  for (const JournalRecord &r : journal_)
+  for (const JournalRecord& r : journal_)
     if (r.z == currentZ()) return kClosingRequired;
   ++work_.counters.journalNo;
   work_.counters.record = 0;

@@ -1,34 +1,41 @@
 // Loading, saving and running commands; the handlers are in ecr_commands.cpp.
 #include "ecr_model.h"
 
-#include <ctime>
+#include <sys/stat.h>
+
 #include <cstdio>
+#include <ctime>
 #include <exception>
 #include <stdexcept>
-
-#include <sys/stat.h>
 
 #include "sim_text.h"
 #include "storage.h"
 
 namespace merid::sim {
 
-const char *stateName(DocState s) {
+const char* stateName(DocState s) {
   switch (s) {
-    case DocState::Idle: return "idle";
-    case DocState::Receipt: return "receipt";
-    case DocState::Voided: return "voided";
-    case DocState::AfterTotal: return "after-total";
-    case DocState::NonFiscal: return "non-fiscal";
-    case DocState::Invoice: return "invoice";
-    case DocState::CreditNote: return "credit-note";
+    case DocState::Idle:
+      return "idle";
+    case DocState::Receipt:
+      return "receipt";
+    case DocState::Voided:
+      return "voided";
+    case DocState::AfterTotal:
+      return "after-total";
+    case DocState::NonFiscal:
+      return "non-fiscal";
+    case DocState::Invoice:
+      return "invoice";
+    case DocState::CreditNote:
+      return "credit-note";
   }
   return "idle";
 }
 
 namespace {
 
-const char *kDefaultSettings =
+const char* kDefaultSettings =
     "; Settings of the virtual printer (MERID-ECR-SIM).\n"
     "[shop]\n"
     "line1 = NEGOZIO DI PROVA\n"
@@ -45,8 +52,8 @@ int64_t systemWallClock() {
   return int64_t(t) + int64_t(tm.tm_gmtoff);
 }
 
-uint64_t fileId(const std::string &path, uint64_t &size) {
-  struct stat st{};
+uint64_t fileId(const std::string& path, uint64_t& size) {
+  struct stat st {};
   if (stat(path.c_str(), &st) != 0) {
     size = 0;
     return 0;
@@ -62,17 +69,17 @@ std::string trim(std::string_view s) {
   return std::string(s.substr(b, e - b));
 }
 
-DocState stateFrom(const std::string &name) {
+DocState stateFrom(const std::string& name) {
   for (DocState s : {DocState::Receipt, DocState::Voided, DocState::AfterTotal, DocState::NonFiscal,
                      DocState::Invoice, DocState::CreditNote})
     if (name == stateName(s)) return s;
   return DocState::Idle;
 }
 
-std::string encodeState(const PrinterState &s) {
+std::string encodeState(const PrinterState& s) {
   auto n = [](int64_t v) { return std::to_string(v); };
-  const Counters &c = s.counters;
-  const Document &d = s.doc;
+  const Counters& c = s.counters;
+  const Document& d = s.doc;
   std::string out = "version=1\n";
   out += "counters=" + n(c.record) + "," + n(c.receipt) + "," + n(c.nonFiscal) + "," + n(c.invoice) + "," +
          n(c.creditNote) + "," + n(c.journalNo) + "\n";
@@ -80,21 +87,21 @@ std::string encodeState(const PrinterState &s) {
   out += "display1=" + escapeField(s.display1) + "\ndisplay2=" + escapeField(s.display2) + "\n";
   out += "drawer_openings=" + n(s.drawerOpenings) + "\n";
   out += "doc_state=" + std::string(stateName(d.state)) + "\ndoc_kind=" + escapeField(d.kind) + "\n";
-  out += "doc=" + n(d.number) + "," + n(d.total) + "," + n(d.paid) + "," + n(d.change) + "," + n(d.pricedLines) +
-         "," + n(d.paying) + "," + n(d.changePrinted) + "," + n(d.totalLine) + "," + n(d.copy) + "," +
-         n(d.reference) + "," + n(d.announced) + "\n";
-  for (auto &[k, v] : d.departments) out += "dept=" + n(k) + "," + n(v) + "\n";
-  for (auto &[k, v] : d.payments) out += "pay=" + escapeField(k) + "," + n(v) + "\n";
-  for (auto &l : d.lines) out += "line=" + escapeField(l) + "\n";
-  const FaultBook &f = s.faults;
+  out += "doc=" + n(d.number) + "," + n(d.total) + "," + n(d.paid) + "," + n(d.change) + "," +
+         n(d.pricedLines) + "," + n(d.paying) + "," + n(d.changePrinted) + "," + n(d.totalLine) + "," +
+         n(d.copy) + "," + n(d.reference) + "," + n(d.announced) + "\n";
+  for (auto& [k, v] : d.departments) out += "dept=" + n(k) + "," + n(v) + "\n";
+  for (auto& [k, v] : d.payments) out += "pay=" + escapeField(k) + "," + n(v) + "\n";
+  for (auto& l : d.lines) out += "line=" + escapeField(l) + "\n";
+  const FaultBook& f = s.faults;
   out += "fault_signature=" + escapeField(f.signature) + "\n";
-  out += "fault_book=" + n(f.linesPrinted) + "," + n(f.paperOut) + "," + n(f.cleared) + "," + n(f.statusRequests) +
-         "\n";
+  out += "fault_book=" + n(f.linesPrinted) + "," + n(f.paperOut) + "," + n(f.cleared) + "," +
+         n(f.statusRequests) + "\n";
   for (int64_t used : f.refusalsUsed) out += "refused=" + n(used) + "\n";
   return out;
 }
 
-bool nums(std::string_view v, std::vector<int64_t> &out, size_t count) {
+bool nums(std::string_view v, std::vector<int64_t>& out, size_t count) {
   out.clear();
   for (auto part : split(v, ',')) {
     bool negative = !part.empty() && part[0] == '-';
@@ -108,7 +115,7 @@ bool nums(std::string_view v, std::vector<int64_t> &out, size_t count) {
 
 // A damaged state file is not fatal: what cannot be read keeps its default,
 // and the journal still gives the numbering.
-PrinterState decodeState(const std::string &text) {
+PrinterState decodeState(const std::string& text) {
   PrinterState s;
   std::vector<int64_t> v;
   for (auto line : split(text, '\n')) {
@@ -133,7 +140,7 @@ PrinterState decodeState(const std::string &text) {
     } else if (key == "doc_kind" && unescapeField(value, str)) {
       s.doc.kind = str;
     } else if (key == "doc" && nums(value, v, 11)) {
-      Document &d = s.doc;
+      Document& d = s.doc;
       d.number = v[0], d.total = v[1], d.paid = v[2], d.change = v[3], d.pricedLines = v[4];
       d.paying = v[5], d.changePrinted = v[6], d.totalLine = v[7], d.copy = v[8], d.reference = v[9];
       d.announced = v[10];
@@ -164,7 +171,9 @@ EcrModel::EcrModel(std::string dir, WallClock clock) : dir_(std::move(dir)), clo
   if (!clock_) clock_ = systemWallClock;
 }
 
-int64_t EcrModel::now() const { return clock_() + work_.clockOffset; }
+int64_t EcrModel::now() const {
+  return clock_() + work_.clockOffset;
+}
 
 void EcrModel::loadSettings() {
   std::string path = dir_ + "/settings.ini";
@@ -188,7 +197,7 @@ void EcrModel::loadSettings() {
     else if (key == "fiscal_memory_records" && value.size() <= 6 && parseNumber(value, n))
       s.fiscalCapacity = n;
   }
-  for (auto &[k, v] : header)
+  for (auto& [k, v] : header)
     if (!v.empty()) s.header.push_back(v);
   if (s.header.empty()) s.header.push_back("NEGOZIO DI PROVA");
   settings_ = s;
@@ -206,7 +215,7 @@ void EcrModel::loadJournal() {
   std::string text = readFile(path);
   uint64_t end;
   auto records = parseLines<JournalRecord>(text, journalBytes_, end, decodeRecord);
-  for (auto &r : records) journal_.push_back(std::move(r));
+  for (auto& r : records) journal_.push_back(std::move(r));
   journalBytes_ = end;
   journalId_ = id;
   // A line torn by a crash is cut off, so the next record starts on a clean line.
@@ -225,7 +234,7 @@ void EcrModel::loadFiscal() {
   std::string text = readFile(path);
   uint64_t end;
   auto records = parseLines<FiscalRecord>(text, fiscalBytes_, end, decodeFiscal);
-  for (auto &r : records) fiscal_.push_back(std::move(r));
+  for (auto& r : records) fiscal_.push_back(std::move(r));
   fiscalBytes_ = end;
   fiscalId_ = id;
   if (end < text.size()) truncateFile(path, end);
@@ -239,7 +248,7 @@ void EcrModel::load() {
   loadFiscal();
   // A Z record reaches the journal before the fiscal memory; finish a closing
   // that a crash interrupted in between.
-  for (const JournalRecord &r : journal_) {
+  for (const JournalRecord& r : journal_) {
     FiscalRecord f;
     std::string line = r.fiscal;
     if (!line.empty() && line.back() == '\n') line.pop_back();
@@ -249,7 +258,7 @@ void EcrModel::load() {
     }
   }
   if (!journal_.empty()) {
-    const Counters &last = journal_.back().counters;
+    const Counters& last = journal_.back().counters;
     if (last.journalNo < state_.counters.journalNo) {
       // A new journal was started but the old file was not yet moved away.
       std::string archive = dir_ + "/journal-" + std::to_string(last.journalNo) + ".txt";
@@ -274,13 +283,15 @@ void EcrModel::load() {
   state_.faults.refusalsUsed.resize(faultConfig_.refuse.size(), 0);
 }
 
-void EcrModel::saveState() { replaceFile(dir_ + "/state.txt", encodeState(state_)); }
+void EcrModel::saveState() {
+  replaceFile(dir_ + "/state.txt", encodeState(state_));
+}
 
 void EcrModel::refresh() {
   try {
     FolderLock lock(dir_);
     load();
-  } catch (const std::exception &) {
+  } catch (const std::exception&) {
   }
 }
 
@@ -289,7 +300,7 @@ bool EcrModel::linkUnplugged() {
     FolderLock lock(dir_);
     load();
     return faultConfig_.linkUnplugged;
-  } catch (const std::exception &) {
+  } catch (const std::exception&) {
     return false;
   }
 }
@@ -300,7 +311,7 @@ bool EcrModel::setFaults(std::string_view ini) {
     FolderLock lock(dir_);
     replaceFile(dir_ + "/faults.ini", std::string(ini));
     return true;
-  } catch (const std::exception &) {
+  } catch (const std::exception&) {
     return false;
   }
 }
@@ -317,7 +328,7 @@ int EcrModel::execute(std::string_view command) {
       saveState();
     }
     return rc;
-  } catch (const std::exception &) {
+  } catch (const std::exception&) {
     return kInternalError;
   } catch (...) {
     return kInternalError;
@@ -344,13 +355,13 @@ int EcrModel::run(std::string_view cmd) {
 }
 
 int EcrModel::status() {
-  FaultBook &book = state_.faults;
+  FaultBook& book = state_.faults;
   bool cover = faultConfig_.coverOpen && !book.cleared;
   bool paper = book.paperOut && !book.cleared;
   bool nearEnd = false;
   if (faultConfig_.paperEndAfterLines >= 0 && !book.cleared && !paper)
     nearEnd = faultConfig_.paperEndAfterLines - book.linesPrinted <= 10;
-  const char *stateDigit = "0123456";
+  const char* stateDigit = "0123456";
   reply_ = std::string(1, stateDigit[int(state_.doc.state)]);
   reply_ += cover ? '1' : '0';
   reply_ += paper ? '1' : '0';
@@ -367,9 +378,9 @@ int EcrModel::status() {
 }
 
 int EcrModel::applyFaults(std::string_view cmd) {
-  FaultBook &book = state_.faults;
+  FaultBook& book = state_.faults;
   for (size_t i = 0; i < faultConfig_.refuse.size(); ++i) {
-    const RefuseRule &r = faultConfig_.refuse[i];
+    const RefuseRule& r = faultConfig_.refuse[i];
     if (cmd.substr(0, r.prefix.size()) != r.prefix) continue;
     if (r.times >= 0 && book.refusalsUsed[i] >= r.times) continue;
     ++book.refusalsUsed[i];
@@ -382,10 +393,10 @@ int EcrModel::applyFaults(std::string_view cmd) {
 // command is printed whole or not at all, so a retry never prints a line twice.
 int EcrModel::checkPaper() {
   size_t lines = 0;
-  for (const PrintLine &l : out_)
+  for (const PrintLine& l : out_)
     if (l.font != kCut) ++lines;
   if (lines == 0) return kOk;
-  FaultBook &book = state_.faults;
+  FaultBook& book = state_.faults;
   if (faultConfig_.coverOpen && !book.cleared) return kCoverOpen;
   if (book.paperOut && !book.cleared) return kPaperEnd;
   if (faultConfig_.paperEndAfterLines >= 0 && !book.cleared) {
@@ -402,8 +413,8 @@ int EcrModel::checkPaper() {
 // crash after the journal write is repaired by load() from the journal.
 void EcrModel::commit() {
   work_.faults = state_.faults;
-  for (const JournalRecord &r : newRecords_) appendFile(dir_ + "/journal.txt", encodeRecord(r), true);
-  for (const FiscalRecord &f : newFiscal_) appendFile(dir_ + "/fiscal.txt", encodeFiscal(f), true);
+  for (const JournalRecord& r : newRecords_) appendFile(dir_ + "/journal.txt", encodeRecord(r), true);
+  for (const FiscalRecord& f : newFiscal_) appendFile(dir_ + "/fiscal.txt", encodeFiscal(f), true);
   state_ = work_;
   saveState();
   if (archiveJournal_) {
@@ -418,13 +429,13 @@ void EcrModel::commit() {
 DayTotals EcrModel::dayTotals() const {
   DayTotals t;
   int64_t z = currentZ();
-  for (const JournalRecord &r : journal_) {
+  for (const JournalRecord& r : journal_) {
     if (r.z != z) continue;
     if (r.kind == kReceipt) {
       t.total += r.total;
       ++t.receipts;
-      for (auto &[d, v] : r.departments) t.departments[d] += v;
-      for (auto &[p, v] : r.payments) t.payments[p] += v;
+      for (auto& [d, v] : r.departments) t.departments[d] += v;
+      for (auto& [p, v] : r.payments) t.payments[p] += v;
     } else if (r.kind == kVoided) {
       ++t.voided;
     } else if (r.kind == kNonFiscal) {

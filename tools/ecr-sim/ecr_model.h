@@ -49,7 +49,7 @@ enum Err : int {
 };
 
 enum class DocState { Idle, Receipt, Voided, AfterTotal, NonFiscal, Invoice, CreditNote };
-const char *stateName(DocState s);
+const char* stateName(DocState s);
 
 // The document being printed; lost only if the process dies before it closes.
 struct Document {
@@ -93,7 +93,7 @@ struct DayTotals {
 };
 
 class EcrModel {
-public:
+ public:
   // Wall-clock seconds (civil local time counted as UTC); the system clock when empty.
   using WallClock = std::function<int64_t()>;
 
@@ -103,7 +103,7 @@ public:
   int execute(std::string_view command);
   // The reply of the last "1109": positions 1..5 hold '1' for cover open, paper
   // end, paper near end, journal full, journal nearly full.
-  const std::string &reply() const { return reply_; }
+  const std::string& reply() const { return reply_; }
 
   bool linkUnplugged();
   // Replaces faults.ini (empty text: no faults).
@@ -111,13 +111,13 @@ public:
 
   // Views of what is on disk, refreshed by execute() or refresh().
   void refresh();
-  const PrinterState &state() const { return state_; }
-  const std::vector<JournalRecord> &journal() const { return journal_; }
-  const std::vector<FiscalRecord> &fiscalMemory() const { return fiscal_; }
-  const std::string &dir() const { return dir_; }
+  const PrinterState& state() const { return state_; }
+  const std::vector<JournalRecord>& journal() const { return journal_; }
+  const std::vector<FiscalRecord>& fiscalMemory() const { return fiscal_; }
+  const std::string& dir() const { return dir_; }
   DayTotals dayTotals() const;
 
-private:
+ private:
   struct Settings {
     std::vector<std::string> header;
     int64_t departments = 20;
@@ -173,16 +173,16 @@ private:
   // Helpers of the handlers.
   int64_t now() const;
   int64_t currentZ() const { return int64_t(fiscal_.size()) + 1; }
-  int openDocument(DocState state, const char *kind, const std::string &title);
+  int openDocument(DocState state, const char* kind, const std::string& title);
   int startReceiptIfIdle();
-  int dayMustMatch(const std::string &today) const;
-  void print(int font, const std::string &text);
-  void printTwo(int font, const std::string &left, const std::string &right);
-  void printHeader(const std::string &title, const std::string &number);
+  int dayMustMatch(const std::string& today) const;
+  void print(int font, const std::string& text);
+  void printTwo(int font, const std::string& left, const std::string& right);
+  void printHeader(const std::string& title, const std::string& number);
   void finishDocument();
-  void writeRecord(const char *kind);
-  void printTotals(const DayTotals &t);
-  int printJournal(const std::vector<const JournalRecord *> &records, const std::string &title);
+  void writeRecord(const char* kind);
+  void printTotals(const DayTotals& t);
+  int printJournal(const std::vector<const JournalRecord*>& records, const std::string& title);
   bool departmentExists(int64_t d) const { return d >= 1 && d <= settings_.departments; }
 
   std::string dir_;

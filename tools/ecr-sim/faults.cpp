@@ -16,15 +16,19 @@ std::string trim(std::string_view s) {
 }
 
 std::string lower(std::string s) {
-  for (char &c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
   return s;
 }
 
-bool number(const std::string &s, int64_t &v) { return s.size() <= 9 && parseNumber(s, v); }
+bool number(const std::string& s, int64_t& v) {
+  return s.size() <= 9 && parseNumber(s, v);
+}
 
-bool truthy(const std::string &v) { return v == "1" || v == "yes" || v == "true" || v == "on"; }
+bool truthy(const std::string& v) {
+  return v == "1" || v == "yes" || v == "true" || v == "on";
+}
 
-std::vector<std::string> words(const std::string &s) {
+std::vector<std::string> words(const std::string& s) {
   std::vector<std::string> out;
   std::string cur;
   for (char c : s) {

@@ -21,12 +21,12 @@ struct Counters {
 };
 
 // Journal record kinds.
-inline constexpr const char *kReceipt = "SC";
-inline constexpr const char *kVoided = "AN";
-inline constexpr const char *kNonFiscal = "NF";
-inline constexpr const char *kInvoice = "FA";
-inline constexpr const char *kCreditNote = "NC";
-inline constexpr const char *kClosing = "Z";
+inline constexpr const char* kReceipt = "SC";
+inline constexpr const char* kVoided = "AN";
+inline constexpr const char* kNonFiscal = "NF";
+inline constexpr const char* kInvoice = "FA";
+inline constexpr const char* kCreditNote = "NC";
+inline constexpr const char* kClosing = "Z";
 
 struct JournalRecord {
   int64_t recno = 0;
@@ -37,11 +37,11 @@ struct JournalRecord {
   int64_t number = 0;
   int64_t total = 0;
   int64_t change = 0;
-  std::map<int64_t, int64_t> departments;        // net cents by department
-  std::map<std::string, int64_t> payments;       // cents by payment description, change deducted
+  std::map<int64_t, int64_t> departments;   // net cents by department
+  std::map<std::string, int64_t> payments;  // cents by payment description, change deducted
   Counters counters;
-  std::string fiscal;                            // a Z record: its fiscal memory line
-  std::vector<std::string> lines;                // printed lines: font digit then text
+  std::string fiscal;              // a Z record: its fiscal memory line
+  std::vector<std::string> lines;  // printed lines: font digit then text
 };
 
 struct FiscalRecord {
@@ -55,16 +55,16 @@ struct FiscalRecord {
   std::map<std::string, int64_t> payments;
 };
 
-std::string encodeRecord(const JournalRecord &r);
-bool decodeRecord(const std::string &line, JournalRecord &r);
-std::string encodeFiscal(const FiscalRecord &r);
-bool decodeFiscal(const std::string &line, FiscalRecord &r);
+std::string encodeRecord(const JournalRecord& r);
+bool decodeRecord(const std::string& line, JournalRecord& r);
+std::string encodeFiscal(const FiscalRecord& r);
+bool decodeFiscal(const std::string& line, FiscalRecord& r);
 
 // Reads complete, valid lines from `text` starting at `offset`; sets `validEnd`
 // to the byte after the last good line. Parsing stops at the first bad line.
 template <class Record>
-std::vector<Record> parseLines(const std::string &text, uint64_t offset, uint64_t &validEnd,
-                               bool (*decode)(const std::string &, Record &)) {
+std::vector<Record> parseLines(const std::string& text, uint64_t offset, uint64_t& validEnd,
+                               bool (*decode)(const std::string&, Record&)) {
   std::vector<Record> out;
   validEnd = offset;
   while (validEnd < text.size()) {

@@ -25,14 +25,14 @@ bool allDigits(std::string_view s) {
   return true;
 }
 
-bool parseNumber(std::string_view s, int64_t &value) {
+bool parseNumber(std::string_view s, int64_t& value) {
   if (s.empty() || s.size() > 15 || !allDigits(s)) return false;
   value = 0;
   for (char c : s) value = value * 10 + (c - '0');
   return true;
 }
 
-bool parseAmount(std::string_view s, int64_t &cents) {
+bool parseAmount(std::string_view s, int64_t& cents) {
   bool negative = !s.empty() && s[0] == '-';
   if (negative) s.remove_prefix(1);
   if (s.size() < 9 || s.size() > 12 || !parseNumber(s, cents)) return false;
@@ -41,7 +41,7 @@ bool parseAmount(std::string_view s, int64_t &cents) {
 }
 
 std::string escapeField(std::string_view s) {
-  static const char *hex = "0123456789ABCDEF";
+  static const char* hex = "0123456789ABCDEF";
   std::string out;
   out.reserve(s.size());
   for (unsigned char c : s) {
@@ -62,7 +62,7 @@ static int hexValue(char c) {
   return -1;
 }
 
-bool unescapeField(std::string_view s, std::string &out) {
+bool unescapeField(std::string_view s, std::string& out) {
   out.clear();
   for (size_t i = 0; i < s.size(); ++i) {
     if (s[i] != '%') {
@@ -134,7 +134,7 @@ CivilTime toCivil(int64_t wallSeconds) {
   return CivilTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min};
 }
 
-int64_t fromCivil(const CivilTime &c) {
+int64_t fromCivil(const CivilTime& c) {
   std::tm tm{};
   tm.tm_year = c.year - 1900;
   tm.tm_mon = c.month - 1;
@@ -144,7 +144,7 @@ int64_t fromCivil(const CivilTime &c) {
   return int64_t(timegm(&tm));
 }
 
-bool validCivil(const CivilTime &c) {
+bool validCivil(const CivilTime& c) {
   static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   if (c.month < 1 || c.month > 12 || c.day < 1 || c.hour < 0 || c.hour > 23 || c.minute < 0 || c.minute > 59)
     return false;
@@ -159,10 +159,14 @@ static std::string two(int v) {
   return buf;
 }
 
-std::string ddmmyy(const CivilTime &t) { return two(t.day) + two(t.month) + two(t.year); }
-std::string hhmm(const CivilTime &t) { return two(t.hour) + two(t.minute); }
+std::string ddmmyy(const CivilTime& t) {
+  return two(t.day) + two(t.month) + two(t.year);
+}
+std::string hhmm(const CivilTime& t) {
+  return two(t.hour) + two(t.minute);
+}
 
-bool parseDdmmyy(std::string_view s, CivilTime &t) {
+bool parseDdmmyy(std::string_view s, CivilTime& t) {
   int64_t d, m, y;
   if (s.size() != 6 || !parseNumber(s.substr(0, 2), d) || !parseNumber(s.substr(2, 2), m) ||
       !parseNumber(s.substr(4, 2), y))
@@ -171,9 +175,11 @@ bool parseDdmmyy(std::string_view s, CivilTime &t) {
   return validCivil(t);
 }
 
-int dayKey(const CivilTime &t) { return t.year * 10000 + t.month * 100 + t.day; }
+int dayKey(const CivilTime& t) {
+  return t.year * 10000 + t.month * 100 + t.day;
+}
 
-std::string printedDate(const CivilTime &t) {
+std::string printedDate(const CivilTime& t) {
   char buf[40];
   std::snprintf(buf, sizeof buf, "%02d-%02d-%04d %02d:%02d", t.day, t.month, t.year, t.hour, t.minute);
   return buf;

@@ -1,18 +1,18 @@
 #include "storage.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <stdexcept>
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdlib>
+#include <stdexcept>
+
 namespace merid::sim {
 
-static std::string envOr(const char *name) {
-  const char *v = std::getenv(name);
+static std::string envOr(const char* name) {
+  const char* v = std::getenv(name);
   return v ? std::string(v) : std::string();
 }
 
@@ -26,7 +26,7 @@ std::string defaultStateDir() {
   return "/tmp/merid-ecr-sim-" + std::to_string(getuid());
 }
 
-bool makeDirs(const std::string &dir) {
+bool makeDirs(const std::string& dir) {
   if (dir.empty()) return false;
   for (size_t at = 1; at <= dir.size(); ++at) {
     if (at == dir.size() || dir[at] == '/') {
@@ -34,16 +34,16 @@ bool makeDirs(const std::string &dir) {
       if (mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) return false;
     }
   }
-  struct stat st{};
+  struct stat st {};
   return stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool fileExists(const std::string &path) {
-  struct stat st{};
+bool fileExists(const std::string& path) {
+  struct stat st {};
   return stat(path.c_str(), &st) == 0;
 }
 
-std::string readFile(const std::string &path) {
+std::string readFile(const std::string& path) {
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     if (errno == ENOENT) return {};
@@ -65,7 +65,7 @@ std::string readFile(const std::string &path) {
   return out;
 }
 
-static void writeAll(int fd, const std::string &content, const std::string &path) {
+static void writeAll(int fd, const std::string& content, const std::string& path) {
   size_t done = 0;
   while (done < content.size()) {
     ssize_t n = write(fd, content.data() + done, content.size() - done);
@@ -75,7 +75,7 @@ static void writeAll(int fd, const std::string &content, const std::string &path
   }
 }
 
-void replaceFile(const std::string &path, const std::string &content) {
+void replaceFile(const std::string& path, const std::string& content) {
   std::string temp = path + ".tmp" + std::to_string(getpid());
   int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) throw std::runtime_error("cannot create " + temp);
@@ -93,7 +93,7 @@ void replaceFile(const std::string &path, const std::string &content) {
   }
 }
 
-void appendFile(const std::string &path, const std::string &content, bool durable) {
+void appendFile(const std::string& path, const std::string& content, bool durable) {
   int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
   if (fd < 0) throw std::runtime_error("cannot open " + path);
   try {
@@ -106,11 +106,11 @@ void appendFile(const std::string &path, const std::string &content, bool durabl
   close(fd);
 }
 
-void truncateFile(const std::string &path, uint64_t size) {
+void truncateFile(const std::string& path, uint64_t size) {
   if (truncate(path.c_str(), off_t(size)) != 0) throw std::runtime_error("cannot truncate " + path);
 }
 
-FolderLock::FolderLock(const std::string &dir) {
+FolderLock::FolderLock(const std::string& dir) {
   std::string path = dir + "/.lock";
   fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
   if (fd_ < 0) throw std::runtime_error("cannot open " + path);

@@ -4,13 +4,15 @@
 
 namespace merid::sim {
 
-const char *const kCutMark = "- - - - - - - -8<- - - - - - - -";
+const char* const kCutMark = "- - - - - - - -8<- - - - - - - -";
 
-size_t lineWidth(int font) { return (font == 3 || font >= 7) ? 42 : 32; }
+size_t lineWidth(int font) {
+  return (font == 3 || font >= 7) ? 42 : 32;
+}
 
 namespace {
 
-const char *kHtmlHead =
+const char* kHtmlHead =
     "<!DOCTYPE html>\n<html><head><meta charset=\"windows-1252\"><title>MERID-ECR-SIM tape</title>\n"
     "<style>\n"
     "body{background:#777;margin:0;padding:2em 0}\n"
@@ -22,14 +24,21 @@ const char *kHtmlHead =
     ".cut{border-top:2px dashed #999;margin:1em -1.5ch}\n"
     "</style></head><body><div class=\"roll\">\n";
 
-std::string htmlEscape(const std::string &s) {
+std::string htmlEscape(const std::string& s) {
   std::string out;
   for (char c : s) {
     switch (c) {
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '&': out += "&amp;"; break;
-      default: out += c;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '&':
+        out += "&amp;";
+        break;
+      default:
+        out += c;
     }
   }
   return out.empty() ? std::string(" ") : out;
@@ -37,24 +46,33 @@ std::string htmlEscape(const std::string &s) {
 
 std::string htmlClass(int font) {
   switch (font) {
-    case 2: return "l b";
-    case 3: return "l c";
-    case 4: return "l h";
-    case 5: return "l w";
-    case 6: return "l i";
-    case 7: return "l c h";
-    case 8: return "l c b";
-    case 9: return "l c b h";
-    default: return "l";
+    case 2:
+      return "l b";
+    case 3:
+      return "l c";
+    case 4:
+      return "l h";
+    case 5:
+      return "l w";
+    case 6:
+      return "l i";
+    case 7:
+      return "l c h";
+    case 8:
+      return "l c b";
+    case 9:
+      return "l c b h";
+    default:
+      return "l";
   }
 }
 
 }  // namespace
 
-void appendTape(const std::string &dir, const std::vector<PrintLine> &lines) {
+void appendTape(const std::string& dir, const std::vector<PrintLine>& lines) {
   if (lines.empty()) return;
   std::string text, html;
-  for (const PrintLine &l : lines) {
+  for (const PrintLine& l : lines) {
     if (l.font == kCut) {
       text += std::string(kCutMark) + "\n";
       html += "<div class=\"cut\"></div>\n";

@@ -17,8 +17,8 @@ struct PrintLine {
 };
 
 // The text of the cut mark in tape.txt.
-extern const char *const kCutMark;
+extern const char* const kCutMark;
 
-void appendTape(const std::string &dir, const std::vector<PrintLine> &lines);
+void appendTape(const std::string& dir, const std::vector<PrintLine>& lines);
 
 }  // namespace merid::sim
