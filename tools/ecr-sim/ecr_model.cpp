@@ -249,10 +249,9 @@ void EcrModel::load() {
   // A Z record reaches the journal before the fiscal memory; finish a closing
   // that a crash interrupted in between.
   for (const JournalRecord& r : journal_) {
+    if (r.kind != kClosing || r.z != currentZ()) continue;
     FiscalRecord f;
-    std::string line = r.fiscal;
-    if (!line.empty() && line.back() == '\n') line.pop_back();
-    if (r.kind == kClosing && r.z == currentZ() && decodeFiscal(line, f)) {
+    if (decodeFiscal(r.fiscal, f)) {
       appendFile(dir_ + "/fiscal.txt", encodeFiscal(f), true);
       loadFiscal();
     }
@@ -324,8 +323,7 @@ int EcrModel::execute(std::string_view command) {
     if (rc == kOk) {
       commit();
     } else {
-      work_.faults = state_.faults;  // the fault counters move even when refused
-      saveState();
+      saveState();  // the fault counters move even when a command is refused
     }
     return rc;
   } catch (const std::exception&) {
