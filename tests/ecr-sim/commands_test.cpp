@@ -2,6 +2,7 @@
 // and the lines it adds to the tape.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
 #include <optional>
 
@@ -257,23 +258,16 @@ TEST(EcrCommands, DayTotalsNumberingAndClosing) {
   EXPECT_EQ(m.fiscalMemory()[1].z, 2);
 }
 
-TEST(EcrCommands, ClockCannotGoBeforeTheLastClosing) {
-  TempDir dir;
-  EcrModel m(dir.path(), fixedWallClock);
-  runAll(m, {"2002"});
-  EXPECT_EQ(m.execute("20010312261542"), 12);
-  EXPECT_EQ(m.execute("20010412261541"), 12);
-  EXPECT_EQ(m.execute("20010512260900"), 0);
-  runAll(m, {kSale, payment("3004", "CONTANTE", 250), "3011", "3013"});
-  EXPECT_EQ(m.journal().back().date, "051226");
-  EXPECT_EQ(m.journal().back().time, "0900");
-}
-
-TEST(EcrCommands, ANewDayNeedsAClosingFirst) {
+// The clock: never before the last closing, and a new day only after one.
+TEST(EcrCommands, ClockAndDays) {
   TempDir dir;
   int64_t clock = fixedWallClock();
   EcrModel m(dir.path(), [&] { return clock; });
-  runAll(m, {kSale, payment("3004", "CONTANTE", 250), "3011", "3013"});
+  runAll(m, {"2002"});
+  EXPECT_EQ(m.execute("20010312261542"), 12);
+  EXPECT_EQ(m.execute("20010412261541"), 12);
+  runAll(m, {"20010512260900", kSale, payment("3004", "CONTANTE", 250), "3011", "3013"});
+  EXPECT_EQ(m.journal().back().date + m.journal().back().time, "0512260900");
   clock += 24 * 3600;
   EXPECT_EQ(m.execute(kSale), 54);
   EXPECT_EQ(m.execute("400120000000100"), 54);
@@ -285,12 +279,22 @@ TEST(EcrCommands, NewJournalStartsNumberingAgain) {
   EcrModel m(dir.path(), fixedWallClock);
   runAll(m, {kSale, payment("3004", "CONTANTE", 250), "3011", "3013", "2002", "8007"});
   EXPECT_TRUE(m.journal().empty());
-  EXPECT_EQ(m.state().counters.journalNo, 2);
   EXPECT_FALSE(readText(dir.path() + "/journal-1.txt").empty());
   runAll(m, {kSale, payment("3004", "CONTANTE", 250), "3011", "3013"});
   ASSERT_EQ(m.journal().size(), 1u);
   EXPECT_EQ(m.journal()[0].recno, 1);
   EXPECT_EQ(m.journal()[0].counters.journalNo, 2);
+}
+
+// The shop header and the departments come from the simulator's settings.
+TEST(EcrCommands, SettingsOfTheSimulator) {
+  TempDir dir;
+  std::ofstream(dir.path() + "/settings.ini") << "[shop]\nline1 = BAR SPORT\n[printer]\ndepartments = 5\n";
+  EcrModel m(dir.path(), fixedWallClock);
+  EXPECT_EQ(m.execute(sale('1', 6, "PANE", 250)), 148);
+  runAll(m, {sale('1', 5, "PANE", 250)});
+  EXPECT_EQ(tapeLines(dir.path()).at(0), center("BAR SPORT", 32));
+  EXPECT_EQ(tapeLines(dir.path()).at(1), center("DOCUMENTO COMMERCIALE", 32));
 }
 
 }  // namespace
