@@ -1,0 +1,139 @@
+// The printer library entry points over the device model. The link (open or
+// closed) belongs to the process, like a serial port; the printer's state
+// belongs to the state folder and is shared by every process using it.
+#define MERID_CEFDLL_IMPLEMENTATION
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "ecr_model.h"
+#include "merid/cefdll.h"
+#include "storage.h"
+
+extern "C" {
+// Replaces faults.ini in the state folder with `ini` (NULL or "": no faults).
+// Returns 0, or -1 when the file cannot be written.
+MERID_CEFEXPORT int32_t MERID_CEFCALL MeridSimSetFaults(const char* ini);
+}
+
+namespace {
+
+using merid::sim::EcrModel;
+
+// Longer commands are refused with a bad length without reading them whole.
+constexpr size_t kMaxCommand = 4096;
+
+struct Link {
+  std::mutex mutex;
+  std::unique_ptr<EcrModel> model;
+  bool open = false;
+  bool replyReady = false;
+  std::string reply;
+};
+
+Link& link() {
+  static Link* l = new Link;  // never destroyed: safe to call from exit handlers
+  return *l;
+}
+
+// The folder is looked up at each call so that $MERID_SIM_DIR set later counts.
+EcrModel& model(Link& l) {
+  std::string dir = merid::sim::defaultStateDir();
+  if (!l.model || l.model->dir() != dir) l.model = std::make_unique<EcrModel>(dir);
+  return *l.model;
+}
+
+void clearStatus(int32_t* status) {
+  if (status) *status = 0;
+}
+
+}  // namespace
+
+extern "C" {
+
+MERID_CEFEXPORT int32_t MERID_CEFCALL VbCEFOpen(int32_t port, int32_t baud, uint8_t, uint8_t, uint8_t,
+                                                uint8_t, int32_t* status) {
+  try {
+    clearStatus(status);
+    Link& l = link();
+    std::lock_guard<std::mutex> guard(l.mutex);
+    if (port < 0 || baud <= 0) return merid::sim::kBadValue;
+    if (model(l).linkUnplugged()) return merid::sim::kNotConnected;
+    l.open = true;
+    return 0;
+  } catch (...) {
+    return merid::sim::kInternalError;
+  }
+}
+
+MERID_CEFEXPORT int32_t MERID_CEFCALL VbCEFWrite(char** command, int32_t* status) {
+  try {
+    clearStatus(status);
+    Link& l = link();
+    std::lock_guard<std::mutex> guard(l.mutex);
+    l.replyReady = false;
+    if (!l.open) return merid::sim::kNotConnected;
+    if (!command || !*command) return merid::sim::kBadLength;
+    size_t length = strnlen(*command, kMaxCommand + 1);
+    if (length > kMaxCommand) return merid::sim::kBadLength;
+    EcrModel& m = model(l);
+    int rc = m.execute(std::string_view(*command, length));
+    if (rc == 0 && length == 4 && std::memcmp(*command, "1109", 4) == 0) {
+      l.reply = m.reply();
+      l.replyReady = true;
+    }
+    return rc;
+  } catch (...) {
+    return merid::sim::kInternalError;
+  }
+}
+
+MERID_CEFEXPORT int32_t MERID_CEFCALL VbCEFRead(MeridByteArray** reply, int32_t* length, int32_t* status) {
+  try {
+    clearStatus(status);
+    Link& l = link();
+    std::lock_guard<std::mutex> guard(l.mutex);
+    if (!l.open) return merid::sim::kNotConnected;
+    if (!l.replyReady) return merid::sim::kNotPossible;
+    if (!reply || !*reply || !(*reply)->pvData) return merid::sim::kBadValue;
+    MeridByteArray* a = *reply;
+    size_t room = a->cElements;
+    if (room > MERID_REPLY_SIZE) room = MERID_REPLY_SIZE;
+    size_t n = l.reply.size() < room ? l.reply.size() : room;
+    std::memcpy(a->pvData, l.reply.data(), n);
+    if (length) *length = int32_t(n);
+    return 0;
+  } catch (...) {
+    return merid::sim::kInternalError;
+  }
+}
+
+MERID_CEFEXPORT int32_t MERID_CEFCALL VbCEFClose(int32_t* status) {
+  clearStatus(status);
+  Link& l = link();
+  std::lock_guard<std::mutex> guard(l.mutex);
+  l.open = false;
+  l.replyReady = false;
+  return 0;
+}
+
+MERID_CEFEXPORT int32_t MERID_CEFCALL VbCEFGetVersion(char** version, int32_t* status) {
+  static char text[] = "MERID-ECR-SIM 1.0 (virtual fiscal printer)";
+  clearStatus(status);
+  if (!version) return merid::sim::kBadValue;
+  *version = text;
+  return 0;
+}
+
+MERID_CEFEXPORT int32_t MERID_CEFCALL MeridSimSetFaults(const char* ini) {
+  try {
+    Link& l = link();
+    std::lock_guard<std::mutex> guard(l.mutex);
+    return model(l).setFaults(ini ? ini : "") ? 0 : -1;
+  } catch (...) {
+    return -1;
+  }
+}
+
+}  // extern "C"
