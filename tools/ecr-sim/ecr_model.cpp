@@ -1,6 +1,7 @@
 // Loading, saving and running commands; the handlers are in ecr_commands.cpp.
 #include "ecr_model.h"
 
+#include <algorithm>
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -98,6 +99,7 @@ std::string encodeState(const PrinterState& s) {
   out += "fault_book=" + n(f.linesPrinted) + "," + n(f.paperOut) + "," + n(f.cleared) + "," +
          n(f.statusRequests) + "\n";
   for (int64_t used : f.refusalsUsed) out += "refused=" + n(used) + "\n";
+  for (const auto& c : s.held.commands) out += "held=" + escapeField(c) + "\n";
   return out;
 }
 
@@ -160,6 +162,8 @@ PrinterState decodeState(const std::string& text) {
       s.faults.statusRequests = v[3];
     } else if (key == "refused" && nums(value, v, 1)) {
       s.faults.refusalsUsed.push_back(v[0]);
+    } else if (key == "held" && unescapeField(value, str)) {
+      s.held.commands.push_back(str);
     }
   }
   return s;
@@ -319,7 +323,9 @@ int EcrModel::execute(std::string_view command) {
   try {
     FolderLock lock(dir_);
     load();
+    printHeldCommands();
     int rc = run(command);
+    if ((rc == kPaperEnd || rc == kCoverOpen) && paperOrCoverFault()) state_.held.commands.emplace_back(command);
     if (rc == kOk) {
       commit();
     } else {
@@ -350,6 +356,32 @@ int EcrModel::run(std::string_view cmd) {
   rc = dispatch(cmd);
   if (rc != kOk) return rc;
   return checkPaper();
+}
+
+bool EcrModel::paperOrCoverFault() const {
+  const FaultBook& book = state_.faults;
+  return !book.cleared && (faultConfig_.coverOpen || book.paperOut);
+}
+
+// Once the fault is gone, what the printer kept is printed before anything
+// else; a held command that no longer fits the document is dropped, as its
+// refusal would have been.
+void EcrModel::printHeldCommands() {
+  if (state_.held.commands.empty() || paperOrCoverFault()) return;
+  std::vector<std::string> held = std::move(state_.held.commands);
+  state_.held.commands.clear();
+  for (size_t i = 0; i < held.size(); ++i) {
+    if (run(held[i]) == kOk) {
+      commit();
+      continue;
+    }
+    if (paperOrCoverFault()) {
+      // The paper ran out again: keep this one and the rest for the next fix.
+      state_.held.commands.assign(held.begin() + static_cast<std::ptrdiff_t>(i), held.end());
+    }
+    saveState();
+    if (!state_.held.commands.empty()) return;
+  }
 }
 
 int EcrModel::status() {

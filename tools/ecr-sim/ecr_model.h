@@ -75,6 +75,13 @@ struct FaultBook {
   std::vector<int64_t> refusalsUsed;
 };
 
+// Printing commands refused for paper end or an open cover. The printer keeps
+// them and prints them, in order, once the operator has fixed the fault: the
+// host waits at its operator prompt and does not send them again.
+struct HeldCommands {
+  std::vector<std::string> commands;
+};
+
 struct PrinterState {
   Counters counters;
   Document doc;
@@ -83,6 +90,7 @@ struct PrinterState {
   std::string display1 = std::string(20, ' '), display2 = std::string(20, ' ');
   int64_t drawerOpenings = 0;
   FaultBook faults;
+  HeldCommands held;
 };
 
 struct DayTotals {
@@ -135,6 +143,9 @@ class EcrModel {
   int status();
   int applyFaults(std::string_view cmd);
   int checkPaper();
+  // Paper end or cover open, and not yet fixed by the operator.
+  bool paperOrCoverFault() const;
+  void printHeldCommands();
   void commit();
 
   // Command handlers; each works on work_ and returns 0 or an error.
