@@ -111,6 +111,8 @@ void truncateFile(const std::string& path, uint64_t size) {
 }
 
 FolderLock::FolderLock(const std::string& dir) {
+  // The first command on a new state folder makes it.
+  if (!makeDirs(dir)) throw std::runtime_error("cannot create " + dir);
   std::string path = dir + "/.lock";
   fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
   if (fd_ < 0) throw std::runtime_error("cannot open " + path);

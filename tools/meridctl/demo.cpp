@@ -52,7 +52,7 @@ s.Manutenzione_AnnulloScontrinoAperto
 s.ApriTransazioneNonFiscale
 s.RigaLiberaNonFiscale "BUONO SCONTO", "", "5,00", kMerid_DoppiaAltezza
 s.RigaLiberaNonFiscale "VALIDO FINO AL 31/12", "", "", kMerid_Normale
-s.StampaBarcode_NonFiscale "8001234567895", CBT_Ean13
+s.StampaBarcode_NonFiscale "8001234567897", CBT_Ean13
 s.ChiudiTransazioneNonFiscale
 
 ' An invoice for a company customer.
