@@ -102,10 +102,12 @@ int commandRun(const std::string& path) {
   return 0;
 }
 
+// A receipt object on the given port, with the link opened as a host would.
 merid::MeridTallo_Scontrino connected(const Options& o) {
   merid::MeridTallo_Scontrino s;
   int16_t port = static_cast<int16_t>(o.port);
   s.InitComunicazione(port);
+  s.IsConnected();
   return s;
 }
 
