@@ -32,9 +32,10 @@ struct Link {
   std::string reply;
 };
 
+// Freed when the library is unloaded: hosts load and unload it at will.
 Link& link() {
-  static Link* l = new Link;  // never destroyed: safe to call from exit handlers
-  return *l;
+  static Link l;
+  return l;
 }
 
 // The folder is looked up at each call so that $MERID_SIM_DIR set later counts.
