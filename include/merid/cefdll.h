@@ -48,6 +48,15 @@ typedef struct MeridByteArray {
 
 enum { MERID_REPLY_SIZE = 1001 };
 
+/* The element count of a reply descriptor, whichever its layout. */
+static inline uint32_t MeridByteArrayElements(const MeridByteArray *a) {
+#if defined(_WIN32)
+  return a->rgsabound[0].cElements;
+#else
+  return a->cElements;
+#endif
+}
+
 typedef int32_t(MERID_CEFCALL *VbCEFOpen_t)(int32_t port, int32_t baud, uint8_t b1, uint8_t b2, uint8_t b3,
                                              uint8_t b4, int32_t *status);
 typedef int32_t(MERID_CEFCALL *VbCEFWrite_t)(char **command, int32_t *status);

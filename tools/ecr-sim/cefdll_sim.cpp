@@ -99,7 +99,7 @@ MERID_CEFEXPORT int32_t MERID_CEFCALL VbCEFRead(MeridByteArray** reply, int32_t*
     if (!l.replyReady) return merid::sim::kNotPossible;
     if (!reply || !*reply || !(*reply)->pvData) return merid::sim::kBadValue;
     MeridByteArray* a = *reply;
-    size_t room = a->cElements;
+    size_t room = MeridByteArrayElements(a);
     if (room > MERID_REPLY_SIZE) room = MERID_REPLY_SIZE;
     size_t n = l.reply.size() < room ? l.reply.size() : room;
     std::memcpy(a->pvData, l.reply.data(), n);

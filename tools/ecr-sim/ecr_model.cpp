@@ -2,7 +2,6 @@
 #include "ecr_model.h"
 
 #include <algorithm>
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <ctime>
@@ -46,22 +45,7 @@ const char* kDefaultSettings =
     "departments = 20\n"
     "fiscal_memory_records = 1825\n";
 
-int64_t systemWallClock() {
-  std::time_t t = std::time(nullptr);
-  std::tm tm{};
-  localtime_r(&t, &tm);
-  return int64_t(t) + int64_t(tm.tm_gmtoff);
-}
-
-uint64_t fileId(const std::string& path, uint64_t& size) {
-  struct stat st {};
-  if (stat(path.c_str(), &st) != 0) {
-    size = 0;
-    return 0;
-  }
-  size = uint64_t(st.st_size);
-  return uint64_t(st.st_ino);
-}
+int64_t systemWallClock() { return localWallSeconds(); }
 
 std::string trim(std::string_view s) {
   size_t b = 0, e = s.size();
@@ -210,7 +194,7 @@ void EcrModel::loadSettings() {
 void EcrModel::loadJournal() {
   std::string path = dir_ + "/journal.txt";
   uint64_t size;
-  uint64_t id = fileId(path, size);
+  uint64_t id = fileIdentity(path, size);
   if (id == journalId_ && size == journalBytes_) return;
   if (id != journalId_ || size < journalBytes_) {
     journal_.clear();
@@ -229,7 +213,7 @@ void EcrModel::loadJournal() {
 void EcrModel::loadFiscal() {
   std::string path = dir_ + "/fiscal.txt";
   uint64_t size;
-  uint64_t id = fileId(path, size);
+  uint64_t id = fileIdentity(path, size);
   if (id == fiscalId_ && size == fiscalBytes_) return;
   if (id != fiscalId_ || size < fiscalBytes_) {
     fiscal_.clear();

@@ -127,21 +127,33 @@ std::string twoColumns(std::string_view left, std::string_view right, size_t wid
   return out;
 }
 
+// Days since 1970-01-01 of a civil date, and back (proleptic Gregorian).
+static int64_t daysFromCivil(int64_t y, int64_t m, int64_t d) {
+  y -= m <= 2;
+  const int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const int64_t yoe = y - era * 400;
+  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
 CivilTime toCivil(int64_t wallSeconds) {
-  std::time_t t = std::time_t(wallSeconds);
-  std::tm tm{};
-  gmtime_r(&t, &tm);
-  return CivilTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min};
+  int64_t days = wallSeconds / 86400, secs = wallSeconds % 86400;
+  if (secs < 0) secs += 86400, --days;
+  const int64_t z = days + 719468;
+  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const int64_t doe = z - era * 146097;
+  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const int64_t mp = (5 * doy + 2) / 153;
+  const int day = int(doy - (153 * mp + 2) / 5 + 1);
+  const int month = int(mp < 10 ? mp + 3 : mp - 9);
+  const int year = int(yoe + era * 400 + (month <= 2));
+  return CivilTime{year, month, day, int(secs / 3600), int(secs / 60 % 60)};
 }
 
 int64_t fromCivil(const CivilTime& c) {
-  std::tm tm{};
-  tm.tm_year = c.year - 1900;
-  tm.tm_mon = c.month - 1;
-  tm.tm_mday = c.day;
-  tm.tm_hour = c.hour;
-  tm.tm_min = c.minute;
-  return int64_t(timegm(&tm));
+  return daysFromCivil(c.year, c.month, c.day) * 86400 + int64_t(c.hour) * 3600 + int64_t(c.minute) * 60;
 }
 
 bool validCivil(const CivilTime& c) {

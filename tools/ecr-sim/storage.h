@@ -28,7 +28,13 @@ void appendFile(const std::string& path, const std::string& content, bool durabl
 // Cuts a file back to `size` bytes (drops a torn last record).
 void truncateFile(const std::string& path, uint64_t size);
 
-// Exclusive flock on <dir>/.lock for the lifetime of the object. A fresh open
+// Something that changes when the file is replaced (0 when missing), and its size.
+uint64_t fileIdentity(const std::string& path, uint64_t& size);
+
+// The computer's local time as seconds since 1970-01-01 00:00 local.
+int64_t localWallSeconds();
+
+// An exclusive lock on <dir>/.lock for the lifetime of the object. A fresh open
 // each time, so a forked child never shares its parent's lock.
 class FolderLock {
  public:
@@ -38,7 +44,7 @@ class FolderLock {
   FolderLock& operator=(const FolderLock&) = delete;
 
  private:
-  int fd_ = -1;
+  intptr_t handle_ = -1;  // a file descriptor, or a Windows HANDLE
 };
 
 }  // namespace merid::sim

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
 #include <stdexcept>
 
 namespace merid::sim {
@@ -110,22 +111,40 @@ void truncateFile(const std::string& path, uint64_t size) {
   if (truncate(path.c_str(), off_t(size)) != 0) throw std::runtime_error("cannot truncate " + path);
 }
 
+uint64_t fileIdentity(const std::string& path, uint64_t& size) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) {
+    size = 0;
+    return 0;
+  }
+  size = uint64_t(st.st_size);
+  return uint64_t(st.st_ino);
+}
+
+int64_t localWallSeconds() {
+  std::time_t t = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  return int64_t(t) + int64_t(tm.tm_gmtoff);
+}
+
 FolderLock::FolderLock(const std::string& dir) {
   // The first command on a new state folder makes it.
   if (!makeDirs(dir)) throw std::runtime_error("cannot create " + dir);
   std::string path = dir + "/.lock";
-  fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (fd_ < 0) throw std::runtime_error("cannot open " + path);
-  while (flock(fd_, LOCK_EX) != 0) {
+  int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) throw std::runtime_error("cannot open " + path);
+  while (flock(fd, LOCK_EX) != 0) {
     if (errno != EINTR) {
-      close(fd_);
+      close(fd);
       throw std::runtime_error("cannot lock " + path);
     }
   }
+  handle_ = fd;
 }
 
 FolderLock::~FolderLock() {
-  if (fd_ >= 0) close(fd_);
+  if (handle_ >= 0) close(int(handle_));
 }
 
 }  // namespace merid::sim
