@@ -109,7 +109,7 @@ int runDemo(Options o) {
   if (tape) {
     std::ostringstream text;
     text << tape.rdbuf();
-    std::cout << text.str();
+    std::cout << merid::ansiToUtf8(text.str());  // the printer's text is Windows-1252
   } else {
     std::cout << "(no tape: is the virtual printer in use? --printer " << std::getenv("MERID_CEFDLL") << ")\n";
   }

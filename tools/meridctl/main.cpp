@@ -131,7 +131,7 @@ int commandTape(const Options& o, const std::string& html) {
     std::cerr << "meridctl: no tape in " << folder << " (nothing printed yet)\n";
     return 1;
   }
-  std::cout << tape << std::flush;
+  std::cout << merid::ansiToUtf8(tape) << std::flush;  // the printer's text is Windows-1252
   if (!html.empty()) {
     std::string page;
     if (!readFile(folder + "/tape.html", page)) {
