@@ -38,7 +38,8 @@ const char* kUsage =
     "                       (default: ~/.local/share/meridctl)\n"
     "  --port N             the port given to InitComunicazione by demo, status and send (default 1)\n"
     "  --now \"YYYY-MM-DD HH:MM\"  a fixed clock for the computer's date and time\n"
-    "  --debug-log          write the debug log (MeridDll_LoggerDebug.log)\n"
+    "  --debug-log          write the debug log (MeridDll_LoggerDebug.log); it starts anew at each\n"
+    "                       object creation unless MeridDll_LoggerDebug_KeepFile=1 is set\n"
     "  --auto-ok            answer operator prompts at once\n"
     "\n"
     "meridctl COMMAND --help describes a command.\n";
