@@ -1,5 +1,6 @@
 #include "config/number_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -14,7 +15,9 @@ namespace {
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// The text in the C form ("-12.5e3") when it is numeric.
+// The text in the C form ("-12.5e3") when it is numeric. The decimal
+// separator is a comma, or a lone point; points before a comma, or several
+// points, group thousands the Italian way ("1.234,50", "1.234.567").
 std::optional<std::string> normalise(std::string_view t) {
   while (!t.empty() && isBlank(t.front())) t.remove_prefix(1);
   while (!t.empty() && isBlank(t.back())) t.remove_suffix(1);
@@ -24,21 +27,32 @@ std::optional<std::string> normalise(std::string_view t) {
     if (t[i] == '-') out += '-';
     ++i;
   }
-  std::size_t digits = 0;
-  bool separator = false;
+  const std::string_view mantissa = t.substr(i, t.find_first_of("eE", i) - i);
+  const bool hasComma = mantissa.find(',') != std::string_view::npos;
+  const std::size_t points = static_cast<std::size_t>(std::count(mantissa.begin(), mantissa.end(), '.'));
+  const bool pointsGroup = hasComma || points > 1;
+  std::size_t digits = 0, groupDigits = 0;
+  bool decimal = false, grouped = false;
   for (; i < t.size(); ++i) {
     char c = t[i];
     if (isDigit(c)) {
       out += c;
       ++digits;
-    } else if ((c == ',' || c == '.') && !separator) {
-      separator = true;
+      ++groupDigits;
+    } else if (c == '.' && pointsGroup && !decimal) {
+      // A group of thousands: after 1 to 3 digits first, then exactly 3.
+      if (groupDigits == 0 || groupDigits > 3 || (grouped && groupDigits != 3)) return std::nullopt;
+      grouped = true;
+      groupDigits = 0;
+    } else if ((c == ',' || c == '.') && !decimal) {
+      if (grouped && groupDigits != 3) return std::nullopt;
+      decimal = true;
       out += '.';
     } else {
       break;
     }
   }
-  if (digits == 0) return std::nullopt;
+  if (digits == 0 || (grouped && !decimal && groupDigits != 3)) return std::nullopt;
   if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
     out += 'e';
     ++i;

@@ -18,7 +18,9 @@ TEST(NumberText, NumericTest) {
   const Row rows[] = {{"24", true},   {" 24 ", true},   {"-3", true},   {"+3", true},   {"2,5", true},
                       {"2.5", true},  {"1e3", true},    {"1E-2", true}, {",5", true},   {"5,", true},
                       {"", false},    {" ", false},     {"abc", false}, {"1,2,3", false}, {"1e", false},
-                      {"--1", false}, {"1 2", false},   {"e5", false},  {"0x10", false}, {"\t7\t", true}};
+                      {"--1", false}, {"1 2", false},   {"e5", false},  {"0x10", false}, {"\t7\t", true},
+                      {"1.234,50", true}, {"1.234.567", true}, {"12.34,5", false}, {"1.2.3", false},
+                      {"1,234.5", false}, {".5,0", false}};
   for (const auto& r : rows) EXPECT_EQ(isNumeric(r.text), r.numeric) << "'" << r.text << "'";
 }
 
@@ -29,7 +31,8 @@ TEST(NumberText, IntegerConversionRoundsHalvesToEven) {
   };
   const Row rows[] = {{"24", 24},   {" 24 ", 24}, {"2,5", 2},     {"3,5", 4},   {"-2,5", -2},    {"2.6", 3},
                       {"1e3", 1000}, {"-0,4", 0},  {"0,5", 0},     {"1,5", 2},   {"2147483647", 2147483647},
-                      {"-2147483648", -2147483647 - 1}};
+                      {"-2147483648", -2147483647 - 1}, {"1.234,5", 1234}, {"1.234.567", 1234567},
+                      {"1.5", 2}};
   for (const auto& r : rows) EXPECT_EQ(toInt32(textToDouble(r.text)), r.value) << r.text;
   EXPECT_THROW(toInt32(textToDouble("2147483648")), RuntimeFailure);
   EXPECT_THROW(toInt32(std::nan("")), RuntimeFailure);
