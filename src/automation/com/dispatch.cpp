@@ -75,14 +75,21 @@ VARIANT* source(VARIANT& arg) {
   return &arg;
 }
 
-// Writes value into the caller's by-reference argument of another type.
+// Writes value into the caller's by-reference argument of another type. A
+// script variable keeps its subtype when the value fits it (an Integer stays
+// an Integer), else it takes the parameter's type.
 void writeBack(VARIANT& arg, VARIANT& value) {
   if (V_VT(&arg) == (VT_VARIANT | VT_BYREF)) {
     VARIANT* target = V_VARIANTREF(&arg);
     if (!target) return;
+    const VARTYPE held = V_VT(target);
     VARIANT copy;
     VariantInit(&copy);
-    if (SUCCEEDED(VariantCopy(&copy, &value))) {
+    HRESULT hr = E_FAIL;
+    if (held != VT_EMPTY && held != VT_NULL && !(held & (VT_ARRAY | VT_BYREF)))
+      hr = VariantChangeType(&copy, &value, 0, held);
+    if (FAILED(hr)) hr = VariantCopy(&copy, &value);
+    if (SUCCEEDED(hr)) {
       VariantClear(target);
       *target = copy;
     }

@@ -24,10 +24,11 @@ constexpr const wchar_t* kLibraryName = L"CeFdll.dll";
 enum EntryPoint { kOpen, kWrite, kRead, kClose, kEntryPoints };
 constexpr const char* kEntryNames[kEntryPoints] = {"VbCEFOpen", "VbCEFWrite", "VbCEFRead", "VbCEFClose"};
 #if !defined(_WIN64)
-// A 32-bit library built without a .def file exports the decorated
-// __stdcall names: an underscore, the name, '@' and the argument bytes.
-constexpr const char* kDecoratedNames[kEntryPoints] = {"_VbCEFOpen@28", "_VbCEFWrite@8", "_VbCEFRead@12",
-                                                       "_VbCEFClose@4"};
+// A 32-bit library built without a .def file exports decorated __stdcall
+// names: "_Name@N" from MSVC, "Name@N" from mingw, N the argument bytes.
+constexpr const char* kDecoratedNames[2][kEntryPoints] = {
+    {"_VbCEFOpen@28", "_VbCEFWrite@8", "_VbCEFRead@12", "_VbCEFClose@4"},
+    {"VbCEFOpen@28", "VbCEFWrite@8", "VbCEFRead@12", "VbCEFClose@4"}};
 #endif
 
 std::wstring folderOf(const std::wstring& path) {
@@ -102,7 +103,8 @@ class Win32Binding : public PrinterLibrary {
     if (!entries_[which]) {
       FARPROC symbol = GetProcAddress(handle_, kEntryNames[which]);
 #if !defined(_WIN64)
-      if (!symbol) symbol = GetProcAddress(handle_, kDecoratedNames[which]);
+      for (const auto& names : kDecoratedNames)
+        if (!symbol) symbol = GetProcAddress(handle_, names[which]);
 #endif
       if (!symbol)
         throw RuntimeFailure(std::string("Can't find DLL entry point ") + kEntryNames[which] + " in " + name_);
