@@ -5,7 +5,8 @@
  *   open <port> <baud>   write <command>   read   close
  *
  * The status reply is "0000000000" (ready) unless the environment variable
- * MERID_RECORDER_STATUS gives another one. */
+ * MERID_RECORDER_STATUS gives another one. Built a second time as a decoy
+ * that records to a file of another name. */
 
 #define MERID_CEFDLL_IMPLEMENTATION
 #include <windows.h>
@@ -15,6 +16,10 @@
 #include <string.h>
 
 #include "merid/cefdll.h"
+
+#ifndef MERID_RECORD_NAME
+#define MERID_RECORD_NAME L"cefdll-record.txt"
+#endif
 
 enum { kPortClosed = 5 };
 
@@ -33,7 +38,7 @@ static void recordLine(const char* text) {
   if (n == 0 || n >= MAX_PATH) return;
   slash = wcsrchr(path, L'\\');
   if (!slash) return;
-  wcscpy(slash + 1, L"cefdll-record.txt");
+  wcscpy(slash + 1, MERID_RECORD_NAME);
   f = _wfopen(path, L"ab");
   if (!f) return;
   fputs(text, f);

@@ -3,12 +3,14 @@
 // operations, then the interface's own in the numbering below), never through
 // the generated header's declarations, so a misplaced operation shows up as
 // the wrong command or result. One section per run:
-//   com_client slots | text | aliases | unload | apartments | typelib
+//   com_client slots | text | aliases | unload | apartments | typelib | seams
 
 #include <windows.h>
 #include <oleauto.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <thread>
@@ -368,6 +370,12 @@ std::wstring besideMe(const wchar_t* name) {
   return p.substr(0, p.find_last_of(L'\\') + 1) + name;
 }
 
+std::string narrowPath(const std::wstring& w) {
+  std::string s;
+  for (wchar_t c : w) s += static_cast<char>(c < 128 ? c : '?');
+  return s;
+}
+
 void unloadSection() {
   HMODULE dll = LoadLibraryW(besideMe(L"MeridDLLManager.dll").c_str());
   check(dll != nullptr, "LoadLibrary");
@@ -665,6 +673,84 @@ void typelibSection() {
   lib->Release();
 }
 
+bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void setSwitch(HKEY hive, const char* value) {
+  HKEY key = nullptr;
+  RegCreateKeyExA(hive, "SOFTWARE\\TAVIK\\VEK\\Options", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+  if (!key) return;
+  if (!value) RegDeleteValueA(key, "MeridDll_LoggerDebug");
+  else if (hive == HKEY_LOCAL_MACHINE) {
+    const DWORD on = static_cast<DWORD>(std::atoi(value));
+    RegSetValueExA(key, "MeridDll_LoggerDebug", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), sizeof on);
+  } else {
+    RegSetValueExA(key, "MeridDll_LoggerDebug", 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                   static_cast<DWORD>(std::strlen(value) + 1));
+  }
+  RegCloseKey(key);
+}
+
+// Creates a receipt object on a thread of its own (fresh module data), sends
+// one command, and says whether the debug log traced it.
+bool debugLogTraces(const std::string& home) {
+  const std::string log = home + "\\MeridDll_LoggerDebug.log";
+  DeleteFileA(log.c_str());
+  std::thread([] {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (IUnknown* o = create(CLSID_MeridTallo_Scontrino, IID__MeridTallo_Scontrino)) {
+      short port = 1;
+      slot(o, 1, &port);
+      Bstr command(L"4015");
+      VARIANT_BOOL r;
+      slot(o, 21, (BSTR)command, &r);
+      o->Release();
+    }
+    CoUninitialize();
+  }).join();
+  FILE* f = std::fopen(log.c_str(), "rb");
+  if (!f) return false;
+  char buffer[4096] = {};
+  std::fread(buffer, 1, sizeof buffer - 1, f);
+  std::fclose(f);
+  return std::strstr(buffer, "4015") != nullptr;
+}
+
+// The Windows seams behind the core: the registry switches (HKEY_CURRENT_USER
+// before HKEY_LOCAL_MACHINE), the printer library's log moved aside into the
+// day's copy even when read-only, and CeFdll.dll taken from the DLL's folder
+// rather than the current directory.
+void seamsSection() {
+  const std::string home = environment("MERID_HOME");
+  const char* printerLog = "C:\\CeFdll.log";
+  SetFileAttributesA(printerLog, FILE_ATTRIBUTE_NORMAL);
+  if (FILE* f = std::fopen(printerLog, "wb")) {
+    std::fputs("printer library log", f);
+    std::fclose(f);
+  }
+  SetFileAttributesA(printerLog, FILE_ATTRIBUTE_READONLY);
+  const std::wstring decoy = besideMe(L"..\\decoy");
+  check(SetCurrentDirectoryW(decoy.c_str()) != FALSE, "current directory holds a decoy CeFdll.dll");
+  recorded();
+
+  setSwitch(HKEY_CURRENT_USER, nullptr);
+  setSwitch(HKEY_LOCAL_MACHINE, "1");
+  check(debugLogTraces(home), "HKLM switch on: the debug log traces the command");
+  setSwitch(HKEY_CURRENT_USER, "0");
+  check(!debugLogTraces(home), "HKCU switch off wins over HKLM on");
+  setSwitch(HKEY_CURRENT_USER, nullptr);
+  setSwitch(HKEY_LOCAL_MACHINE, nullptr);
+  check(!debugLogTraces(home), "no switch: no debug log");
+
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  char day[32];
+  std::snprintf(day, sizeof day, "\\CefDll_Day%02d.log", now.wDay);
+  check(!exists(printerLog), "read-only printer log moved away");
+  check(exists(home + day), std::string("printer log copied to ") + day);
+  check(sent().find("4015") != std::string::npos, "commands went to the CeFdll.dll beside the DLL");
+  check(!exists(narrowPath(decoy) + "\\decoy-record.txt"), "the decoy in the current directory was not loaded");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -676,6 +762,7 @@ int main(int argc, char** argv) {
   else if (section == "unload") unloadSection();
   else if (section == "apartments") apartmentsSection();
   else if (section == "typelib") typelibSection();
+  else if (section == "seams") seamsSection();
   else check(false, "unknown section " + section);
   CoUninitialize();
   std::printf("%s: %s\n", section.c_str(), gFailures ? "FAILED" : "passed");
