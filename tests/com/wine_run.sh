@@ -50,8 +50,15 @@ case "$step" in
     mkdir -p "$build/com-home" "$WINEPREFIX"
     "$wine" wineboot -i >/dev/null 2>&1 </dev/null
     run_logged regsvr32 "$wine" regsvr32 /s "$dll"
-    # The class must now be known by its ProgID.
-    "$wine" reg query 'HKCR\MeridDLLManager.MeridTallo_Scontrino\CLSID' >/dev/null
+    # Each class is known by its ProgID and runs in the host's apartment.
+    for class in MeridTallo_Scontrino MeridTallo_Fattura MeridTallo_NAccr; do
+      clsid=$("$wine" reg query "HKCR\\MeridDLLManager.$class\\CLSID" 2>/dev/null | grep -o '{[-0-9A-Fa-f]*}' || true)
+      model=$("$wine" reg query "HKCR\\CLSID\\$clsid\\InprocServer32" /v ThreadingModel 2>/dev/null || true)
+      if [ -z "$clsid" ] || ! grep -q 'Apartment' <<<"$model"; then
+        echo "FAIL $class: ProgID or ThreadingModel=Apartment missing"
+        exit 1
+      fi
+    done
     echo "registered $dll"
     ;;
   vbs)
