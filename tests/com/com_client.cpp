@@ -370,12 +370,6 @@ std::wstring besideMe(const wchar_t* name) {
   return p.substr(0, p.find_last_of(L'\\') + 1) + name;
 }
 
-std::string narrowPath(const std::wstring& w) {
-  std::string s;
-  for (wchar_t c : w) s += static_cast<char>(c < 128 ? c : '?');
-  return s;
-}
-
 void unloadSection() {
   HMODULE dll = LoadLibraryW(besideMe(L"MeridDLLManager.dll").c_str());
   check(dll != nullptr, "LoadLibrary");
@@ -748,7 +742,7 @@ void seamsSection() {
   check(!exists(printerLog), "read-only printer log moved away");
   check(exists(home + day), std::string("printer log copied to ") + day);
   check(sent().find("4015") != std::string::npos, "commands went to the CeFdll.dll beside the DLL");
-  check(!exists(narrowPath(decoy) + "\\decoy-record.txt"), "the decoy in the current directory was not loaded");
+  check(!exists(narrow(decoy.c_str()) + "\\decoy-record.txt"), "the decoy in the current directory was not loaded");
 }
 
 }  // namespace

@@ -130,21 +130,21 @@ class AutomationObject : public Interface {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (index != 0) return DISP_E_BADINDEX;
-    const InterfaceTypeInfo& info = typeInfoOf(iid_);
+    const InterfaceTypeInfo info = typeInfoOf(iid_);
     if (FAILED(info.status)) return info.status;
     info.dispatch->AddRef();
     *out = info.dispatch;
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-    const InterfaceTypeInfo& info = typeInfoOf(iid_);
+    const InterfaceTypeInfo info = typeInfoOf(iid_);
     if (FAILED(info.status)) return info.status;
     return DispGetIDsOfNames(info.vtable, names, count, ids);
   }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
                                    VARIANT* result, EXCEPINFO* exception, UINT* argError) override {
     if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-    const InterfaceTypeInfo& info = typeInfoOf(iid_);
+    const InterfaceTypeInfo info = typeInfoOf(iid_);
     if (FAILED(info.status)) return info.status;
     try {
       return invokeCoerced(static_cast<Interface*>(this), info.vtable, member, flags, params, result, exception,

@@ -154,7 +154,9 @@ HRESULT loadOwnTypeLibrary(ITypeLib** library) {
   return LoadTypeLibEx(path.c_str(), REGKIND_NONE, library);
 }
 
-const InterfaceTypeInfo& typeInfoOf(REFIID iid) {
+// Loaded type infos are kept for the life of the process, so the copy the
+// caller gets stays valid after the lock is released.
+InterfaceTypeInfo typeInfoOf(REFIID iid) {
   std::lock_guard<std::mutex> lock(gTypeInfoMutex);
   auto it = gTypeInfos.find(iid);
   // A failed load is tried again at the next call.

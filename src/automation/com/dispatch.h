@@ -16,7 +16,7 @@ struct InterfaceTypeInfo {
   ITypeInfo* vtable = nullptr;
   HRESULT status = E_FAIL;
 };
-const InterfaceTypeInfo& typeInfoOf(REFIID iid);
+InterfaceTypeInfo typeInfoOf(REFIID iid);
 
 // The embedded type library, freshly loaded (the caller releases it).
 HRESULT loadOwnTypeLibrary(ITypeLib** library);

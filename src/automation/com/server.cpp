@@ -104,7 +104,8 @@ LONG setValue(HKEY root, const std::wstring& key, const wchar_t* name, const std
   return rc;
 }
 
-void removeKey(HKEY root, const std::wstring& key) { RegDeleteTreeW(root, key.c_str()); RegDeleteKeyW(root, key.c_str()); }
+// Deletes the key with everything under it.
+void removeKey(HKEY root, const std::wstring& key) { RegDeleteTreeW(root, key.c_str()); }
 
 HRESULT registerClass(const ClassEntry& c, const std::wstring& path) {
   const std::wstring clsid = guidText(*c.clsid);
