@@ -3,7 +3,7 @@
 // operations, then the interface's own in the numbering below), never through
 // the generated header's declarations, so a misplaced operation shows up as
 // the wrong command or result. One section per run:
-//   com_client slots | text | aliases | unload | apartments | typelib | seams
+//   com_client slots | text | extremes | aliases | unload | apartments | typelib | seams
 
 #include <windows.h>
 #include <oleauto.h>
@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <string>
 #include <thread>
 #include <vector>
@@ -331,6 +332,53 @@ void textSection() {
     checkEq("text " + row.printer + " bytes", writes, row.printer);
   }
   o->Release();
+}
+
+// Doubles and dates that no script can pass (NaN, infinities, the largest
+// magnitudes) through every operation that takes one: each answers S_OK with
+// an automation boolean, and the process lives on.
+void extremesSection() {
+  IUnknown* receipt = create(CLSID_MeridTallo_Scontrino, IID__MeridTallo_Scontrino);
+  IUnknown* invoice = create(CLSID_MeridTallo_Fattura, IID__MeridTallo_Fattura);
+  IUnknown* note = create(CLSID_MeridTallo_NAccr, IID__MeridTallo_NAccr);
+  if (!receipt || !invoice || !note) return;
+  short port = 1;
+  slot(receipt, 1, &port);
+  Bstr x(L"x");
+  const double values[] = {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+                           -std::numeric_limits<double>::infinity(), std::numeric_limits<double>::max(),
+                           -std::numeric_limits<double>::max(), std::numeric_limits<double>::denorm_min()};
+  for (double v : values) {
+    char at[40];
+    std::snprintf(at, sizeof at, " with %g", v);
+    // r by reference: read after the call that fills it, then spoilt again.
+    auto answered = [&](const char* what, HRESULT hr, VARIANT_BOOL& r) {
+      check(hr == S_OK && (r == VARIANT_TRUE || r == VARIANT_FALSE), what + std::string(at));
+      r = 7;
+    };
+    VARIANT_BOOL r = 7;
+    answered("Vendita", slot(receipt, 10, (BSTR)x, (BSTR)x, v, v, v, (BSTR)x, (BSTR)x, (LONG)1, &r), r);
+    answered("Reso", slot(receipt, 11, (BSTR)x, (BSTR)x, v, v, v, (BSTR)x, (BSTR)x, (LONG)1, &r), r);
+    answered("ScontoValoreRiga", slot(receipt, 16, v, (BSTR)x, &r), r);
+    VARIANT total;
+    VariantInit(&total);
+    check(slot(receipt, 17, v, (BSTR)x, &total) == S_OK && text(total) != "bad variant", "ScontoValoreTotale" + std::string(at));
+    answered("Pagamento_CorrispettivoRiscosso", slot(receipt, 19, (LONG)1, v, (BSTR)x, &r), r);
+    answered("Pagamento_CorrispettivoNonRiscosso", slot(receipt, 20, (LONG)1, v, (BSTR)x, &r), r);
+    DATE from = v, to = v;
+    short first = 1, last = 2, prices = 2, quantities = 0;
+    answered("Manutenzione_DGFE_Data_NScontrini", slot(receipt, 33, &from, &first, &last, &r), r);
+    answered("Manutenzione_DGFE_StampaIntervalloDate", slot(receipt, 38, &from, &to, &r), r);
+    double invoiceTotal = v;
+    VARIANT_BOOL twoCopies = VARIANT_TRUE;
+    answered("ApriFattura", slot(invoice, 1, &port, &invoiceTotal, &twoCopies, &prices, &quantities, &r), r);
+    answered("ChiudiFattura", slot(invoice, 3, v, &r), r);
+    answered("ChiudiNotaAccredito", slot(note, 3, v, &r), r);
+  }
+  recorded();
+  receipt->Release();
+  invoice->Release();
+  note->Release();
 }
 
 void aliasesSection() {
@@ -752,6 +800,7 @@ int main(int argc, char** argv) {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   if (section == "slots") slotsSection();
   else if (section == "text") textSection();
+  else if (section == "extremes") extremesSection();
   else if (section == "aliases") aliasesSection();
   else if (section == "unload") unloadSection();
   else if (section == "apartments") apartmentsSection();
