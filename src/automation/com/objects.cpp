@@ -25,7 +25,6 @@ std::string ansiText(BSTR text) {
 
 namespace {
 
-using S = std::string;
 template <class Body>
 HRESULT procedure(const char* cls, const char* method, Body&& body) noexcept {
   trapped(cls, method, body);

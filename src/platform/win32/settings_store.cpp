@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
