@@ -1,0 +1,152 @@
+// The real printer library on Windows: CeFdll.dll from the folder of our own
+// DLL, by full path, else the standard search order without the current
+// directory (the host's folder, the system folders, PATH), so that a file
+// dropped in whatever folder the host happens to run in is never loaded.
+// One binding per process; a failed load is not remembered, so a library
+// installed later is found by the next call.
+
+#include <windows.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/failure.h"
+#include "platform/printer_library.h"
+#include "platform/win32/win32_text.h"
+
+namespace merid::platform {
+
+namespace {
+
+constexpr const wchar_t* kLibraryName = L"CeFdll.dll";
+
+enum EntryPoint { kOpen, kWrite, kRead, kClose, kEntryPoints };
+constexpr const char* kEntryNames[kEntryPoints] = {"VbCEFOpen", "VbCEFWrite", "VbCEFRead", "VbCEFClose"};
+#if !defined(_WIN64)
+// A 32-bit library built without a .def file exports decorated __stdcall
+// names: "_Name@N" from MSVC, "Name@N" from mingw, N the argument bytes.
+constexpr const char* kDecoratedNames[2][kEntryPoints] = {
+    {"_VbCEFOpen@28", "_VbCEFWrite@8", "_VbCEFRead@12", "_VbCEFClose@4"},
+    {"VbCEFOpen@28", "VbCEFWrite@8", "VbCEFRead@12", "VbCEFClose@4"}};
+#endif
+
+std::wstring folderOf(const std::wstring& path) {
+  const auto slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+bool isFile(const std::wstring& path) {
+  const DWORD a = GetFileAttributesW(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring systemFolder(UINT(WINAPI* query)(LPWSTR, UINT)) {
+  wchar_t buffer[MAX_PATH + 1];
+  const UINT n = query(buffer, MAX_PATH + 1);
+  return n > 0 && n <= MAX_PATH ? std::wstring(buffer, n) : std::wstring();
+}
+
+std::wstring processFolder() {
+  wchar_t buffer[32768];
+  const DWORD n = GetModuleFileNameW(nullptr, buffer, 32768);
+  return n > 0 && n < 32768 ? folderOf(std::wstring(buffer, n)) : std::wstring();
+}
+
+std::vector<std::wstring> pathFolders() {
+  std::vector<std::wstring> out;
+  const DWORD size = GetEnvironmentVariableW(L"PATH", nullptr, 0);
+  if (size == 0) return out;
+  std::wstring path(size, L'\0');
+  const DWORD n = GetEnvironmentVariableW(L"PATH", &path[0], size);
+  path.resize(n < size ? n : 0);
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find(L';', start);
+    if (end == std::wstring::npos) end = path.size();
+    std::wstring folder = path.substr(start, end - start);
+    // A relative entry ("." or empty) would bring the current directory back.
+    if (folder.size() >= 2 && (folder[1] == L':' || (folder[0] == L'\\' && folder[1] == L'\\')))
+      out.push_back(folder);
+    start = end + 1;
+  }
+  return out;
+}
+
+class Win32Binding : public PrinterLibrary {
+ public:
+  int32_t open(int32_t port, int32_t baud, uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4,
+               int32_t& status) override {
+    return entry<VbCEFOpen_t>(kOpen)(port, baud, b1, b2, b3, b4, &status);
+  }
+  int32_t write(char** command, int32_t& status) override {
+    return entry<VbCEFWrite_t>(kWrite)(command, &status);
+  }
+  int32_t read(MeridByteArray** reply, int32_t& length, int32_t& status) override {
+    return entry<VbCEFRead_t>(kRead)(reply, &length, &status);
+  }
+  int32_t close(int32_t& status) override { return entry<VbCEFClose_t>(kClose)(&status); }
+
+  void reset() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (auto& f : entries_) f = nullptr;
+    if (handle_) FreeLibrary(handle_);
+    handle_ = nullptr;
+    name_.clear();
+  }
+
+ private:
+  template <class Fn>
+  Fn entry(EntryPoint which) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!handle_) load();
+    if (!entries_[which]) {
+      FARPROC symbol = GetProcAddress(handle_, kEntryNames[which]);
+#if !defined(_WIN64)
+      for (const auto& names : kDecoratedNames)
+        if (!symbol) symbol = GetProcAddress(handle_, names[which]);
+#endif
+      if (!symbol)
+        throw RuntimeFailure(std::string("Can't find DLL entry point ") + kEntryNames[which] + " in " + name_);
+      entries_[which] = symbol;
+    }
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(entries_[which]));
+  }
+
+  void load() {
+    std::vector<std::wstring> folders;
+    folders.push_back(folderOf(win32::ownModulePath()));
+    folders.push_back(processFolder());
+    folders.push_back(systemFolder(GetSystemDirectoryW));
+    folders.push_back(systemFolder(GetWindowsDirectoryW));
+    for (auto& f : pathFolders()) folders.push_back(f);
+    for (const auto& folder : folders) {
+      if (folder.empty()) continue;
+      const std::wstring candidate = folder + L"\\" + kLibraryName;
+      if (!isFile(candidate)) continue;
+      handle_ = LoadLibraryExW(candidate.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+      if (handle_) {
+        name_ = win32::narrow(candidate);
+        return;
+      }
+    }
+    throw RuntimeFailure("File not found: CeFdll.dll");
+  }
+
+  std::mutex mutex_;
+  HMODULE handle_ = nullptr;
+  std::string name_;
+  FARPROC entries_[kEntryPoints] = {};
+};
+
+Win32Binding& binding() {
+  static Win32Binding b;
+  return b;
+}
+
+}  // namespace
+
+PrinterLibrary& builtinPrinterLibrary() { return binding(); }
+void resetBuiltinPrinterLibrary() { binding().reset(); }
+
+}  // namespace merid::platform
