@@ -58,7 +58,7 @@ TEST(Script, LiteralsReachTheLibraryAsItExpectsThem) {
       "S.vendita(\"\", \"PANE\", -2.5, 1e3, .5, \"\", \"22\", 7)\n"
       "s.Manutenzione_DGFE_StampaIntervalloDate #2026-12-01#, #2026-12-04 18:30:15#\n"
       "s.Display_MostraRiga \"x\", -32768\n"
-      "s.Manutenzione_EseguiRapportoX 1\n"
+      "s.Manutenzione_EseguiRapportoX &H1\n"
       "s.StampaBarcode_Fiscale \"1\", 8\n"
       "r = s.SubTotale\n";
   const Script script = parseScript("t.vbs", text);
@@ -78,6 +78,7 @@ TEST(Script, LiteralsReachTheLibraryAsItExpectsThem) {
   EXPECT_DOUBLE_EQ(script.statements[3].args[0].number, 46357.0);
   EXPECT_DOUBLE_EQ(script.statements[3].args[1].number, 46360.0 + (18 * 3600 + 30 * 60 + 15) / 86400.0);
   EXPECT_EQ(script.statements[4].args[1].number, -32768);
+  EXPECT_EQ(script.statements[5].args[0].number, 1);
   EXPECT_EQ(script.statements[7].method->name, "SubTotale");
 }
 

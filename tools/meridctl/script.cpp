@@ -78,6 +78,13 @@ struct Literal {
 };
 
 std::optional<double> parseNumber(const std::string& t) {
+  // VBScript's hexadecimal form, &H1F.
+  if (t.size() > 2 && t[0] == '&' && (t[1] == 'H' || t[1] == 'h')) {
+    long long v = 0;
+    auto res = std::from_chars(t.data() + 2, t.data() + t.size(), v, 16);
+    if (res.ec != std::errc() || res.ptr != t.data() + t.size() || v > 0xFFFFFFFFLL) return std::nullopt;
+    return static_cast<double>(v);
+  }
   std::size_t i = 0;
   if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
   std::size_t digits = 0;
