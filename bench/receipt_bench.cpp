@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <string>
 
-#include "automation/MeridTallo_Scontrino.h"
+#include "merid/MeridTallo_Scontrino.h"
 #include "platform/printer_library.h"
 
 namespace {

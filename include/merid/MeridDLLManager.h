@@ -17,10 +17,10 @@
 #ifndef MERID_MERIDDLLMANAGER_H
 #define MERID_MERIDDLLMANAGER_H
 
-#include "automation/MeridEnumValue.h"
-#include "automation/MeridTallo_Fattura.h"
-#include "automation/MeridTallo_NAccr.h"
-#include "automation/MeridTallo_Scontrino.h"
-#include "config/codepage.h"
+#include "merid/MeridEnumValue.h"
+#include "merid/MeridTallo_Fattura.h"
+#include "merid/MeridTallo_NAccr.h"
+#include "merid/MeridTallo_Scontrino.h"
+#include "merid/codepage.h"
 
 #endif

@@ -1,4 +1,4 @@
-#include "automation/MeridEnumValue.h"
+#include "merid/MeridEnumValue.h"
 
 #include <utility>
 

@@ -1,7 +1,7 @@
 // The invoice and credit-note classes.
 
-#include "automation/MeridTallo_Fattura.h"
-#include "automation/MeridTallo_NAccr.h"
+#include "merid/MeridTallo_Fattura.h"
+#include "merid/MeridTallo_NAccr.h"
 #include "automation/wrapper.h"
 #include "devices/modCassetto.h"
 #include "documents/modFattura.h"

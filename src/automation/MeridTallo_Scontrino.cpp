@@ -1,4 +1,4 @@
-#include "automation/MeridTallo_Scontrino.h"
+#include "merid/MeridTallo_Scontrino.h"
 
 #include "automation/wrapper.h"
 #include "devices/modBarcode.h"

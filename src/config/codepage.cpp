@@ -1,4 +1,4 @@
-#include "config/codepage.h"
+#include "merid/codepage.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "devices/modDisplay.h"
 
-#include "automation/MeridEnumValue.h"
+#include "merid/MeridEnumValue.h"
 #include "config/components.h"
 #include "config/logging.h"
 #include "link/modError.h"

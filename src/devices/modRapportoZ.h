@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "automation/MeridEnumValue.h"
+#include "merid/MeridEnumValue.h"
 
 namespace merid {
 

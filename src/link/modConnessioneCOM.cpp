@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "automation/MeridEnumValue.h"
+#include "merid/MeridEnumValue.h"
 #include "config/logging.h"
 #include "config/modIni.h"
 #include "link/modError.h"

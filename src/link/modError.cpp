@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "automation/MeridEnumValue.h"
+#include "merid/MeridEnumValue.h"
 #include "config/logging.h"
 #include "config/modIni.h"
 #include "config/number_text.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "automation/MeridEnumValue.h"
+#include "merid/MeridEnumValue.h"
 
 namespace merid {
 namespace {

@@ -7,9 +7,9 @@
 #include <string>
 #include <type_traits>
 
-#include "automation/MeridTallo_Fattura.h"
-#include "automation/MeridTallo_NAccr.h"
-#include "automation/MeridTallo_Scontrino.h"
+#include "merid/MeridTallo_Fattura.h"
+#include "merid/MeridTallo_NAccr.h"
+#include "merid/MeridTallo_Scontrino.h"
 
 namespace merid {
 namespace {

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <limits>
 
-#include "automation/MeridTallo_Fattura.h"
-#include "automation/MeridTallo_NAccr.h"
-#include "automation/MeridTallo_Scontrino.h"
+#include "merid/MeridTallo_Fattura.h"
+#include "merid/MeridTallo_NAccr.h"
+#include "merid/MeridTallo_Scontrino.h"
 #include "automation/wrapper.h"
 #include "platform/failure.h"
 #include "support/receipt_fixture.h"

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "MeridDLLManager_h.h"
-#include "automation/MeridEnumLists.h"
+#include "merid/MeridEnumLists.h"
 
 namespace {
 

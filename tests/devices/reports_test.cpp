@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "automation/MeridTallo_Scontrino.h"
+#include "merid/MeridTallo_Scontrino.h"
 #include "config/number_text.h"
 #include "devices/maintenance.h"
 #include "devices/modRapportoZ.h"

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "automation/MeridTallo_Fattura.h"
-#include "automation/MeridTallo_NAccr.h"
+#include "merid/MeridTallo_Fattura.h"
+#include "merid/MeridTallo_NAccr.h"
 #include "documents/modFattura.h"
 #include "documents/modNonFiscale.h"
 #include "documents/modNotaAccredito.h"

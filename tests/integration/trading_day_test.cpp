@@ -10,9 +10,9 @@
 #include <regex>
 #include <sstream>
 
-#include "automation/MeridTallo_Fattura.h"
-#include "automation/MeridTallo_NAccr.h"
-#include "automation/MeridTallo_Scontrino.h"
+#include "merid/MeridTallo_Fattura.h"
+#include "merid/MeridTallo_NAccr.h"
+#include "merid/MeridTallo_Scontrino.h"
 #include "platform/printer_library.h"
 #include "support/fakes.h"
 

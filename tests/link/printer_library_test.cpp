@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "automation/MeridEnumValue.h"
+#include "merid/MeridEnumValue.h"
 #include "config/logging.h"
 #include "link/modConnessioneCOM.h"
 #include "link/modError.h"

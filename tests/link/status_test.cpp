@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "automation/MeridEnumValue.h"
+#include "merid/MeridEnumValue.h"
 #include "link/modError.h"
 #include "link_rig.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "config/codepage.h"
+#include "merid/codepage.h"
 #include "script.h"
 
 namespace meridctl {

@@ -6,7 +6,7 @@
 #include <iostream>
 #include <sstream>
 
-#include "config/codepage.h"
+#include "merid/codepage.h"
 #include "run.h"
 #include "script.h"
 

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <iostream>
 
-#include "config/codepage.h"
+#include "merid/codepage.h"
 
 namespace meridctl {
 

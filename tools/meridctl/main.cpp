@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "automation/MeridEnumValue.h"
-#include "automation/MeridTallo_Scontrino.h"
-#include "config/codepage.h"
+#include "merid/MeridEnumValue.h"
+#include "merid/MeridTallo_Scontrino.h"
+#include "merid/codepage.h"
 #include "demo.h"
 #include "host.h"
 #include "run.h"

@@ -7,8 +7,8 @@
 #include <map>
 #include <optional>
 
-#include "automation/MeridEnumValue.h"
-#include "config/codepage.h"
+#include "merid/MeridEnumValue.h"
+#include "merid/codepage.h"
 #include "config/number_text.h"
 
 namespace meridctl {

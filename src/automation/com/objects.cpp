@@ -2,9 +2,9 @@
 // the portable class and converts the result back.
 
 #include "MeridDLLManager_h.h"
-#include "automation/MeridTallo_Fattura.h"
-#include "automation/MeridTallo_NAccr.h"
-#include "automation/MeridTallo_Scontrino.h"
+#include "merid/MeridTallo_Fattura.h"
+#include "merid/MeridTallo_NAccr.h"
+#include "merid/MeridTallo_Scontrino.h"
 #include "automation/com/automation_object.h"
 #include "platform/win32/win32_text.h"
 

@@ -12,7 +12,7 @@
 #include <optional>
 #include <string>
 
-#include "automation/MeridEnumValue.h"
+#include "merid/MeridEnumValue.h"
 
 namespace merid {
 

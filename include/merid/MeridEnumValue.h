@@ -7,7 +7,7 @@
 #include <optional>
 #include <string_view>
 
-#include "automation/MeridEnumLists.h"
+#include "merid/MeridEnumLists.h"
 
 namespace merid {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "automation/MeridEnumValue.h"
+#include "merid/MeridEnumValue.h"
 
 namespace merid {
 
