@@ -2,17 +2,14 @@
 // DLL, by full path, else the standard search order without the current
 // directory (the host's folder, the system folders, PATH), so that a file
 // dropped in whatever folder the host happens to run in is never loaded.
-// One binding per process; a failed load is not remembered, so a library
-// installed later is found by the next call.
 
 #include <windows.h>
 
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/failure.h"
-#include "platform/printer_library.h"
+#include "platform/library_binding.h"
 #include "platform/win32/win32_text.h"
 
 namespace merid::platform {
@@ -21,12 +18,10 @@ namespace {
 
 constexpr const wchar_t* kLibraryName = L"CeFdll.dll";
 
-enum EntryPoint { kOpen, kWrite, kRead, kClose, kEntryPoints };
-constexpr const char* kEntryNames[kEntryPoints] = {"VbCEFOpen", "VbCEFWrite", "VbCEFRead", "VbCEFClose"};
 #if !defined(_WIN64)
 // A 32-bit library built without a .def file exports decorated __stdcall
 // names: "_Name@N" from MSVC, "Name@N" from mingw, N the argument bytes.
-constexpr const char* kDecoratedNames[2][kEntryPoints] = {
+constexpr const char* kDecoratedNames[2][4] = {
     {"_VbCEFOpen@28", "_VbCEFWrite@8", "_VbCEFRead@12", "_VbCEFClose@4"},
     {"VbCEFOpen@28", "VbCEFWrite@8", "VbCEFRead@12", "VbCEFClose@4"}};
 #endif
@@ -73,47 +68,9 @@ std::vector<std::wstring> pathFolders() {
   return out;
 }
 
-class Win32Binding : public PrinterLibrary {
- public:
-  int32_t open(int32_t port, int32_t baud, uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4,
-               int32_t& status) override {
-    return entry<VbCEFOpen_t>(kOpen)(port, baud, b1, b2, b3, b4, &status);
-  }
-  int32_t write(char** command, int32_t& status) override {
-    return entry<VbCEFWrite_t>(kWrite)(command, &status);
-  }
-  int32_t read(MeridByteArray** reply, int32_t& length, int32_t& status) override {
-    return entry<VbCEFRead_t>(kRead)(reply, &length, &status);
-  }
-  int32_t close(int32_t& status) override { return entry<VbCEFClose_t>(kClose)(&status); }
-
-  void reset() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    for (auto& f : entries_) f = nullptr;
-    if (handle_) FreeLibrary(handle_);
-    handle_ = nullptr;
-    name_.clear();
-  }
-
- private:
-  template <class Fn>
-  Fn entry(EntryPoint which) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!handle_) load();
-    if (!entries_[which]) {
-      FARPROC symbol = GetProcAddress(handle_, kEntryNames[which]);
-#if !defined(_WIN64)
-      for (const auto& names : kDecoratedNames)
-        if (!symbol) symbol = GetProcAddress(handle_, names[which]);
-#endif
-      if (!symbol)
-        throw RuntimeFailure(std::string("Can't find DLL entry point ") + kEntryNames[which] + " in " + name_);
-      entries_[which] = symbol;
-    }
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(entries_[which]));
-  }
-
-  void load() {
+class Win32Binding : public LibraryBinding {
+ protected:
+  void* load(std::string& name) override {
     std::vector<std::wstring> folders;
     folders.push_back(folderOf(win32::ownModulePath()));
     folders.push_back(processFolder());
@@ -124,19 +81,25 @@ class Win32Binding : public PrinterLibrary {
       if (folder.empty()) continue;
       const std::wstring candidate = folder + L"\\" + kLibraryName;
       if (!isFile(candidate)) continue;
-      handle_ = LoadLibraryExW(candidate.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-      if (handle_) {
-        name_ = win32::narrow(candidate);
-        return;
+      if (HMODULE handle = LoadLibraryExW(candidate.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)) {
+        name = win32::narrow(candidate);
+        return handle;
       }
     }
     throw RuntimeFailure("File not found: CeFdll.dll");
   }
 
-  std::mutex mutex_;
-  HMODULE handle_ = nullptr;
-  std::string name_;
-  FARPROC entries_[kEntryPoints] = {};
+  void* find(void* handle, EntryPoint which) override {
+    auto module = static_cast<HMODULE>(handle);
+    FARPROC symbol = GetProcAddress(module, kEntryNames[which]);
+#if !defined(_WIN64)
+    for (const auto& names : kDecoratedNames)
+      if (!symbol) symbol = GetProcAddress(module, names[which]);
+#endif
+    return reinterpret_cast<void*>(symbol);
+  }
+
+  void unload(void* handle) override { FreeLibrary(static_cast<HMODULE>(handle)); }
 };
 
 Win32Binding& binding() {
