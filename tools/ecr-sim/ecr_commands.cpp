@@ -43,6 +43,15 @@ int textField(std::string_view c, size_t at, size_t maxLen, std::string& text, s
   return kOk;
 }
 
+// A text field followed by the amount field that ends the command.
+int textAndAmount(std::string_view c, size_t at, size_t maxLen, std::string& text, int64_t& amount) {
+  size_t after;
+  int rc = textField(c, at, maxLen, text, after);
+  if (rc != kOk) return rc;
+  if (c.size() - after < 9 || !parseAmount(c.substr(after), amount)) return kBadLength;
+  return kOk;
+}
+
 bool fontDigit(char c) {
   return c >= '1' && c <= '9';
 }
@@ -323,11 +332,9 @@ int EcrModel::subtotal(std::string_view c) {
 int EcrModel::pricedText(std::string_view c) {
   if (c.size() < 4 + 1 + 2 + 9) return kBadLength;
   std::string text;
-  size_t after;
-  int rc = textField(c, 5, 32, text, after);
-  if (rc != kOk) return rc;
   int64_t amount;
-  if (c.size() - after < 9 || !parseAmount(c.substr(after), amount)) return kBadLength;
+  int rc = textAndAmount(c, 5, 32, text, amount);
+  if (rc != kOk) return rc;
   Document& d = work_.doc;
   if (c[4] == '8') {
     if (amount != 0) return kBadValue;
@@ -350,10 +357,8 @@ int EcrModel::pricedText(std::string_view c) {
 
 int EcrModel::payment(std::string_view c) {
   std::string description;
-  size_t after;
-  int rc = textField(c, 4, 99, description, after);
   int64_t amount;
-  if (rc == kOk && (c.size() - after < 9 || !parseAmount(c.substr(after), amount))) rc = kBadLength;
+  int rc = textAndAmount(c, 4, 99, description, amount);
   if (rc != kOk) return rc;
   if (rtrim(description).empty()) return kBadValue;
   Document& d = work_.doc;
@@ -494,10 +499,8 @@ int EcrModel::nonFiscalLine(std::string_view c) {
 
 int EcrModel::invoiceTotal(std::string_view c) {
   std::string label;
-  size_t after;
-  int rc = textField(c, 5, 32, label, after);
   int64_t amount;
-  if (rc == kOk && (c.size() - after < 9 || !parseAmount(c.substr(after), amount))) rc = kBadLength;
+  int rc = textAndAmount(c, 5, 32, label, amount);
   if (rc != kOk) return rc;
   Document& d = work_.doc;
   if (d.state != DocState::Invoice || d.totalLine) return kNotAllowed;
