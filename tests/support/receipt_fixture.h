@@ -1,11 +1,11 @@
 #pragma once
-// A fresh thread, folder, logs and fake printer for each test of the document
-// routines; text and number components are the built-in ones unless a test
-// installs failing ones.
+// A fresh folder, logs and fake printer for each test of the document
+// routines, and a runner for tables of calls; text and number components are
+// the built-in ones unless a test installs failing ones.
 
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,22 +16,51 @@
 
 namespace merid::test {
 
+using Strings = std::vector<std::string>;
+
+// One row: the file before, the call, and everything it must leave behind.
+struct Case {
+  std::string label;
+  std::string ini;  // MeridFiscal.ini before the call
+  std::function<bool()> call;  // on a fresh thread, so module data starts empty
+  bool result;
+  Strings sent;  // as DocumentTest::sent gives them
+  // The send of this command fails as a broken link would: the engine logs
+  // "modError-InviaComando Device I/O error" and the routine sees False.
+  std::string refused = {};
+  const char* iniAfter = nullptr;  // the whole file afterwards, when given
+  Strings errors = {};  // the error-log lines the call adds
+};
+
 class DocumentTest : public ::testing::Test {
  protected:
-  // The printer writes without the status probes "1109".
-  std::vector<std::string> printed() const;
-  // printed()[from, to)
-  std::vector<std::string> printedSince(std::size_t from, std::size_t to = SIZE_MAX) const;
+  // The printer library's calls from this one on: the text of each write
+  // other than the status probe "1109", "open" and "close"; reads left out.
+  Strings sent(std::size_t fromCall = 0) const;
   std::string ini() const { return readFile(home.file("MeridFiscal.ini")); }
   void setIni(const std::string& content) const { writeFile(home.file("MeridFiscal.ini"), content); }
-  // Makes the engine's send of this command fail, so the routine sees False.
-  void failSending(const std::string& command);
+  void check(const std::vector<Case>& cases);
+  // The call, checking that it makes no call at all to the printer library.
+  std::function<bool()> untouched(std::function<bool()> call);
 
   TempHome home;
   LogRecorder logs;
   FakeSettings settings;
   FakePrinter printer;
 };
+
+template <class T>
+struct Same {
+  using type = T;
+};
+// The routine called with port 1 and these arguments, by reference as it takes them.
+template <class... A>
+std::function<bool()> onPort(bool (*routine)(int16_t&, A&...), typename Same<A>::type... args) {
+  return [=]() mutable {
+    int16_t port = 1;
+    return routine(port, args...);
+  };
+}
 
 // Components that throw, as a failing outside component would.
 class FailingComponents {
@@ -44,8 +73,7 @@ class FailingComponents {
   platform::Factory<platform::NumberFormatter> previousFormatter_;
 };
 
-// Runs the test body on a fresh thread so module data starts empty, with an
-// error log set up.
+// Runs the body on a fresh thread, with an error log set up.
 #define MERID_ON_FRESH_THREAD(...)   \
   ::merid::test::onFreshThread([&] { \
     ::merid::InitErrorLog();         \
