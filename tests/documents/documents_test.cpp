@@ -1,28 +1,342 @@
-// Non-fiscal slips, invoices and credit notes.
+// The routines behind the three classes, one call at a time: the receipt,
+// the display, drawer and barcode, the daily reports, the journal and the
+// clock, non-fiscal slips, invoices and credit notes. The whole receipt
+// through the public class is in the automation tests.
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
+#include "config/number_text.h"
+#include "devices/maintenance.h"
+#include "devices/modBarcode.h"
+#include "devices/modCassetto.h"
+#include "devices/modDisplay.h"
+#include "devices/modRapportoZ.h"
 #include "documents/modFattura.h"
 #include "documents/modNonFiscale.h"
+#include "fiscal/modFiscale.h"
+#include "fiscal/modPagamento.h"
 #include "merid/MeridTallo_Fattura.h"
 #include "merid/MeridTallo_NAccr.h"
+#include "platform/failure.h"
 #include "support/receipt_fixture.h"
 
 namespace merid {
 namespace {
 
 using test::Case;
+using test::onPort;
+using test::pad;
+using test::shown;
 using test::Strings;
 
+const std::string drawer = "7007" + pad("Apertura Cassetto") + pad("");
 // A line of a non-fiscal slip or an invoice body: 39 characters.
 std::string line(const std::string& text, const std::string& font = "1") {
-  return "4003" + font + "32" + (text + std::string(32, ' ')).substr(0, 32);
+  return "4003" + font + "32" + pad(text, 32);
 }
-const std::string drawer = "7007Apertura Cassetto" + std::string(23, ' ');
-
+bool keep(std::string text, int32_t font = 1) { return SalvaRigaDescrittivaPromoInBuffer(text, font); }
+std::function<bool()> sale(std::string extra, std::string name, double qty, double total, bool back = false) {
+  return [=]() mutable {
+    double price = 1.25;
+    std::string vat = "22";
+    int32_t department = 3;
+    return back ? Esegui_Reso(extra, name, qty, price, total, vat, department)
+                : Esegui_Vendita(extra, name, qty, price, total, vat, department);
+  };
+}
+std::function<bool()> paid(double amount, std::string name, bool collected = true) {
+  return [=] {
+    return collected ? InviaPagamentoCorrispettivoRiscosso(7, amount, name)
+                     : InviaPagamentoCorrispettivoNonRiscosso(7, amount, name);
+  };
+}
 Case slip(std::string text1, std::string text2, std::string price, int32_t font, Strings sent) {
   return {text1 + "|" + text2 + "|" + price + "|" + std::to_string(font), "",
           [=] { return StampaRigaNonFiscale(text1, text2, price, font); }, true, sent};
+}
+
+// Puts "create" when made and "wait N" at each wait among the printer's
+// calls, so that their order against the commands shows; can be made to fail.
+class RecordingZReport : public platform::ZReportComponent {
+ public:
+  RecordingZReport(test::FakePrinter& printer, bool fail) : printer_(printer), fail_(fail) {
+    record("create");
+  }
+  void Wait(int32_t& ms) override {
+    if (fail_) throw RuntimeFailure("Automation error");
+    record("wait " + std::to_string(ms));
+  }
+
+ private:
+  void record(std::string text) {
+    char* p = text.data();
+    int32_t status = 0;
+    printer_.write(&p, status);
+  }
+  test::FakePrinter& printer_;
+  bool fail_;
+};
+
+class Receipt : public test::DocumentTest {};
+
+TEST_F(Receipt, OpeningAndClosing) {
+  auto opening = onPort(ApriScontrinoFiscale), closing = onPort(ChiudiScontrinoFiscale);
+  auto twice = [opening] { return opening() && opening(); };
+  const std::string postAndDrawer =
+      "[Merid_OperazionePostChiusuraFiscale]\ncode=3050\n[ApriCassettoDopoStampaScontrino]\nvalue=1\n";
+  // Every closing command goes out whichever is refused, and the store empties.
+  auto keptThenClosed = [closing] {
+    keep("X");
+    const bool result = closing();
+    EXPECT_TRUE(BufferRighePromo()[0].text.empty());
+    return result;
+  };
+  const Strings everything{"3011", "3050", "3012101X", "3013", "70081", drawer};
+  Strings ten{"3011"};
+  for (int i = 1; i <= 10; ++i)
+    ten.push_back((i == 3 ? "30122" : "30121") + std::string(i == 10 ? "07" : "06") + "RIGA " +
+                  std::to_string(i));
+  ten.push_back("3013");
+  auto eleven = [closing] {
+    bool kept = keep("");  // not stored: an empty text marks a free slot
+    for (int i = 1; i <= 11; ++i) kept = keep("RIGA " + std::to_string(i), i == 3 ? 2 : 1) && kept;
+    const bool result = closing();
+    for (const auto& slot : BufferRighePromo()) EXPECT_TRUE(slot.text.empty() && slot.font == 1);
+    return kept && result;
+  };
+  check({
+      {"no Buffer: mode 2, then 1", "", twice, true, {"30160", "30161"}},
+      {"Buffer 0", "[Fiscal]\nBuffer=0\n", twice, true, {"30160", "30160"}},
+      {"Buffer SI", "[Fiscal]\nBuffer=SI\n", untouched(opening), false, {}, {}, nullptr,
+       {"modFiscale-ApriScontrinoFiscale Type mismatch"}},
+      {"ForzaStampaResto 1", "[ForzaStampaResto]\nValue=1\n", closing, true, {"3009", "3011", "3013"}},
+      {"ForzaStampaResto 01", "[ForzaStampaResto]\nValue=01\n", closing, true, {"3011", "3013"}},
+      {"empty closing code", "[Merid_OperazioneChiusuraFiscale]\ncode=\n", closing, true, {"3011", "3013"}},
+      {"own codes", "[Merid_OperazioneChiusuraFiscale]\ncode=3099\n[Merid_PrintAndCut]\ncode=3014\n", closing,
+       true, {"3099", "3014"}},
+      {"post-closing", "[Merid_OperazionePostChiusuraFiscale]\ncode=3050\n", closing, true,
+       {"3011", "3050", "3013"}},
+      {"drawer after", "[ApriCassettoDopoStampaScontrino]\nvalue=1\n", closing, true,
+       {"3011", "3013", "70081", drawer}},
+      {"closing refused", postAndDrawer, keptThenClosed, false, everything, "3011"},
+      {"kept line refused", postAndDrawer, keptThenClosed, false, everything, "3012101X"},
+      {"print and cut refused", postAndDrawer, keptThenClosed, false, everything, "3013"},
+      {"post-closing refused", postAndDrawer, keptThenClosed, true, everything, "3050"},
+      {"drawer refused", postAndDrawer, keptThenClosed, true, everything, "70081"},
+      {"ten kept lines, the eleventh dropped", "", eleven, true, ten},
+  });
+}
+
+TEST_F(Receipt, Lines) {
+  auto descriptive = [](std::string text, int32_t font, std::string command) {
+    return Case{text + " " + std::to_string(font), "", [=]() mutable {
+                  EXPECT_EQ(getComando_RigaCortesiaDopoTotale(text, font), "3012" + command.substr(4));
+                  return RigaDescrittivaFiscale(text, font);
+                }, true, {command}};
+  };
+  const std::string forty = "0123456789012345678901234567890123456789";
+  const std::string dept3 = "[RepartoVek3]\nrepartoMerid=3\n";
+  const std::string quantity = "3002132*   2,000 x    1,25" + std::string(13, ' ');
+  const std::string pane = "310110322PANE" + std::string(18, ' ') + "000000250";
+  const std::string voidLine = "3001819Annullo transazione000000000";
+  check({
+      descriptive("OFFERTA SPECIALE", 2, "3002216OFFERTA SPECIALE"),
+      descriptive("", 1, "3002100"),
+      descriptive(forty, 4, "3002432" + forty.substr(0, 32)),
+      descriptive(forty.substr(0, 32), 9, "3002932" + forty.substr(0, 32)),
+      descriptive("X", 0, "3002001X"),
+      descriptive("X", 10, "30021001X"),
+      {"quantity 0", dept3, sale("", "PANE", 0, 2.5), true, {pane, shown("PANE", "2,50")}},
+      {"a quantity line replaces the extra text", dept3, sale("FRESCO", "PANE", 1234.5, 2.5), true,
+       {"3002132*.234,500 x    1,25" + std::string(13, ' '), pane, shown("PANE", "2,50")}},
+      {"long name", dept3, sale("", forty, 1, 2.5), true,
+       {"310110322" + forty.substr(0, 22) + "000000250", shown(forty, "2,50")}},
+      {"return of a negative total", dept3, sale("", "PANE", 1, -2.5, true), true,
+       {"310190322PANE" + std::string(18, ' ') + "-000000250", shown("Reso:PANE", "-2,50")}},
+      {"quantity line refused", dept3, sale("", "PANE", 2, 2.5), false, {quantity}, quantity},
+      {"sale refused: no display", dept3, sale("", "PANE", 1, 2.5), false, {pane}, pane},
+      {"void", "", onPort(AnnulloScontrinoAperto), true, {voidLine, "3011", "3013"}},
+      {"void refused: no closing", "", onPort(AnnulloScontrinoAperto), false, {voidLine}, voidLine},
+  });
+  const Strings failed{"modFiscale-Esegui_VenditaAReparto Automation error"};
+  {
+    test::FailingComponents filter(true, false);
+    check({{"filter fails", dept3, sale("", "PANE", 1, 2.5), false, {}, {}, nullptr, failed}});
+  }
+  test::FailingComponents formatter(false, true);
+  check({{"formatter fails after sale", dept3, sale("", "PANE", 1, 2.5), true, {pane}, {}, nullptr, failed},
+         {"formatter fails on quantity", dept3, sale("", "PANE", 2, 2.5), false, {}, {}, nullptr, failed}});
+}
+
+TEST_F(Receipt, Payments) {
+  const std::string d100(100, 'D');
+  const char* bancomat = "[Pagamento_BANCOMAT]\nvalue=CARTA DEBITO\n[isCorrNonRiscosso_BANCOMAT]\nvalue=1\n";
+  check({
+      {"card", "", paid(23.5, "CARTA DI CREDITO"), true,
+       {shown("CARTA DI CREDITO", "23,50"), "300416CARTA DI CREDITO000002350"}, {},
+       "[Pagamento_CARTA DI CREDITO]\nvalue=CARTA DI CREDITO\n"
+       "[isCorrNonRiscosso_CARTA DI CREDITO]\nvalue=0\n"},
+      {"ticket", "", paid(7, "Ticket"), true, {shown("Ticket", "7,00"), "300506TICKET000000700"}, {},
+       "[Pagamento_Ticket]\nvalue=TICKET\n[isCorrNonRiscosso_Ticket]\nvalue=1\n"},
+      {"unknown", "", paid(4.2, "BONUS"), true, {shown("BONUS", "4,20"), "300408CONTANTE000000420"}, {}, ""},
+      {"trailing blank", "", paid(4.2, "CONTANTI "), true,
+       {shown("CONTANTI ", "4,20"), "300408CONTANTE000000420"}, {}, ""},
+      {"settings", bancomat, paid(12, "Bancomat"), true,
+       {shown("Bancomat", "12,00"), "300512CARTA DEBITO000001200"}, {}, bancomat},
+      {"empty description", "[Pagamento_contanti]\nvalue=\n[isCorrNonRiscosso_CONTANTI]\nvalue=SI\n",
+       paid(0, "CONTANTI"), true, {shown("CONTANTI", "0,00"), "300408CONTANTE000000000"}, {},
+       "[Pagamento_contanti]\nvalue=CONTANTE\n[isCorrNonRiscosso_CONTANTI]\nvalue=SI\n"},
+      {"long description", "[Pagamento_Assegno]\nvalue=" + d100 + "\n", paid(1, "Assegno"), true,
+       {shown("Assegno", "1,00"), "3004100" + d100 + "000000100"}},
+      {"not collected", "", paid(15, "CONTANTI", false), true,
+       {shown("NON PAGATO", "15,00"), "300510NON PAGATO000001500"}},
+      // No amount field: the command goes without one, and the printer refuses it.
+      {"NaN", "", paid(std::nan(""), "Contanti"), true, {"300408CONTANTE"}, {}, nullptr,
+       {"modUtility-FormatPrzMerid Type mismatch", "modPagamento-getComando_Pagamento Overflow"}},
+  });
+  // The display fails after the command is whole: the payment still goes out.
+  test::FailingComponents formatter(false, true);
+  check({{"formatter fails", "", paid(10, "Contanti"), true, {"300408CONTANTE000001000"}, {}, nullptr,
+          {"modPagamento-getComando_Pagamento Automation error"}}});
+}
+
+class Devices : public test::DocumentTest {};
+
+TEST_F(Devices, DisplayDrawerAndBarcode) {
+  auto lines = [] {
+    const bool two = MostraRigheADisplay("BENVENUTI", "CASSA 2") && MostraRigheADisplay("", "");
+    const bool one = MostraRigaADisplay("XYZ", 2) && MostraRigaADisplay("ABC", 1) &&  // before any line 1
+                     MostraRigaADisplay("XYZ", 2);
+    return two && one && MostraRigheADisplay("ONE", "TWO") && MostraRigaADisplay("Z", 0) &&
+           MostraRigaADisplay("UNA RIGA PIU LUNGA DI VENTI", -1);
+  };
+  auto neither = [] { return !MostraRigheADisplay("A", "B") && !MostraRigaADisplay("A", 1); };
+  auto automatic = onPort(ApriCassetto);
+  check({
+      {"display lines", "", lines, true,
+       {"7007BENVENUTI           CASSA 2             ", "7007" + pad("") + pad(""),
+        "7007" + pad("") + pad("XYZ"), "7007" + pad("ABC") + pad(""), "7007" + pad("ABC") + pad("XYZ"),
+        "7007" + pad("ONE") + pad("TWO"), "7007" + pad("ABC") + pad("Z"),
+        "7007" + pad("ABC") + "UNA RIGA PIU LUNGA D"}},
+      {"no bypass key", "", automatic, true, {"70081", drawer}, {},
+       "[ByPassApriCassetto]\nvalue=0\n[Fiscal]\nCloseConnEachDoc=0\n"},
+      {"bypass 0", "[ByPassApriCassetto]\nvalue=0\n", automatic, true, {"70081", drawer}},
+      {"bypass 1", "[ByPassApriCassetto]\nvalue=1\n", untouched(automatic), false, {}},
+      {"bypass blank 0", "[ByPassApriCassetto]\nvalue=\" 0\"\n", untouched(automatic), false, {}},
+      {"bypass 00", "[ByPassApriCassetto]\nvalue=00\n", untouched(automatic), false, {}},
+      {"manual despite the bypass", "[ByPassApriCassetto]\nvalue=1\n", onPort(AperturaManualeCassetto), true,
+       {"70081", drawer}},
+  });
+  {
+    test::FailingComponents filter(true, false);
+    check({{"filter fails", "", neither, true, {}, {}, nullptr,
+            {"modDisplay-getComando_InviaRigheDisplay Automation error",
+             "modDisplay-getComando_Merid_DisplayRiga Automation error"}}});
+  }
+  // A printer that is not ready (paper end, cover open, ...) gets nothing on its display.
+  const std::size_t before = printer.calls().size();
+  using Reply = test::FakePrinter::Reply;
+  for (Reply status : {Reply{"0010000"}, Reply{"0100000"}, Reply{"0000010"}, Reply{"", 5}}) {
+    printer.replies({status});
+    MERID_ON_FRESH_THREAD(EXPECT_TRUE(neither()) << status.bytes);
+  }
+  EXPECT_EQ(sent(before), Strings{});
+  // The display refuses at its status check: the drawer opened, yet False;
+  // the link closes after the drawer, not after a barcode.
+  printer.replies({{"0000000"}, {"0010000"}});
+  auto drawerThenBarcode = [] {
+    std::string text = "ABC123";
+    int32_t type = CBT_Code39;
+    int16_t port = 2;
+    return !AperturaManualeCassetto(port) && StampaBarcode(text, type);
+  };
+  check({{"display refuses", "[Fiscal]\nCloseConnEachDoc=1\n", drawerThenBarcode, true,
+          {"70081", "close", "3021320006ABC123"}}});
+  auto code = [](std::string text, int32_t type, int16_t option) {
+    return getComando_StampaBarcode(text, type, option);
+  };
+  MERID_ON_FRESH_THREAD({
+    EXPECT_EQ(code("8001234567895", CBT_Ean13, -1), "30211200138001234567895");
+    EXPECT_EQ(code("12345670", CBT_Ean8, -1), "302122000812345670");
+    EXPECT_EQ(code("ABC123", CBT_Code39, 1), "3021320006ABC123");
+    EXPECT_EQ(code("ABC123", 7, 1), "302120006ABC123");
+    EXPECT_EQ(code("123456789", CBT_Ean13, 0), "3021100009123456789");
+    EXPECT_EQ(code("", CBT_Ean8, 1), "3021220000");
+    EXPECT_EQ(code(std::string(100, '7'), CBT_Code39, 1), "30213200100" + std::string(100, '7'));
+  });
+}
+
+
+TEST_F(Devices, Reports) {
+  bool failing = false;
+  auto previous = platform::setZReportComponentFactory(
+      [&] { return std::make_unique<RecordingZReport>(printer, failing); });
+  const std::string one = "[Comando1PreChiusuraFiscale]\nValue=PRE1\n";
+  const std::string two = "[Comando2PreChiusuraFiscale]\nValue=PRE2\n";
+  const std::string closes = "[Fiscal]\nCloseConnEachDoc=1\n";
+  auto z = onPort(EseguiRapportoZ);
+  check({
+      {"no pre-closing command", "", z, true, {"2002"}, {},
+       "[Comando1PreChiusuraFiscale]\nValue=\n[Comando2PreChiusuraFiscale]\nValue=\n"
+       "[Fiscal]\nCloseConnEachDoc=0\n"},
+      {"first", one, z, true, {"PRE1", "create", "wait 5000", "2002"}},
+      {"second", two, z, true, {"PRE2", "create", "wait 5000", "2002"}},
+      {"both, the first refused", one + two, z, false,
+       {"PRE1", "create", "wait 5000", "PRE2", "wait 5000", "2002"}, "PRE1"},
+      {"closing refused", one, z, false, {"PRE1", "create", "wait 5000", "2002"}, "2002"},
+      {"X report", closes, onPort(EseguiRapportoX, 1), true, {"2003", "close"}},
+      {"X report kind 0", closes, onPort(EseguiRapportoX, 0), false, {"close"}},
+      {"X report kind 2", closes, onPort(EseguiRapportoX, 2), false, {"close"}},
+  });
+  failing = true;
+  check({{"the component fails: no 2002, the link left open", one + closes, z, false, {"PRE1", "create"}, {},
+          nullptr, {"modRapportoZ-EseguiRapportoZ Automation error"}}});
+  platform::setZReportComponentFactory(previous);
+}
+
+TEST_F(Devices, JournalAndClock) {
+  test::FixedClock clock({2026, 12, 4, 15, 42, 7});
+  test::BoxRecorder boxes;
+  const double dec1 = toAutomationDate({2026, 12, 1, 0, 0, 0});
+  const double dec4 = toAutomationDate({2026, 12, 4, 0, 0, 0});
+  const double dec4late = toAutomationDate({2026, 12, 4, 18, 30, 0});
+  auto dates = Manutenzione_StampaGiornaleElettronicoDaDataAData;
+  auto receipts = Manutenzione_StampaGiornaleElettronico_Data_NScontrini;
+  auto closings = Manutenzione_StampaGiornaleElettronico_IntervalloChiusure;
+  auto record = Manutenzione_StampaGiornaleElettronico_RigaDGFE;
+  check({
+      {"reprint", "", onPort(Manutenzione_RistampaUltimoScontrino), true, {"4007"}},
+      {"clock", "", onPort(Manutenzione_ProgrammazioneDataOra), true, {"20010412261542"}},
+      {"dates", "", onPort(dates, dec1, dec4), true, {"80010112260412260"}},
+      {"same moment", "", onPort(dates, dec4late, dec4late), true, {"80010412260412260"}},
+      {"same day, later start", "", untouched(onPort(dates, dec4late, dec4)), false, {}},
+      {"receipts", "", onPort(receipts, dec4late, 1, 25), true, {"8002041226000100250"}},
+      {"receipts 9998", "", onPort(receipts, dec4, 9998, 9998), true, {"8002041226999899980"}},
+      {"receipt 9999", "", untouched(onPort(receipts, dec4, 1, 9999)), false, {}},
+      {"receipt 0", "", untouched(onPort(receipts, dec4, 0, 5)), false, {}},
+      {"receipt negative", "", untouched(onPort(receipts, dec4, -3, 5)), false, {}},
+      {"closings", "", onPort(closings, 10, 12), true, {"8003001000120000"}},
+      {"closings reversed", "", onPort(closings, 12, 10), true, {"8003001200100000"}},
+      {"closing 0", "", untouched(onPort(closings, 0, 10)), false, {}},
+      {"record", "", onPort(record, 123), true, {"8004000000123"}},
+      {"record 0", "", onPort(record, 0), true, {"8004000000000"}},
+      {"record negative", "", onPort(record, -5), true, {"8004-000000005"}},
+      {"whole journal", "", onPort(Manutenzione_StampaGiornaleElettronico_Integrale), true, {"8005"}},
+      {"new journal", "", onPort(Manutenzione_StampaGiornaleElettronico_NuovoDGFE), true, {"8007"}},
+  });
+  const std::string receipt = "Il numero scontrino dev'essere maggiore di zero e inferiore a 9999.";
+  const std::string closing = "Il numero di chiusura dev'essere maggiore di zero e inferiore a 9999.";
+  const Strings expected{"Il valore di data inizio non pu\xF2 essere maggiore di data fine.", receipt,
+                         receipt, receipt, closing};
+  Strings shown;
+  for (const auto& box : boxes.boxes()) {
+    shown.push_back(box.text);
+    EXPECT_EQ(box.title, "Errore DGFE");
+    EXPECT_EQ(box.style, 0x1010u);
+  }
+  EXPECT_EQ(shown, expected);
 }
 
 class Documents : public test::DocumentTest {};

@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "merid/codepage.h"
+#include <cmath>
+#include <limits>
+
+#include "methods.h"
 #include "script.h"
+#include "support/fake_printer.h"
+#include "support/fakes.h"
 
 namespace meridctl {
 namespace {
@@ -54,7 +59,7 @@ TEST(Script, LiteralsReachTheLibraryAsItExpectsThem) {
       "REM and another\n"
       "\n"
       "Set s = CreateObject(\"MeridDLLManager.MeridTallo_Scontrino\")\n"
-      "s.RigaLiberaFiscale_Vendita \"il \"\"caff\xC3\xA8\"\" \xE2\x82\xAC 1, \xE6\x97\xA5\", kMerid_Grassetto\n"
+      "s.RigaLiberaFiscale_Vendita \"il \"\"caff\xC3\xA8\"\" \xE2\x82\xAC \xE2\x80\x9C" "1\xE2\x80\x9D, \xE6\x97\xA5\xFF\", 2\n"
       "S.vendita(\"\", \"PANE\", -2.5, 1e3, .5, \"\", \"22\", 7)\n"
       "s.Manutenzione_DGFE_StampaIntervalloDate #2026-12-01#, #2026-12-04 18:30:15#\n"
       "s.Display_MostraRiga \"x\", -32768\n"
@@ -65,7 +70,8 @@ TEST(Script, LiteralsReachTheLibraryAsItExpectsThem) {
   ASSERT_TRUE(script.errors.empty()) << script.errors.front();
   ASSERT_EQ(script.statements.size(), 8u);
   EXPECT_EQ(script.statements[0].className, "MeridTallo_Scontrino");
-  EXPECT_EQ(script.statements[1].args[0].text, "il \"caff\xE8\" \x80 1, ?");
+  // Windows-1252, where a character it lacks and a byte that is not UTF-8 become "?".
+  EXPECT_EQ(script.statements[1].args[0].text, "il \"caff\xE8\" \x80 \x93" "1\x94, ??");
   EXPECT_EQ(script.statements[1].args[1].number, 2);
   const auto& sale = script.statements[2];
   EXPECT_EQ(sale.object, "S");
@@ -82,19 +88,44 @@ TEST(Script, LiteralsReachTheLibraryAsItExpectsThem) {
   EXPECT_EQ(script.statements[7].method->name, "SubTotale");
 }
 
-TEST(Codepage, RoundTripsWhatWindows1252Holds) {
-  struct Row {
-    const char* utf8;
-    const char* ansi;
-  };
-  const Row rows[] = {{"abc", "abc"},
-                      {"\xC3\xA0\xC3\xA8\xC3\xAC\xC3\xB2\xC3\xB9", "\xE0\xE8\xEC\xF2\xF9"},
-                      {"\xE2\x82\xAC", "\x80"},
-                      {"\xE2\x80\x9C" "x" "\xE2\x80\x9D", "\x93x\x94"},
-                      {"\xE6\x97\xA5\xF0\x9F\x98\x80", "??"},
-                      {"\xFF\xC3", "??"}};
-  for (const auto& r : rows) EXPECT_EQ(merid::utf8ToAnsi(r.utf8), r.ansi) << r.utf8;
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(merid::ansiToUtf8(merid::utf8ToAnsi(rows[i].utf8)), rows[i].utf8);
+// Every public method, through the table that binds them all, with extreme
+// arguments: only failure values and log lines come back.
+TEST(Hostile, EveryMethodSurvivesExtremeArguments) {
+  merid::test::TempHome home;
+  merid::test::LogRecorder logs;
+  merid::test::FakeSettings settings;
+  merid::test::FakePrinter printer;
+  merid::test::BoxRecorder boxes;
+  const double inf = std::numeric_limits<double>::infinity();
+  const std::vector<double> numbers{std::nan(""), inf, -inf, 1e300, -1e300, -0.0};
+  const std::vector<double> integers{-32768, 32767, -1, 0}, longs{-2147483648.0, 2147483647, -1};
+  const std::vector<std::string> texts{"", std::string(100000, 'x'), std::string("\0\xff\x01", 3)};
+  int calls = 0;
+  merid::test::onFreshThread([&] {
+    for (const char* cls : {"MeridTallo_Scontrino", "MeridTallo_Fattura", "MeridTallo_NAccr"}) {
+      HostObject object = createObject(cls);
+      for (const Method& m : methodsOf(cls))
+        for (std::size_t i = 0; i < numbers.size(); ++i) {
+          int16_t port = 1;
+          if (object.scontrino) object.scontrino->InitComunicazione(port);
+          std::vector<Value> args;
+          for (Kind kind : m.params) {
+            double number = numbers[i];
+            if (kind == Kind::Integer || kind == Kind::Boolean) number = integers[i % integers.size()];
+            if (kind == Kind::Long || kind == Kind::Font || kind == Kind::Barcode || kind == Kind::RapportoX)
+              number = longs[i % longs.size()];
+            args.push_back({kind, texts[i % texts.size()], number});
+          }
+          m.call(object, args);
+          ++calls;
+        }
+    }
+  });
+  EXPECT_EQ(calls, 45 * 6);
+  // A huge negative department maps to 1 and is written to the file.
+  const std::string ini = merid::test::readFile(home.file("MeridFiscal.ini"));
+  EXPECT_NE(ini.find("[RepartoVek-2147483648]"), std::string::npos);
+  for (const auto& line : logs.errors()) EXPECT_EQ(line.find("MeridTallo_"), std::string::npos) << line;
 }
 
 }  // namespace

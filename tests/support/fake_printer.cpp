@@ -10,12 +10,6 @@ FakePrinter::~FakePrinter() {
   platform::setPrinterLibrary(previous_);
 }
 
-void FakePrinter::answer(const std::string& command, std::vector<int32_t> results) {
-  answers_[command] = std::move(results);
-}
-void FakePrinter::replies(std::vector<Reply> script) {
-  replies_ = std::move(script);
-}
 
 std::vector<std::string> FakePrinter::writes() const {
   std::vector<std::string> out;

@@ -18,14 +18,14 @@ class FakePrinter : public platform::PrinterLibrary {
 
   // Successive writes of the command get these results, the last one
   // repeating; a command without a script gets 0.
-  void answer(const std::string& command, std::vector<int32_t> results);
+  void answer(const std::string& command, std::vector<int32_t> results) { answers_[command] = results; }
   // Successive reads get these replies (bytes from position 0) and results,
   // the last one repeating; without a script a read answers 0 and no bytes.
   struct Reply {
     std::string bytes;
     int32_t result = 0;
   };
-  void replies(std::vector<Reply> script);
+  void replies(std::vector<Reply> script) { replies_ = std::move(script); }
   int32_t openResult = 0;
   int32_t closeResult = 0;
   // Runs on each write's text, in place, before the result is given.

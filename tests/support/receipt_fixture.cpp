@@ -63,18 +63,18 @@ struct ThrowingFormatter : platform::NumberFormatter {
 }  // namespace
 
 FailingComponents::FailingComponents(bool filter, bool formatter) {
-  previousFilter_ = platform::setTextFilterFactory(
+  previousFilter = platform::setTextFilterFactory(
       filter ? platform::Factory<platform::TextFilter>([] { return std::make_unique<ThrowingFilter>(); })
              : platform::Factory<platform::TextFilter>());
-  previousFormatter_ = platform::setNumberFormatterFactory(
+  previousFormatter = platform::setNumberFormatterFactory(
       formatter ? platform::Factory<platform::NumberFormatter>(
                       [] { return std::make_unique<ThrowingFormatter>(); })
                 : platform::Factory<platform::NumberFormatter>());
 }
 
 FailingComponents::~FailingComponents() {
-  platform::setTextFilterFactory(previousFilter_);
-  platform::setNumberFormatterFactory(previousFormatter_);
+  platform::setTextFilterFactory(previousFilter);
+  platform::setNumberFormatterFactory(previousFormatter);
 }
 
 }  // namespace merid::test

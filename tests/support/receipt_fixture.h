@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "config/logging.h"
@@ -49,28 +50,30 @@ class DocumentTest : public ::testing::Test {
   FakePrinter printer;
 };
 
-template <class T>
-struct Same {
-  using type = T;
-};
 // The routine called with port 1 and these arguments, by reference as it takes them.
 template <class... A>
-std::function<bool()> onPort(bool (*routine)(int16_t&, A&...), typename Same<A>::type... args) {
+std::function<bool()> onPort(bool (*routine)(int16_t&, A&...), std::enable_if_t<true, A>... args) {
   return [=]() mutable {
     int16_t port = 1;
     return routine(port, args...);
   };
 }
 
+inline std::string pad(const std::string& s, std::size_t n = 20) {
+  return (s + std::string(n, ' ')).substr(0, n);
+}
+// The shopper display after a sale or a payment: the name, then the amount at
+// the right of line 2 behind the euro sign.
+inline std::string shown(const std::string& name, const std::string& amount) {
+  return "7007" + pad(name) + std::string(18 - amount.size(), ' ') + "\x7F " + amount;
+}
+
 // Components that throw, as a failing outside component would.
-class FailingComponents {
- public:
+struct FailingComponents {
   FailingComponents(bool filter, bool formatter);
   ~FailingComponents();
-
- private:
-  platform::Factory<platform::TextFilter> previousFilter_;
-  platform::Factory<platform::NumberFormatter> previousFormatter_;
+  platform::Factory<platform::TextFilter> previousFilter;
+  platform::Factory<platform::NumberFormatter> previousFormatter;
 };
 
 // Runs the body on a fresh thread, with an error log set up.
