@@ -54,7 +54,8 @@ class OnTheVirtualPrinter : public ::testing::Test {
 // without the shop header and the footer that frame every document: the
 // virtual printer's own golden files check those.
 std::string withoutFrame(const std::string& tape) {
-  const std::regex frame(" *(NEGOZIO DI PROVA|VIA ROMA 1 - 00100 ROMA|P\\.IVA 0+|SIMULATORE - .*|(- )+-8<.*)");
+  const std::regex frame(" *(NEGOZIO DI PROVA|VIA ROMA 1 - 00100 ROMA|P\\.IVA 0+|SIMULATORE - .*)|(- )+-8<.*",
+                         std::regex::optimize);
   std::istringstream in(tape);
   std::string out;
   for (std::string line; std::getline(in, line);)
@@ -139,9 +140,9 @@ TEST_F(OnTheVirtualPrinter, ADayOfTradingAndASecondProcess) {
                   "s.Vendita \"\", \"LATTE\", 1, 1.5, 1.5, \"\", \"\", 1\n"
                   "s.Pagamento_CorrispettivoRiscosso 1, 1.5, \"Contanti\"\ns.ChiudiTransazioneFiscale\n"
                   "s.Manutenzione_EseguiRapportoZ\n");
-  const std::string command = std::string(MERIDCTL_PATH) + " --printer " + MERID_SIM_LIBRARY + " --sim-dir " + sim() +
-                              " --home " + home.path() + " run " + home.file("next.meridctl") + " > /dev/null";
-  ASSERT_EQ(std::system(command.c_str()), 0);
+  const std::string command = std::string(MERIDCTL_PATH) + " --printer " + MERID_SIM_LIBRARY + " --sim-dir " +
+                              sim() + " --home " + home.path() + " run " + home.file("next.meridctl");
+  ASSERT_EQ(std::system((command + " > /dev/null").c_str()), 0);
   const std::string t = tape();
   EXPECT_NE(t.find("N. 0002-0001\n"), std::string::npos);
   EXPECT_NE(t.find("Z N. 0002\n"), std::string::npos);

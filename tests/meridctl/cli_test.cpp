@@ -54,17 +54,13 @@ TEST_F(Meridctl, EveryMethodFromOneScript) {
             "s.ChiudiTransazioneNonFiscale -> True\ns.InviaComandoDiretto_CefDLL -> True\n"
             "f.RigaFattura -> False\nf.ApriFattura -> True\nf.RigaFattura -> True\nf.ChiudiFattura -> True\n"
             "n.ApriNotaAccredito -> True\nn.RigaNotaAccredito -> True\nn.ChiudiNotaAccredito -> True\n"
-            "s.Manutenzione_EseguiRapportoX -> True\ns.Manutenzione_EseguiRapportoX -> False\n"
-            "s.Manutenzione_DGFE_RichiestaRiga -> True\ns.Manutenzione_DGFE_StampaCompleta -> True\n"
-            "s.Manutenzione_DGFE_StampaIntervalloDate -> True\n"
+            "s.Manutenzione_EseguiRapportoX -> True\ns.Manutenzione_DGFE_RichiestaRiga -> True\n"
+            "s.Manutenzione_DGFE_StampaCompleta -> True\ns.Manutenzione_DGFE_StampaIntervalloDate -> True\n"
             "s.Manutenzione_DGFE_StampaIntervalloDate -> False\ns.Manutenzione_DGFE_Data_NScontrini -> True\n"
-            "s.Manutenzione_DGFE_IntervalloChiusure -> False\ns.Manutenzione_EseguiRapportoZ -> True\n"
-            "s.Manutenzione_DGFE_IntervalloChiusure -> True\ns.Manutenzione_DFGE_NuovoGiornale -> True\n"
-            "s.ChiudiConnessioneCOM\n");
+            "s.Manutenzione_EseguiRapportoZ -> True\ns.Manutenzione_DGFE_IntervalloChiusure -> True\n"
+            "s.Manutenzione_DFGE_NuovoGiornale -> True\ns.ChiudiConnessioneCOM\n");
   EXPECT_EQ(o.err,
-            "MessageBox [Errore DGFE] Il valore di data inizio non pu\xC3\xB2 essere maggiore di data fine.\n"
-            "MessageBox [Errore DGFE] Il numero di chiusura dev'essere maggiore di zero e inferiore a "
-            "9999.\n");
+            "MessageBox [Errore DGFE] Il valore di data inizio non pu\xC3\xB2 essere maggiore di data fine.\n");
   // What the calls printed reached the paper.
   const std::string t = tape();
   for (const char* printed : {"TESSERA 0042", "NON PAGATO", "*** COPIA ***", "DOCUMENTO ANNULLATO",
