@@ -112,6 +112,7 @@ TEST_F(Receipt, OpeningAndClosing) {
       {"Buffer SI", "[Fiscal]\nBuffer=SI\n", untouched(opening), false, {}, {}, nullptr,
        {"modFiscale-ApriScontrinoFiscale Type mismatch"}},
       {"ForzaStampaResto 1", "[ForzaStampaResto]\nValue=1\n", closing, true, {"3009", "3011", "3013"}},
+      {"change line refused", "[ForzaStampaResto]\nValue=1\n", closing, false, {"3009", "3011", "3013"}, "3009"},
       {"ForzaStampaResto 01", "[ForzaStampaResto]\nValue=01\n", closing, true, {"3011", "3013"}},
       {"empty closing code", "[Merid_OperazioneChiusuraFiscale]\ncode=\n", closing, true, {"3011", "3013"}},
       {"own codes", "[Merid_OperazioneChiusuraFiscale]\ncode=3099\n[Merid_PrintAndCut]\ncode=3014\n", closing,
