@@ -1,70 +1,55 @@
-/* A well-behaved printer library for the loader tests: a port that is closed
- * until opened, a status reply that reports paper end, and a journal of every
- * call that the tests read through MeridStubJournal.
- *
- * Plain C on purpose: a C++ library can pick up symbols that keep it loaded
- * after dlclose, and the tests rely on unloading it. */
+/* Printer libraries for the loader tests, in plain C so dlclose unloads them.
+ * Well behaved: opens only port 3 with the fixed settings; replies paper end.
+ * With MERID_MISBEHAVING: no VbCEFOpen; commands but "1109" become 'X's, the
+ * pointer nulled. $MERID_MISBEHAVE makes either lie about a reply: "null" nulls
+ * the data pointer and claims 2^30 bytes, "shrink"/"long" 1/5000 elements. */
 
 #define MERID_CEFDLL_IMPLEMENTATION
-#include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "merid/cefdll.h"
 
 enum { kPortClosed = 5 };
-
 static int gOpen = 0;
-static char gJournal[4096];
 
-static void note(const char* text) {
-  size_t used = strlen(gJournal);
-  snprintf(gJournal + used, sizeof gJournal - used, "%s;", text);
-}
-
-MERID_CEFEXPORT const char* MeridStubJournal(void) {
-  return gJournal;
-}
-
+#ifndef MERID_MISBEHAVING
 int32_t VbCEFOpen(int32_t port, int32_t baud, uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4,
                   int32_t* status) {
-  char line[96];
-  snprintf(line, sizeof line, "open %d %d %u %u %u %u", (int)port, (int)baud, b1, b2, b3, b4);
-  note(line);
   *status = 0;
-  if (port == 99) return 1; /* no such port */
-  gOpen = 1;
-  return 0;
+  gOpen = port == 3 && baud == 19200 && b1 == 1 && b2 == 7 && b3 == 0 && b4 == 1;
+  return gOpen ? 0 : 1;
 }
+#endif
 
 int32_t VbCEFWrite(char** command, int32_t* status) {
-  char line[96];
-  snprintf(line, sizeof line, "write %s", *command);
-  note(line);
   *status = 0;
+  (void)command;
+#ifdef MERID_MISBEHAVING
+  if (strcmp(*command, "1109") == 0) return 0;
+  memset(*command, 'X', strlen(*command) + 1);
+  *command = NULL;
+  return 0;
+#endif
   return gOpen ? 0 : kPortClosed;
 }
 
 int32_t VbCEFRead(MeridByteArray** reply, int32_t* length, int32_t* status) {
-  static const char kPaperEnd[] = "001000";
-  note("read");
+  MeridByteArray* d = *reply;
+  const char* mode = getenv("MERID_MISBEHAVE") ? getenv("MERID_MISBEHAVE") : "";
   *status = 0;
-  if (!gOpen) return kPortClosed;
-  memcpy((*reply)->pvData, kPaperEnd, sizeof kPaperEnd - 1);
-  *length = (int32_t)(sizeof kPaperEnd - 1);
+  if (!gOpen && !*mode) return kPortClosed;
+  memcpy(d->pvData, strcmp(mode, "null") == 0 || strcmp(mode, "long") == 0 ? "011111" : "001000", 6);
+  *length = 6;
+  if (strcmp(mode, "null") == 0) d->pvData = NULL, *length = 1 << 30;
+  if (strcmp(mode, "shrink") == 0) d->cElements = 1, *length = 1;
+  if (strcmp(mode, "long") == 0) d->cElements = 5000, *length = 5000;
   return 0;
 }
 
 int32_t VbCEFClose(int32_t* status) {
-  note("close");
   *status = 0;
   if (!gOpen) return kPortClosed;
   gOpen = 0;
-  return 0;
-}
-
-int32_t VbCEFGetVersion(char** version, int32_t* status) {
-  static char text[] = "stub 1.0";
-  *version = text;
-  *status = 0;
   return 0;
 }

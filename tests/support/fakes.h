@@ -1,9 +1,9 @@
 #pragma once
 // Fakes of the seams and helpers shared by the unit tests.
 
+#include <stdlib.h>
+
 #include <functional>
-#include <map>
-#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -13,90 +13,59 @@
 
 namespace merid::test {
 
-// A fresh folder under /tmp, removed at the end; MERID_HOME points at it while
-// the object lives, so the library's own folder is this one.
-class TempHome {
- public:
+// A fresh folder under /tmp, the library's own folder (MERID_HOME) while it lives.
+struct TempHome {
   TempHome();
   ~TempHome();
   const std::string& path() const { return path_; }
   std::string file(const std::string& name) const { return path_ + "/" + name; }
-
- private:
   std::string path_;
-  std::string previousHome_;
-  bool hadHome_ = false;
 };
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& content);
 bool fileExists(const std::string& path);
-
 // Runs body on a new thread (fresh per-thread module data) and waits for it.
 void onFreshThread(const std::function<void()>& body);
 
-// Every entry any RecordingLogWriter made, in order, by file path.
-struct LogEntry {
-  std::string path, tag, message;
-};
-class LogRecorder {
- public:
-  LogRecorder();  // installs itself as the LogWriter factory
-  ~LogRecorder();
-  std::vector<std::string> messages(const std::string& fileName) const;  // by file name
-  std::vector<std::string> debug() const { return messages("MeridDll_LoggerDebug.log"); }
-  std::vector<std::string> errors() const { return messages("MeridDllManager.log"); }
-  int created() const;
-  void failCreation(bool fail) { failCreation_ = fail; }
+// Installs itself as the LogWriter factory and keeps every message, by log.
+struct LogRecorder {
+  LogRecorder();
+  ~LogRecorder() { platform::setLogWriterFactory(previous_); }
+  std::vector<std::string> debug() const { return copy(debug_); }
+  std::vector<std::string> errors() const { return copy(errors_); }
+  std::vector<std::string> copy(const std::vector<std::string>& log) const;
 
- private:
-  friend class RecordingLogWriter;
   mutable std::mutex mutex_;
-  std::vector<LogEntry> entries_;
-  int created_ = 0;
-  bool failCreation_ = false;
+  std::vector<std::string> debug_, errors_;
   platform::Factory<platform::LogWriter> previous_;
 };
 
-// Registry switches for the test, in place of the environment.
-class FakeSettings {
- public:
-  FakeSettings();
-  ~FakeSettings();
-  void set(const std::string& name, const std::string& value);
-  void clear(const std::string& name);
-
- private:
-  std::shared_ptr<std::map<std::string, std::string>> values_;
-  platform::Factory<platform::SettingsStore> previous_;
+// The registry switches: the environment the POSIX settings store reads, cleared at both ends.
+struct FakeSettings {
+  FakeSettings() { clear(); }
+  ~FakeSettings() { clear(); }
+  void set(const std::string& name, const std::string& value) { ::setenv(name.c_str(), value.c_str(), 1); }
+  static void clear() { ::unsetenv("MeridDll_LoggerDebug"), ::unsetenv("MeridDll_LoggerDebug_KeepFile"); }
 };
 
-class FixedClock : public platform::Clock {
- public:
-  explicit FixedClock(platform::DateTime t);
-  ~FixedClock() override;
+struct FixedClock : platform::Clock {
+  explicit FixedClock(platform::DateTime t) : t_(t), previous_(platform::setClock(this)) {}
+  ~FixedClock() override { platform::setClock(previous_); }
   platform::DateTime now() override { return t_; }
-  void set(platform::DateTime t) { t_ = t; }
-
- private:
   platform::DateTime t_;
   platform::Clock* previous_;
 };
 
-// Records each message box and answers OK; optional hook runs on each.
-class BoxRecorder {
- public:
+// Records each message box and answers OK.
+struct BoxRecorder {
   struct Box {
     std::string text, title;
     unsigned style;
   };
   BoxRecorder();
-  ~BoxRecorder();
-  std::vector<Box> boxes() const;
-  std::function<void()> onBox;
-
- private:
-  mutable std::mutex mutex_;
+  ~BoxRecorder() { platform::setMessageBoxHandler(previous_); }
+  std::vector<Box> boxes() const { return boxes_; }
   std::vector<Box> boxes_;
   platform::MessageBoxHandler previous_;
 };

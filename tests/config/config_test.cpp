@@ -1,0 +1,295 @@
+// Configuration: INI files, logging and the POSIX seams under them, number text.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "config/logging.h"
+#include "config/modIni.h"
+#include "config/modUtility.h"
+#include "config/number_text.h"
+#include "platform/failure.h"
+#include "support/fakes.h"
+
+namespace merid {
+namespace {
+
+using test::fileExists;
+using test::readFile;
+using test::writeFile;
+
+std::string get(const std::string& file, const std::string& section, const std::string& key,
+                size_t n = 65535) {
+  std::string out = "stale";
+  platform::builtinProfile().getString(section, key, out, n, file);
+  return out;
+}
+void put(const std::string& file, const std::string& section, const std::string& key, const std::string& v) {
+  EXPECT_TRUE(platform::builtinProfile().writeString(section, key, v, file));
+}
+
+// As the Windows functions give them; "" also when missing.
+TEST(Profile, ReadsValuesTheWayTheWindowsFunctionsDo) {
+  test::TempHome home;
+  const std::string file = home.file("a.ini");
+  writeFile(file,
+            "\xEF\xBB\xBF[Fiscal]\r\nBuffer = 1 \r\n  Close=\" 0\"\r\nQuoted='x'\r\nMixed=\"a'\r\nEmpty=\r\n"
+            "; Comment=9\r\n[ SkipError ]\r\nValue1=24\r\nValue1=99\r\n[fiscal]\r\nLate=1\r\n[Long]\r\nk=" +
+                std::string(70000, 'v') + "\r\n");
+  const std::tuple<const char*, const char*, std::string> rows[] = {
+      {"Fiscal", "Buffer", "1"},   {"FISCAL", "buffer", "1"},     {"Fiscal", "Close", " 0"},
+      {"Fiscal", "Quoted", "x"},   {"Fiscal", "Mixed", "\"a'"},   {"Fiscal", "Empty", ""},
+      {"Fiscal", "; Comment", ""}, {"SkipError", "Value1", "24"}, {"Fiscal", "Late", ""},
+      {"Missing", "Buffer", ""},   {"Fiscal", "Missing", ""},     {"Long", "k", std::string(65534, 'v')}};
+  for (const auto& [section, key, value] : rows) EXPECT_EQ(get(file, section, key), value) << section << key;
+  EXPECT_EQ(get(file, "Long", "k", 10), "vvvvvvvvv");
+  EXPECT_EQ(get(home.file("none.ini"), "Fiscal", "Buffer"), "");
+}
+
+// A write changes or adds one line; every other byte of the file survives.
+TEST(Profile, AWriteKeepsEveryOtherLine) {
+  test::TempHome home;
+  const std::string file = home.file("MeridFiscal.ini"), longLine(100000, 'L'), bom = "\xEF\xBB\xBF";
+  const std::string rest = "\r\n; c\r\n\r\njunk\r\n" + longLine +
+                           std::string("\r\nn\0l=\0\r\n[fiscal]\r\nBuffer=5", 27) +
+                           "\r\n[Other]\r\nlong=" + longLine;
+  writeFile(file, bom + "[Fiscal]\r\nBuffer=0" + rest);
+  put(file, "fiscal", "BUFFER", "1");
+  put(file, "Other", "k", "v");
+  EXPECT_EQ(readFile(file), bom + "[Fiscal]\r\nBuffer=1" + rest + "\r\nk=v\r\n");
+  const std::tuple<const char*, const char*, std::string, std::string> rows[] = {
+      {nullptr, "Buffer", "1", "[Fiscal]\nBuffer=1\n"},
+      {"[Fiscal]\nx=1\n\n[B]\n", "z", "3", "[Fiscal]\nx=1\nz=3\n\n[B]\n"},
+      {"[A]\nx=1", "z", "3", "[A]\nx=1\n[Fiscal]\nz=3\n"},
+      {nullptr, "k", "one\r\ntwo=2", "[Fiscal]\nk=one  two=2\n"},
+      {nullptr, "w", std::string(70000, 'w'), "[Fiscal]\nw=" + std::string(65534, 'w') + "\n"}};
+  for (const auto& [before, key, value, after] : rows) {
+    before ? writeFile(file, before) : (void)::unlink(file.c_str());
+    put(file, "Fiscal", key, value);
+    EXPECT_EQ(readFile(file), after) << (before ? before : "no file");
+  }
+}
+
+// Another process rewrites the file in place, same size, 10 ms after a read.
+TEST(Profile, AnEditByAnotherProcessIsSeenByTheNextRead) {
+  test::TempHome home;
+  const std::string file = home.file("big.ini");
+  std::string content;
+  for (int i = 0; i < 10000; ++i) content += "[Section" + std::to_string(i) + "]\nkey=value0\n";
+  writeFile(file, content);
+  for (char next = '1'; next < '5'; ++next) {
+    get(file, "Section9999", "key");
+    ::usleep(10000);
+    content[content.size() - 2] = next;
+    if (::fork() == 0) writeFile(file, content), ::_exit(0);
+    ::wait(nullptr);
+    EXPECT_EQ(get(file, "Section9999", "key"), std::string("value") + next);
+    ::usleep(150000);  // long enough for the reader to cache it
+  }
+}
+
+TEST(Profile, AKilledWriterLeavesTheOldFileOrTheNewOneWhole) {
+  test::TempHome home;
+  const std::string file = home.file("MeridFiscal.ini");
+  std::string pad;
+  for (int i = 0; i < 2000; ++i)
+    pad += "[Pad" + std::to_string(i) + "]\nvalue=" + std::string(40, 'p') + "\n";
+  writeFile(file, "[Fiscal]\nCounter=0\n" + pad);
+  for (int round = 0; round < 60; ++round) {
+    pid_t child = ::fork();
+    if (child == 0)
+      for (long n = 1;; ++n) put(file, "Fiscal", "Counter", std::to_string(n));
+    ::usleep(200 + (round * 7919) % 5000);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    const std::string after = readFile(file);
+    const auto counter = after.substr(17, after.find('\n', 17) - 17);
+    ASSERT_EQ(after, "[Fiscal]\nCounter=" + counter + "\n" + pad) << "round " << round;
+  }
+}
+
+// A missing or empty key gives the default, written back unless the folder is missing.
+TEST(ReadINI, MissingOrEmptyKeysGiveTheDefaultAndWriteItBack) {
+  const std::tuple<const char*, const char*, const char*, const char*> rows[] = {
+      {"", "3011", "3011", "code=3011\n"},
+      {"", "", "", "code=\n"},
+      {"code=\n", "3011", "3011", "code=3011\n"},
+      {"CODE=\" 0\"\n", "3011", " 0", "CODE=\" 0\"\n"},
+      {"code=  \n", "3011", "3011", "code=3011\n"}};
+  for (const auto& [before, fallback, result, after] : rows) {
+    test::TempHome home;
+    writeFile(meridFiscalIni(), std::string("[Merid_OperazioneChiusuraFiscale]\n") + before);
+    EXPECT_EQ(ReadINI(meridFiscalIni(), "Merid_OperazioneChiusuraFiscale", "code", fallback), result);
+    EXPECT_EQ(readFile(meridFiscalIni()), std::string("[Merid_OperazioneChiusuraFiscale]\n") + after);
+  }
+  test::TempHome home;
+  EXPECT_EQ(ReadINI(home.file("gone/MeridFiscal.ini"), "Fiscal", "Buffer", "1"), "1");
+  EXPECT_FALSE(fileExists(home.file("gone")));
+}
+
+// The euro character (id kEuro, from display.ini) and a host department's
+// printer number: a missing or unusable value gives the default, written back;
+// a code beyond 255 or a department beyond 16 bits fails, logged. The euro
+// code is kept for the thread (but a stored 0), departments are read each time:
+// "again" is the result once the file says 65.
+TEST(IniLookups, EuroSymbolAndDepartment) {
+  constexpr int32_t kEuro = INT32_MIN;
+  const std::tuple<int32_t, const char*, std::string, const char*, std::string, size_t> rows[] = {
+      {kEuro, nullptr, "\x7F", "", "\x7F", 0},
+      {kEuro, "128", "\x80", "128", "\x80", 0},
+      {kEuro, " 128 ", "\x80", " 128 ", "\x80", 0},
+      {kEuro, "euro", "\x7F", "euro", "\x7F", 0},
+      {kEuro, "164,4", "\xA4", "164,4", "\xA4", 0},
+      {kEuro, "0", std::string(1, 0), "0", "A", 0},
+      {kEuro, "300", "", "300", "", 2},
+      {7, "3", "03", "3", "65", 0},
+      {12, nullptr, "01", "1", "65", 0},
+      {5, "A", "01", "1", "65", 0},
+      {5, "120", "120", "120", "65", 0},
+      {0, " 4 ", "04", " 4 ", "65", 0},
+      {-2, "2,5", "02", "2,5", "65", 0},
+      {4, "40000", "", "40000", "65", 1}};
+  for (auto [id, value, result, after, again, failures] : rows) {
+    test::TempHome home;
+    test::LogRecorder logs;
+    const bool euro = id == kEuro;
+    const std::string file = euro ? displayIni() : meridFiscalIni(),
+                      key = euro ? "[EuroAsciiCode]\nvalue="
+                                 : "[RepartoVek" + std::to_string(id) + "]\nrepartoMerid=";
+    if (value) writeFile(file, key + value + "\n");
+    test::onFreshThread([&, &id = id, value = value, result = result, after = after, again = again] {
+      SCOPED_TRACE(testing::Message() << id << " " << (value ? value : "no value"));
+      InitErrorLog();
+      EXPECT_EQ(euro ? getEurSymbolForECR() : Merid_GetRepartoFromIDReparto(id), result);
+      EXPECT_EQ(readFile(file), key + after + "\n");
+      writeFile(file, key + "65\n");
+      EXPECT_EQ(euro ? getEurSymbolForECR() : Merid_GetRepartoFromIDReparto(id), again);
+    });
+    const char* failure = euro ? "modUtility-getEurSymbolForECR Invalid procedure call or argument"
+                               : "modIni-Merid_GetRepartoFromIDReparto Overflow";
+    EXPECT_EQ(logs.errors(), std::vector<std::string>(failures, failure));
+  }
+}
+
+// The printer library's log replaces last month's day copy and is deleted even
+// when the copy fails (day 9: a folder in the way); one time-stamped line per error.
+TEST(Logging, InitErrorLogMovesThePrinterLibrarysLogAside) {
+  const std::tuple<int, bool, bool> rows[] = {
+      {7, true, false}, {31, true, true}, {1, false, false}, {9, true, false}};
+  for (const auto& [day, present, readOnly] : rows) {
+    test::TempHome home;
+    test::FixedClock clock({2026, 12, day, 9, 7, 3});
+    const std::string cef = platform::printerLibraryLogPath(),
+                      dd = (day < 10 ? "0" : "") + std::to_string(day),
+                      copy = home.file("CefDll_Day" + dd + ".log");
+    day == 9 ? (void)::mkdir(copy.c_str(), 0755) : writeFile(copy, "last month");
+    if (present) writeFile(cef, "today's log");
+    if (readOnly) ::chmod(cef.c_str(), 0444);
+    test::onFreshThread([] {
+      InitErrorLog();
+      loggerError("modIni-ReadINI Path not found");
+    });
+    EXPECT_FALSE(fileExists(cef)) << day;
+    EXPECT_EQ(readFile(copy), day == 9 ? "" : present ? "today's log" : "last month") << day;
+    EXPECT_EQ(readFile(home.file("MeridDllManager.log")),
+              "2026-12-" + dd + " 09:07:03\tloggerError\tmodIni-ReadINI Path not found\n");
+  }
+}
+
+// Debug on for a number equal to 1; KeepFile exactly "0" (or absent) deletes the
+// file at each creation. Module data is per thread and starts empty: nothing is
+// logged before set-up nor by another thread; switching off keeps the writer.
+TEST(Logging, DebugSwitchKeepFileAndModuleData) {
+  const std::tuple<const char*, const char*, bool, bool> rows[] = {
+      {"1", "0", true, true},     {"1", "1", true, false},     {"1", " 0", true, false},
+      {"1", nullptr, true, true}, {" 1 ", "1", true, false},   {"1,0", "0", true, true},
+      {"2", "0", false, false},   {"word", "0", false, false}, {nullptr, "0", false, false}};
+  for (const auto& [debug, keep, on, deleted] : rows) {
+    test::TempHome home;
+    test::LogRecorder logs;
+    test::FakeSettings settings;
+    if (debug) settings.set("MeridDll_LoggerDebug", debug);
+    if (keep) settings.set("MeridDll_LoggerDebug_KeepFile", keep);
+    const std::string log = home.file("MeridDll_LoggerDebug.log");
+    test::onFreshThread([&, debug = debug, keep = keep, deleted = deleted] {
+      loggerError("before set-up");
+      loggerDebug("before set-up");
+      for (int creation = 0; creation < 2; ++creation) {
+        writeFile(log, "old\n");
+        ::chmod(log.c_str(), 0444);
+        InitDebugLog();
+        EXPECT_EQ(fileExists(log), !deleted) << (debug ? debug : "-") << (keep ? keep : "-") << creation;
+        loggerDebug("traced");
+      }
+      test::onFreshThread([] { loggerDebug("another thread"); });
+      settings.set("MeridDll_LoggerDebug", "0");
+      InitDebugLog();
+      loggerDebug("switched off");
+    });
+    EXPECT_EQ(logs.debug().size(), on ? 3u : 0u) << (debug ? debug : "absent");
+    EXPECT_TRUE(logs.errors().empty());
+  }
+}
+
+// MERID_HOME overrides the executable's folder; the default box writes to stderr.
+TEST(Platform, OwnFolderLogsAndMessageBox) {
+  char exe[4096] = {};
+  ASSERT_GT(::readlink("/proc/self/exe", exe, sizeof exe - 1), 0);
+  {
+    test::TempHome home;
+    EXPECT_EQ(platform::printerLibraryLogPath(), home.file("CeFdll.log"));
+    EXPECT_EQ(platform::inOwnFolder("MeridFiscal.ini"), home.file("MeridFiscal.ini"));
+    ::setenv("MERID_CEFDLL_LOG", "/var/tmp/elsewhere.log", 1);
+    EXPECT_EQ(platform::printerLibraryLogPath(), "/var/tmp/elsewhere.log");
+    ::unsetenv("MERID_CEFDLL_LOG");
+  }
+  EXPECT_EQ(platform::ownFolder() + "/config_tests", exe);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(platform::showMessageBox("Carta esaurita", "Errore stampante", 0), platform::kIdOk);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "MessageBox [Errore stampante] Carta esaurita\n");
+}
+
+// Integers round halves to even; patterns round half away from zero on the decimal text.
+TEST(NumberText, ConversionsPatternsAndTheAmountField) {
+  const std::pair<const char*, int32_t> numeric[] = {{" 24 ", 24}, {"\t-3", -3},     {"+3", 3},
+                                                     {"3,5", 4},   {"-2,5", -2},     {"2.6", 3},
+                                                     {"1E-2", 0},  {"1.234,5", 1234}};
+  for (const auto& [text, value] : numeric)
+    EXPECT_EQ(isNumeric(text) ? toInt32(textToDouble(text)) : -99, value) << text;
+  for (const char* text : {"", "abc", "1,2,3", "1e", "--1", "1 2", "0x10", "12.34,5", "1,234.5"})
+    EXPECT_FALSE(isNumeric(text)) << "'" << text << "'";
+  EXPECT_THROW(toInt32(textToDouble("2147483648")), RuntimeFailure);
+  EXPECT_THROW(textToDouble("1e400"), RuntimeFailure);
+  const std::pair<double, const char*> texts[] = {
+      {-2.5, "-2,5"}, {2.675, "2,675"}, {1e15, "1E+15"}, {1.5e-5, "1,5E-05"}, {0.0001, "0,0001"}};
+  for (const auto& [value, text] : texts) EXPECT_EQ(doubleText(value), text);
+  EXPECT_EQ(doubleText(0.1 + 0.2) + " " + doubleText(123456789012345.0), "0,3 123456789012345");
+  const std::pair<double, const char*> cents[] = {{2.675, "0000002,68"},  {1.005, "0000001,01"},
+                                                  {-2.5, "-0000002,50"},  {9999999.995, "10000000,00"},
+                                                  {-0.001, "0000000,00"}, {0.995, "0000001,00"}};
+  for (const auto& [value, text] : cents) EXPECT_EQ(formatNumber(value, "0000000.00"), text) << value;
+  EXPECT_EQ(formatNumber(-5, "00") + " " + formatNumber(1234567.0005, "###,##0.000"), "-05 1.234.567,001");
+  const std::pair<const char*, const char*> fields[] = {
+      {"0", "000000000"},     {"2,5", "000000250"},   {"1234,5", "000123450"},
+      {"-2,5", "-000000250"}, {"0,005", "000000001"}, {"12345678,9", "1234567890"}};
+  for (const auto& [text, field] : fields) EXPECT_EQ(FormatPrzMerid(text), field) << text;
+  EXPECT_EQ(FormatPrzMerid(doubleText(2.675)), "000000268");
+  EXPECT_EQ(FormatPrzMerid(doubleText(1.005)), "000000101");
+  EXPECT_EQ(formatDate({2026, 3, 7, 9, 5, 42}, "ddmmyy hhmm"), "070326 0905");
+}
+
+TEST(Utility, AllineaDestraAtUnderAndOverTheWidth) {
+  for (const auto& [before, aligned] :
+       {std::pair{"abc", "  abc"}, {"abcde", "abcde"}, {"abcdef", "abcde"}, {"", "     "}}) {
+    std::string text = before;
+    EXPECT_EQ(AllineaDestra(text, 5), aligned);
+    EXPECT_EQ(text, aligned) << "the caller's text is replaced too";
+  }
+  std::string text = "x";
+  EXPECT_THROW(AllineaDestra(text, -1), RuntimeFailure);
+}
+
+}  // namespace
+}  // namespace merid

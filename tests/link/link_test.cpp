@@ -1,0 +1,275 @@
+// The printer link and command engine, on the recording fake and on real libraries.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+
+#include "config/logging.h"
+#include "link/modConnessioneCOM.h"
+#include "link/modError.h"
+#include "merid/MeridEnumValue.h"
+#include "platform/printer_library.h"
+#include "support/fake_printer.h"
+#include "support/fakes.h"
+
+namespace merid {
+namespace {
+
+using Strings = std::vector<std::string>;
+using Replies = std::vector<test::FakePrinter::Reply>;
+
+std::string join(const Strings& items, const char* between) {
+  std::string all;
+  for (const auto& item : items) all += (all.empty() ? "" : between) + item;
+  return all;
+}
+
+// What a link routine touches, faked, debug log on; "1109" gets statusWrite.
+struct LinkRig {
+  test::TempHome home;
+  test::LogRecorder logs;
+  test::FakeSettings settings;
+  test::BoxRecorder boxes;
+  test::FakePrinter printer;
+
+  explicit LinkRig(int32_t statusWrite = 0, Replies replies = {}) {
+    settings.set("MeridDll_LoggerDebug", "1");
+    printer.answer("1109", {statusWrite});
+    printer.replies(std::move(replies));
+  }
+  void run(const std::function<void()>& body) {
+    test::onFreshThread([&] {
+      InitErrorLog();
+      InitDebugLog();
+      body();
+    });
+  }
+  std::string calls() const { return join(printer.calls(), ", "); }
+  std::string ini() const { return test::readFile(home.file("MeridFiscal.ini")); }
+  void setIni(const std::string& text) const { test::writeFile(home.file("MeridFiscal.ini"), text); }
+};
+
+// Empty: nothing sent or logged; accepted; refused with 16, confirmed, ready.
+TEST(InviaComando, EveryStepInOrder) {
+  LinkRig rig;
+  rig.printer.answer("3013", {0, 16});
+  std::string empty, cmd = "3013";
+  rig.run([&] {
+    EXPECT_FALSE(InviaComandoECR(empty));
+    EXPECT_TRUE(InviaComandoECR(cmd));
+    EXPECT_TRUE(InviaComandoECR(cmd));
+  });
+  EXPECT_EQ(rig.logs.debug(), (Strings{
+                                  "Invio comando a ECR...",
+                                  "....Comando:            3013(nrTentativi: 1)",
+                                  "....Comando OK!         ",
+                                  "Invio comando a ECR...",
+                                  "....Comando:            3013(nrTentativi: 1)",
+                                  "....Stringa errore:     Codice errore 16, tentativo 1, comando: 3013",
+                                  "In gestioneErrore...",
+                                  "....Is InFineCartaOCoperSI",
+                                  "....esitoCheck:         1",
+                                  "....esitoCheckErr_OpRiteGoTo Merid_CheckStatus/checkStatus",
+                                  "Merid_CheckStatus...",
+                                  "....Merid_CheckStatus:  Leggendo stato da stampante...",
+                                  "....Merid_CheckStatus:  connesso! Test stato...",
+                                  "In gestioneErrore...",
+                                  "....Is InMeridSkipError:SI, CodErr:0",
+                                  "....esitoCheck:         3",
+                              }));
+  EXPECT_EQ(rig.calls(), "write 3013, write 3013, write 1109, read");
+  const auto box = rig.boxes.boxes().at(0);
+  EXPECT_EQ(box.title + ": " + box.text,
+            "Errore stampante: Carta esaurita o coperchio aperto: premere OK quando pronti.");
+  EXPECT_EQ(box.style, platform::kMbOk | platform::kMbIconExclamation);
+  EXPECT_EQ(rig.ini(), "[SkipError]\nValue1=0\nValue2=0\nValue3=0\n");
+  EXPECT_TRUE(rig.logs.errors().empty());
+}
+
+// Each refusal ends as done; the loop repeats only after a box.
+TEST(InviaComando, OutcomeOfEachRefusal) {
+  const std::tuple<const char*, int32_t, int32_t, Replies, const char*, long, bool> rows[] = {
+      {"Value1=30", 24, 0, {}, "write 3013", 0, false},
+      {"Value3=24", 24, 0, {}, "write 3013", 0, true},
+      {"Value2= 16,5 ", 16, 0, {}, "write 3013", 0, true},
+      {"", 64, 0, {{"01"}, {"0"}}, "write 3013, write 1109, read, write 1109, read", 2, false},
+      {"", 16, 5, {}, "write 3013, write 1109", 1, false},
+      {"", 16, 0, {{"", 9}}, "write 3013, write 1109, read", 1, false},
+  };
+  for (const auto& [skipList, written, statusWrite, status, calls, boxes, skipped] : rows) {
+    LinkRig rig(statusWrite, status);
+    rig.setIni(std::string("[SkipError]\n") + skipList + "\n");
+    rig.printer.answer("3013", {written});
+    std::string cmd = "3013";
+    rig.run([&] { EXPECT_TRUE(InviaComandoECR(cmd)); });
+    EXPECT_EQ(rig.calls(), calls);
+    const auto debug = rig.logs.debug();
+    EXPECT_EQ(long(rig.boxes.boxes().size()), boxes) << calls;
+    EXPECT_EQ(std::count(debug.begin(), debug.end(), "....esitoCheck:         1"), boxes) << calls;
+    const std::string skipLine = "....Is InMeridSkipError:SI, CodErr:" + std::to_string(written);
+    EXPECT_EQ(std::count(debug.begin(), debug.end(), skipLine), long(skipped)) << skipList;
+    EXPECT_TRUE(rig.logs.errors().empty());
+  }
+}
+
+// Steps on one thread: loaded once, a word written back as 0, an edit counts
+// after a receipt object's reset; a negative or failing value is read again.
+TEST(SkipList, WhenTheFileIsReadAgain) {
+  const std::tuple<const char*, bool, int32_t, int32_t> steps[] = {
+      {"Value1=24\nValue3=ventiquattro", false, 24, 0},
+      {"Value1=30", false, 30, 30},
+      {nullptr, true, 30, 0},
+      {nullptr, false, 24, 24},
+      {"Value1=-5\nValue2=99999999999", true, 24, 24},
+      {"Value1=24", false, 24, 0}};
+  LinkRig rig;
+  std::string firstIni;
+  rig.run([&] {
+    for (const auto& [ini, reset, err, after] : steps) {
+      if (ini) rig.setIni(std::string("[SkipError]\n") + ini + "\n");
+      if (reset) resetMeridSkipError();
+      int32_t error = err, outcome = 0;
+      gestioneErrore(error, outcome);
+      EXPECT_EQ(error, after) << (ini ? ini : "") << " " << err;
+      if (firstIni.empty()) firstIni = rig.ini();
+    }
+  });
+  EXPECT_EQ(firstIni, "[SkipError]\nValue1=24\nValue3=0\nValue2=0\n");
+  EXPECT_EQ(rig.logs.errors(), Strings{"modError-LoadIfNeeded_MeridSkipErrors Overflow"});
+}
+
+// Cover, paper, journal full, nearly full; position 3 only logged. R, T: reading, testing.
+TEST(Merid_CheckStatus, ResultAndLinesByReply) {
+  const std::tuple<int32_t, int32_t, const char*, int32_t, std::string> rows[] = {
+      {5, 0, "", ECK_NonConnesso, "Merid_CheckStatus = ECK_NonConnesso"},
+      {0, 3, "011111", ECK_NonConnesso, "R|non connesso."},
+      {0, 0, "011111", ECK_CoperchioAperto, "R|T|ECK_CoperchioAperto"},
+      {0, 0, "001110", ECK_CartaEsaurita, "R|T|ECK_CartaEsaurita"},
+      {0, 0, "000110", ECK_DGFEEsaurito, "R|T|devPaperRNEnd_JNEnd|ECK_DGFEEsaurito"},
+      {0, 0, "000101", ECK_DGFEQuasiEsaurito, "R|T|devPaperRNEnd_JNEnd|ECK_DGFEQuasiEsaurito"},
+      {0, 0, "000100", ECK_OK, "R|T|devPaperRNEnd_JNEnd"},
+      {0, 0, "0", ECK_OK, "R|T"},
+      {0, 0, "1222221", ECK_OK, "R|T"},
+  };
+  const std::string kRead = "Leggendo stato da stampante...", kTest = "connesso! Test stato...";
+  for (const auto& [statusWrite, readResult, reply, result, lines] : rows) {
+    LinkRig rig(statusWrite, {{reply, readResult}});
+    rig.run([&, result = result] { EXPECT_EQ(Merid_CheckStatus(), result); });
+    std::string expected = "Merid_CheckStatus...", rest = lines + "|";
+    for (std::size_t at; (at = rest.find('|')) != std::string::npos; rest.erase(0, at + 1)) {
+      const std::string value = rest.substr(0, at);
+      expected += "|....Merid_CheckStatus:  " + (value == "R" ? kRead : value == "T" ? kTest : value);
+    }
+    EXPECT_EQ(join(rig.logs.debug(), "|"), expected);
+    EXPECT_EQ(rig.calls(), statusWrite == 0 ? "write 1109, read" : "write 1109") << reply;
+    EXPECT_TRUE(rig.logs.errors().empty() && rig.boxes.boxes().empty());
+  }
+}
+
+// Opens only when the status check finds no printer; "3016" (refused here) for
+// modes 1 and 2 only, unlogged, its result ignored.
+TEST(AperturaComunicazione, OpensOnlyWhenThePrinterDoesNotAnswer) {
+  const std::tuple<int32_t, int32_t, int32_t, int32_t, int16_t, bool, const char*> rows[] = {
+      {0, 0, 0, 1, 1, true, "write 1109, read, write 30161"},
+      {0, 0, 0, 2, 1, true, "write 1109, read, write 30160"},
+      {0, 0, 0, 3, 1, true, "write 1109, read"},
+      {0, 0, 0, 7, 1, true, "write 1109, read"},
+      {5, 0, 0, 2, 4, true, "write 1109, open 4 19200 1 7 0 1, write 30160"},
+      {0, 8, 0, 1, -2, true, "write 1109, read, open -2 19200 1 7 0 1, write 30161"},
+      {5, 0, 1, 1, 4, false, "write 1109, open 4 19200 1 7 0 1"},
+  };
+  for (auto [statusWrite, statusRead, openResult, mode, port, result, calls] : rows) {
+    LinkRig rig(statusWrite, {{"001", statusRead}});
+    for (const char* bufferMode : {"30161", "30160"}) rig.printer.answer(bufferMode, {24});
+    rig.printer.openResult = openResult;
+    rig.run([&, &p = port, &m = mode, r = result] { EXPECT_EQ(AperturaComunicazione(p, m), r); });
+    EXPECT_EQ(rig.calls(), calls);
+    EXPECT_EQ(join(rig.logs.debug(), "|").find("3016"), std::string::npos);
+    EXPECT_TRUE(rig.logs.errors().empty());
+  }
+}
+
+// Only exactly "0" keeps the link open; none or empty is written back as "0";
+// read once per thread.
+TEST(getCloseConnEachDoc, OnlyExactlyZeroKeepsTheLinkOpen) {
+  const std::pair<const char*, std::string> rows[] = {
+      {nullptr, "0"}, {"", "0"}, {"0", "0"}, {"1", "1"}, {"\" 0\"", "\" 0\""}, {"no", "no"}};
+  for (const auto& [value, kept] : rows) {
+    LinkRig rig;
+    if (value) rig.setIni("[Fiscal]\nCloseConnEachDoc=" + std::string(value) + "\n");
+    rig.run([&, value = value, kept = kept] {
+      EXPECT_EQ(getCloseConnEachDoc(), kept != "0") << (value ? value : "no file");
+      EXPECT_EQ(rig.ini(), "[Fiscal]\nCloseConnEachDoc=" + kept + "\n");
+      rig.setIni(kept == "0" ? "[Fiscal]\nCloseConnEachDoc=1\n" : "[Fiscal]\nCloseConnEachDoc=0\n");
+      EXPECT_EQ(getCloseConnEachDoc(), kept != "0") << "an edit has no effect in the same thread";
+    });
+  }
+}
+
+// A fresh binding and folder, with the library and the stub's mode given.
+struct Binding {
+  explicit Binding(const char* library = nullptr, const char* mode = nullptr) { choose(library, mode); }
+  ~Binding() { choose(nullptr, nullptr); }
+  static void choose(const char* library, const char* mode) {
+    platform::resetBuiltinPrinterLibrary();
+    library ? ::setenv("MERID_CEFDLL", library, 1) : ::unsetenv("MERID_CEFDLL");
+    mode ? ::setenv("MERID_MISBEHAVE", mode, 1) : ::unsetenv("MERID_MISBEHAVE");
+  }
+  std::string session() {
+    std::ostringstream out;
+    test::onFreshThread([&] {
+      InitErrorLog();
+      int16_t port = 3;
+      int32_t bufferMode = 1, plain = 3;
+      std::string cmd = "3013";
+      const auto tf = [](bool b) { return b ? " T" : " F"; };
+      out << Merid_CheckStatus() << tf(AperturaComunicazione(port, bufferMode))
+          << tf(AperturaComunicazione(port, plain)) << tf(InviaComandoECR(cmd)) << tf(ChiusuraComunicazione())
+          << tf(ChiusuraComunicazione()) << " " << cmd;
+    });
+    return out.str();
+  }
+  test::TempHome home;
+  test::LogRecorder logs;
+};
+
+// Missing: status ECK_OK, opening True, commands False. A named library is not
+// replaced by the one beside the core's file, which is found once there.
+TEST(PrinterLibrary, MissingThenBesideTheCoresOwnFile) {
+  Binding binding;
+  EXPECT_EQ(binding.session(), "0 T T F T T 3013");
+  const std::string missing = " File not found: libCeFdll.so";
+  EXPECT_EQ(binding.logs.errors(),
+            (Strings{"modError-Merid_CheckStatus" + missing, "modError-Merid_CheckStatus" + missing,
+                     "modConnessioneCOM-AperturaComunicazione" + missing,
+                     "modError-Merid_CheckStatus" + missing, "modError-InviaComando" + missing}));
+  const std::string beside = binding.home.file("libCeFdll.so"), gone = binding.home.file("gone/libCeFdll.so");
+  std::filesystem::copy_file(MERID_TEST_STUB_CEFDLL, beside);
+  Binding::choose(gone.c_str(), nullptr);
+  EXPECT_EQ(binding.session(), "0 T T F T T 3013");
+  Binding::choose(nullptr, nullptr);
+  EXPECT_EQ(binding.session(), "-1 T T T T F 3013") << "closed, opened with the right settings, paper end";
+  EXPECT_EQ(binding.logs.errors().size(), 10u);
+  EXPECT_EQ(binding.logs.errors().back(), "modError-InviaComando File not found: " + gone);
+}
+
+// Chosen by $MERID_CEFDLL; under asan a read outside the core's buffers fails.
+TEST(PrinterLibrary, AMisbehavingLibraryCannotMakeTheCoreReadOutsideItsBuffers) {
+  const std::pair<const char*, const char*> rows[] = {{"null", "64 T T T F F XXXXX"},
+                                                      {"shrink", "16 T T T F F XXXXX"},
+                                                      {"long", "64 T T T F F XXXXX"},
+                                                      {nullptr, "-1 F F T F F XXXXX"}};
+  const std::string noOpen =
+      "modConnessioneCOM-AperturaComunicazione Can't find DLL entry point VbCEFOpen "
+      "in " MERID_TEST_MISBEHAVING_CEFDLL;
+  for (const auto& [mode, session] : rows) {
+    Binding binding(MERID_TEST_MISBEHAVING_CEFDLL, mode);
+    EXPECT_EQ(binding.session(), session) << (mode ? mode : "no VbCEFOpen");
+    EXPECT_EQ(binding.logs.errors(), mode ? Strings{} : Strings(2, noOpen));
+  }
+}
+
+}  // namespace
+}  // namespace merid
