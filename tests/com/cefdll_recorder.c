@@ -1,8 +1,6 @@
-/* A printer library for the COM tests: it answers every call as a ready
- * printer would and appends one line per call to the file %MERID_RECORD%, so
- * a test reads back the exact commands a method sent:
- *   open <port> <baud> | write <command> | read | close
- * Built a second time as a decoy whose lines start with "decoy ". */
+/* A printer library for the COM tests: it answers as a ready printer and
+ * appends to the file %MERID_RECORD% '|' and what each call sent: "open <port>
+ * <baud>", a command (not the status request 1109), "close". */
 
 #define MERID_CEFDLL_IMPLEMENTATION
 #include <stdio.h>
@@ -11,19 +9,15 @@
 
 #include "merid/cefdll.h"
 
-#ifndef MERID_RECORD_PREFIX
-#define MERID_RECORD_PREFIX ""
-#endif
-
 enum { kPortClosed = 5 };
 
 static int gOpen = 0;
 
-static int32_t record(const char* what, const char* text, int32_t* status) {
+static int32_t record(const char* text, int32_t* status) {
   char path[MAX_PATH];
   const DWORD n = GetEnvironmentVariableA("MERID_RECORD", path, sizeof path);
-  FILE* f = n > 0 && n < sizeof path ? fopen(path, "ab") : NULL;
-  if (f) fprintf(f, "%s%s%s\n", MERID_RECORD_PREFIX, what, text), fclose(f);
+  FILE* f = n > 0 && n < sizeof path && strcmp(text, "1109") != 0 ? fopen(path, "ab") : NULL;
+  if (f) fprintf(f, "|%s", text), fclose(f);
   *status = 0;
   return gOpen ? 0 : kPortClosed;
 }
@@ -32,29 +26,23 @@ int32_t MERID_CEFCALL VbCEFOpen(int32_t port, int32_t baud, uint8_t b1, uint8_t 
                                 int32_t* status) {
   char line[32];
   (void)b1, (void)b2, (void)b3, (void)b4;
-  snprintf(line, sizeof line, "%d %d", (int)port, (int)baud);
+  snprintf(line, sizeof line, "open %d %d", (int)port, (int)baud);
   gOpen = 1;
-  return record("open ", line, status);
+  return record(line, status);
 }
 
 int32_t MERID_CEFCALL VbCEFWrite(char** command, int32_t* status) {
-  return record("write ", *command, status);
+  return record(*command, status);
 }
 
 int32_t MERID_CEFCALL VbCEFRead(MeridByteArray** reply, int32_t* length, int32_t* status) {
   if (gOpen) memcpy((*reply)->pvData, "0000000000", 10), *length = 10;
-  return record("read", "", status);
+  *status = 0;
+  return gOpen ? 0 : kPortClosed;
 }
 
 int32_t MERID_CEFCALL VbCEFClose(int32_t* status) {
-  record("close", "", status);
+  record("close", status);
   gOpen = 0;
-  return 0;
-}
-
-int32_t MERID_CEFCALL VbCEFGetVersion(char** version, int32_t* status) {
-  static char text[] = "recorder 1.0";
-  *version = text;
-  *status = 0;
   return 0;
 }
