@@ -1,25 +1,23 @@
-/* A printer library for the COM tests: it answers as a ready printer and
- * appends to the file %MERID_RECORD% '|' and what each call sent: "open <port>
- * <baud>", a command (not the status request 1109), "close". */
+/* A printer library for the COM tests: it answers as a ready printer (5: the port is closed) and appends
+ * to the file %MERID_RECORD% '|' and what each call sent: "open <port> <baud>", a command other than
+ * the status request 1109, or "close". */
 
 #define MERID_CEFDLL_IMPLEMENTATION
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <windows.h>
 
 #include "merid/cefdll.h"
 
-enum { kPortClosed = 5 };
-
 static int gOpen = 0;
 
 static int32_t record(const char* text, int32_t* status) {
-  char path[MAX_PATH];
-  const DWORD n = GetEnvironmentVariableA("MERID_RECORD", path, sizeof path);
-  FILE* f = n > 0 && n < sizeof path && strcmp(text, "1109") != 0 ? fopen(path, "ab") : NULL;
+  const char* path = getenv("MERID_RECORD");
+  FILE* f = path && text && strcmp(text, "1109") != 0 ? fopen(path, "ab") : NULL;
   if (f) fprintf(f, "|%s", text), fclose(f);
   *status = 0;
-  return gOpen ? 0 : kPortClosed;
+  return gOpen ? 0 : 5;
 }
 
 int32_t MERID_CEFCALL VbCEFOpen(int32_t port, int32_t baud, uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4,
@@ -37,8 +35,7 @@ int32_t MERID_CEFCALL VbCEFWrite(char** command, int32_t* status) {
 
 int32_t MERID_CEFCALL VbCEFRead(MeridByteArray** reply, int32_t* length, int32_t* status) {
   if (gOpen) memcpy((*reply)->pvData, "0000000000", 10), *length = 10;
-  *status = 0;
-  return gOpen ? 0 : kPortClosed;
+  return record(NULL, status);
 }
 
 int32_t MERID_CEFCALL VbCEFClose(int32_t* status) {

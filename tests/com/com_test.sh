@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-#   com_test.sh static <objdump> <dll> <tlb> <syskind>  the DLL checked without running it
-#   com_test.sh wine <bin> <sim> <linux-bin> <tests>     in a fresh Wine prefix: regsvr32, late_binding.vbs,
-#     com_client, three_documents.meridctl through COM and through meridctl, regsvr32 /u
+# com_test.sh static <objdump> <dll> <tlb> <syskind>: the DLL checked without running it. com_test.sh wine
+# <bin> <sim> <linux-bin> <tests>: in a fresh Wine prefix, the tests through COM, then regsvr32 /u.
 set -euo pipefail
 status=0
 fail() { echo "FAIL $*"; status=1; }
@@ -23,65 +22,49 @@ fi
 bin=$2 sim=$3 linux=$4 tests=$5 home=$(dirname "$2")/com-home
 winpath() { echo "Z:${1//\//\\}"; }
 dll=$(winpath "$bin/MeridDLLManager.dll")
-export WINEPREFIX=$(dirname "$bin")/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" MERID_HOME
+export WINEPREFIX=$(dirname "$bin")/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export MERID_RECORD=$(winpath "$bin/cefdll-record.txt")
-wine=/usr/lib/wine/wine64
-[ -x "$wine" ] || wine=$(command -v wine64)
-# A program under Wine with a fresh settings folder. Wine's helper processes
-# outlive it and would hold CTest's pipe open: its output goes to a file.
+wine=$(command -v /usr/lib/wine/wine64 wine64 | head -n 1)
+# A program under Wine with a settings folder of its own. Wine's helper
+# processes outlive it and would hold CTest's pipe open: it writes to a file.
 run() {
-  local name=$1 rc=0
-  shift
-  mkdir -p "$home/$name"
-  MERID_HOME=$(winpath "$home/$name")
-  "$wine" "$@" >"$home/$name.log" 2>&1 </dev/null || rc=$?
-  tr -d '\r' <"$home/$name.log"
-  return $rc
+  mkdir -p "$home/$1"
+  MERID_HOME=$(winpath "$home/$1") "$wine" "${@:2}" >"$home/$1.log" 2>&1 </dev/null
 }
-
-"$(dirname "$wine")/wineserver" -k >/dev/null 2>&1 || true
+"${wine%64}server" -k >/dev/null 2>&1 || true
 rm -rf "$WINEPREFIX" "$home"
 mkdir -p "$WINEPREFIX" "$home/windows" "$home/linux"
 "$wine" wineboot -i >/dev/null 2>&1 </dev/null
-run regsvr32 regsvr32 /s "$dll" || fail "regsvr32"
-keys=(HKCR\\MeridDLLManager.MeridTallo_{Scontrino,Fattura,NAccr} 'HKCR\TypeLib\{B6856DAD-AF0A-41FE-8B65-44D70F38E77E}'
-  'HKCR\CLSID\{2DE1E6E3-E10C-4A5C-995B-7E2F98C31AA3}')
-# Each class is known by its ProgID and runs in the host's apartment.
-for key in "${keys[@]:0:3}"; do
-  clsid=$("$wine" reg query "$key\\CLSID" 2>/dev/null | grep -o '{[-0-9A-Fa-f]*}' || true)
-  "$wine" reg query "HKCR\\CLSID\\$clsid\\InprocServer32" /v ThreadingModel 2>/dev/null | grep -q Apartment ||
-    fail "$key: no CLSID or no ThreadingModel=Apartment"
-done
-"$wine" reg query "${keys[3]}" >/dev/null 2>&1 || fail "the type library is not registered"
 
-# cscript exits 0 after a script error: the suite prints its own verdict.
-run vbs cscript //nologo "$(winpath "$tests/late_binding.vbs")" || true
-grep -q "vbs suite passed" "$home/vbs.log" || fail "late_binding.vbs did not pass"
-run client "$(winpath "$bin/com_client.exe")" || fail "com_client"
-
-# The host script as VBScript: objects by ProgID, each call printed as meridctl prints it.
+# The host script as VBScript, each call printed as meridctl prints it, with
+# the DLL and the virtual printer in a folder of their own.
 { echo 'Const kMerid_Normale = 1, kMerid_Grassetto = 2'
   sed -E -e 's/^(\w+) = (\w+)$/Set \1 = CreateObject("MeridDLLManager.\2")/;t' \
     -e 's/^(\w+)\.(InitComunicazione|ChiudiConnessioneCOM)\b(.*)/\1.\2\3: WScript.Echo "\1.\2"/;t' \
     -e 's/^(\w+)\.(\w+)(.*)/r = \1.\2(\3): If IsEmpty(r) Then r = "Empty"\nWScript.Echo "\1.\2 -> " \& r/' \
     "$tests/three_documents.meridctl"; } >"$home/windows/script.vbs"
-# The DLL's own folder holds the settings and the printer library it loads.
 cp "$bin/MeridDLLManager.dll" "$sim/CeFdll.dll" "$home/windows/"
-"$wine" regsvr32 /s "$(winpath "$home/windows/MeridDLLManager.dll")" >/dev/null 2>&1 </dev/null
-(unset MERID_HOME; MERID_SIM_DIR=$(winpath "$home/windows") "$wine" cscript //nologo \
-  "$(winpath "$home/windows/script.vbs")" >"$home/windows.txt" 2>&1 </dev/null)
-"$wine" regsvr32 /s "$dll" >/dev/null 2>&1 </dev/null
+run windows-regsvr32 regsvr32 /s "$(winpath "$home/windows/MeridDLLManager.dll")" || fail "regsvr32"
+MERID_SIM_DIR=$(winpath "$home/windows") run windows cscript //nologo "$(winpath "$home/windows/script.vbs")"
 "$linux/meridctl" --printer "$linux/libCeFdll.so" --sim-dir "$home/linux" --home "$home/linux" --auto-ok \
   run "$tests/three_documents.meridctl" >"$home/linux.txt" 2>&1 </dev/null || fail "meridctl"
-diff -u "$home/linux.txt" <(tr -d '\r' <"$home/windows.txt") || fail "the answers differ"
-[ -s "$home/linux/tape.txt" ] || fail "nothing printed"
+diff -u "$home/linux.txt" <(tr -d '\r' <"$home/windows.log") || fail "the answers differ"
 # The tapes carry the time of day of each run.
 mask() { sed -E 's/([0-9]{2}-[0-9]{2}-[0-9]{4}) [0-9]{2}:[0-9]{2}/\1 hh:mm/' "$1"; }
 diff -u <(mask "$home/linux/tape.txt") <(mask "$home/windows/tape.txt") || fail "the tapes differ"
 
+# The DLL with the printer recorder beside it.
+run regsvr32 regsvr32 /s "$dll" || fail "regsvr32"
+keys=(HKCR\\MeridDLLManager.MeridTallo_{Scontrino,Fattura,NAccr} 'HKCR\TypeLib\{B6856DAD-AF0A-41FE-8B65-44D70F38E77E}'
+  'HKCR\CLSID\{2DE1E6E3-E10C-4A5C-995B-7E2F98C31AA3}')
+"$wine" reg query "${keys[3]}" >/dev/null 2>&1 || fail "the type library is not registered"
+# cscript exits 0 after a script error: the suite prints its own verdict.
+run vbs cscript //nologo "$(winpath "$tests/late_binding.vbs")" || fail "cscript"
+run client "$(winpath "$bin/com_client.exe")" || fail "com_client"
+tr -d '\r' <"$home/vbs.log" && cat "$home/client.log"
+grep -q "vbs suite passed" "$home/vbs.log" || fail "late_binding.vbs did not pass"
 run regsvr32-u regsvr32 /u /s "$dll" || fail "regsvr32 /u"
 for key in "${keys[@]}"; do
   if "$wine" reg query "$key" >/dev/null 2>&1; then fail "still registered: $key"; fi
 done
-"$(dirname "$wine")/wineserver" -k >/dev/null 2>&1 || true
 exit $status
