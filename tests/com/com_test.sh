@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# com_test.sh static <objdump> <dll> <tlb> <syskind>: the DLL checked without running it. com_test.sh wine
-# <bin> <sim> <linux-bin> <tests>: in a fresh Wine prefix, the tests through COM, then regsvr32 /u.
+# com_test.sh static <objdump> <dll> <tlb> <syskind>: the DLL checked without running it.
+# com_test.sh wine <bin> <sim> <linux-bin> <tests>: the COM tests under Wine, in a fresh prefix.
 set -euo pipefail
 status=0
 fail() { echo "FAIL $*"; status=1; }
@@ -53,8 +53,7 @@ diff -u "$home/linux.txt" <(tr -d '\r' <"$home/windows.log") || fail "the answer
 mask() { sed -E 's/([0-9]{2}-[0-9]{2}-[0-9]{4}) [0-9]{2}:[0-9]{2}/\1 hh:mm/' "$1"; }
 diff -u <(mask "$home/linux/tape.txt") <(mask "$home/windows/tape.txt") || fail "the tapes differ"
 
-# The DLL with the printer recorder beside it.
-run regsvr32 regsvr32 /s "$dll" || fail "regsvr32"
+run regsvr32 regsvr32 /s "$dll" || fail "regsvr32"  # the DLL with the printer recorder beside it
 keys=(HKCR\\MeridDLLManager.MeridTallo_{Scontrino,Fattura,NAccr} 'HKCR\TypeLib\{B6856DAD-AF0A-41FE-8B65-44D70F38E77E}'
   'HKCR\CLSID\{2DE1E6E3-E10C-4A5C-995B-7E2F98C31AA3}')
 "$wine" reg query "${keys[3]}" >/dev/null 2>&1 || fail "the type library is not registered"
@@ -67,4 +66,5 @@ run regsvr32-u regsvr32 /u /s "$dll" || fail "regsvr32 /u"
 for key in "${keys[@]}"; do
   if "$wine" reg query "$key" >/dev/null 2>&1; then fail "still registered: $key"; fi
 done
+"${wine%64}server" -k >/dev/null 2>&1 || true
 exit $status
