@@ -31,7 +31,6 @@ Set n = CreateObject("MeridDLLManager.MeridTallo_NAccr")
 For round = 0 To 8
   s = texts(round Mod 8): v = doubles(round Mod 9): l = longs(round Mod 6): h = shorts(round Mod 6)
   t = dates(round Mod 7): e = enums(round Mod 7)
-  ' Script variables passed by reference to typed parameters keep their values.
   p = 1: o.InitComunicazione p: Check "InitComunicazione", p, 1
   p = h: q = h: o.InitParametri p, q: Check "InitParametri", p & q, h & h
   r = o.StatoStampante: Check "StatoStampante", r, CLng(-1)
@@ -75,12 +74,13 @@ For round = 0 To 8
   r = o.IsConnected: Check "IsConnected", r, True
   o.ChiudiConnessioneCOM: Check "ChiudiConnessioneCOM", Empty, Empty
 
-  p = 1: d = v: b = False: q = h: l = h
-  r = f.ApriFattura(p, d, b, q, l): Check "ApriFattura", r & p & d & TypeName(b) & q & l, "True1" & v & "Boolean" & h & h
+  p = 1: d = v: b = e: q = h: l = h: r = f.ApriFattura(p, d, b, q, l)
+  Check "ApriFattura", r & p & d & TypeName(b) & b & q & l, "True1" & v & "Integer-1" & h & h
   p = e: r = f.RigaFattura(s, p): Check "RigaFattura", r, True
   r = f.ChiudiFattura(v): Check "ChiudiFattura", r, True
   p = 1: q = h: l = h: r = n.ApriNotaAccredito(p, q, l): Check "ApriNotaAccredito", r & p & q & l, "True1" & h & h
   p = e: r = n.RigaNotaAccredito(s, s, s, p): Check "RigaNotaAccredito", r, True
   r = n.ChiudiNotaAccredito(v): Check "ChiudiNotaAccredito", r, True
+  p = h: o.InitComunicazione p: r = o.ApriTransazioneFiscale: Check "ApriTransazioneFiscale on port " & h, p, h
 Next
 If gFailures = 0 Then WScript.Echo "vbs suite passed: " & gChecks & " checks" Else WScript.Echo gFailures & " failed"
