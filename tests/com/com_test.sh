@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# com_test.sh static <objdump> <dll> <tlb> <syskind>: the DLL checked without running it.
+# com_test.sh wine <bin> <sim> <linux-bin> <tests>: the COM tests under Wine, in a fresh prefix.
+set -euo pipefail
+status=0
+fail() { echo "FAIL $*"; status=1; }
+hex() { od -An -v -tx1 "$@" | tr -d ' \n'; }
+
+if [ "$1" = static ]; then
+  dump=$("$2" -p "$3")
+  exports=$(sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/s/^\s*\[ *[0-9]*\] //p' <<<"$dump" | sort | xargs)
+  [ "$exports" = "DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer" ] || fail "exports $exports"
+  imports=$(sed -n 's/^\s*DLL Name: //p' <<<"$dump" | tr A-Z a-z | sort | xargs)
+  [ "$imports" = "advapi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll user32.dll" ] || fail "imports $imports"
+  # "MSFT", the platform in the low bits of the flags (SYS_WIN32 = 1, SYS_WIN64 = 3), version 3.2.
+  header=$(hex -N 28 "$4")
+  [ "${header:0:8} $((0x${header:40:2} & 15)) ${header:48:8}" = "4d534654 $5 03000200" ] || fail "type library $header"
+  grep -qF -e "$(hex "$4")" <(hex "$3") || fail "the type library is not embedded in the DLL"
+  exit $status
+fi
+
+bin=$2 sim=$3 linux=$4 tests=$5 home=$(dirname "$2")/com-home
+winpath() { echo "Z:${1//\//\\}"; }
+dll=$(winpath "$bin/MeridDLLManager.dll")
+export WINEPREFIX=$(dirname "$bin")/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export MERID_RECORD=$(winpath "$bin/cefdll-record.txt")
+wine=$(command -v /usr/lib/wine/wine64 wine64 | head -n 1)
+# A program under Wine with a settings folder of its own. Wine's helper
+# processes outlive it and would hold CTest's pipe open: it writes to a file.
+run() {
+  mkdir -p "$home/$1"
+  MERID_HOME=$(winpath "$home/$1") "$wine" "${@:2}" >"$home/$1.log" 2>&1 </dev/null
+}
+"${wine%64}server" -k >/dev/null 2>&1 || true
+rm -rf "$WINEPREFIX" "$home"
+mkdir -p "$WINEPREFIX" "$home/windows" "$home/linux"
+"$wine" wineboot -i >/dev/null 2>&1 </dev/null
+
+# The host script as VBScript, each call printed as meridctl prints it, with
+# the DLL and the virtual printer in a folder of their own.
+{ echo 'Const kMerid_Normale = 1, kMerid_Grassetto = 2'
+  sed -E -e 's/^(\w+) = (\w+)$/Set \1 = CreateObject("MeridDLLManager.\2")/;t' \
+    -e 's/^(\w+)\.(InitComunicazione|ChiudiConnessioneCOM)\b(.*)/\1.\2\3: WScript.Echo "\1.\2"/;t' \
+    -e 's/^(\w+)\.(\w+)(.*)/r = \1.\2(\3): If IsEmpty(r) Then r = "Empty"\nWScript.Echo "\1.\2 -> " \& r/' \
+    "$tests/three_documents.meridctl"; } >"$home/windows/script.vbs"
+cp "$bin/MeridDLLManager.dll" "$sim/CeFdll.dll" "$home/windows/"
+run windows-regsvr32 regsvr32 /s "$(winpath "$home/windows/MeridDLLManager.dll")" || fail "regsvr32"
+MERID_SIM_DIR=$(winpath "$home/windows") run windows cscript //nologo "$(winpath "$home/windows/script.vbs")"
+"$linux/meridctl" --printer "$linux/libCeFdll.so" --sim-dir "$home/linux" --home "$home/linux" --auto-ok \
+  run "$tests/three_documents.meridctl" >"$home/linux.txt" 2>&1 </dev/null || fail "meridctl"
+diff -u "$home/linux.txt" <(tr -d '\r' <"$home/windows.log") || fail "the answers differ"
+# The tapes carry the time of day of each run.
+mask() { sed -E 's/([0-9]{2}-[0-9]{2}-[0-9]{4}) [0-9]{2}:[0-9]{2}/\1 hh:mm/' "$1"; }
+diff -u <(mask "$home/linux/tape.txt") <(mask "$home/windows/tape.txt") || fail "the tapes differ"
+
+run regsvr32 regsvr32 /s "$dll" || fail "regsvr32"  # the DLL with the printer recorder beside it
+keys=(HKCR\\MeridDLLManager.MeridTallo_{Scontrino,Fattura,NAccr} 'HKCR\TypeLib\{B6856DAD-AF0A-41FE-8B65-44D70F38E77E}'
+  'HKCR\CLSID\{2DE1E6E3-E10C-4A5C-995B-7E2F98C31AA3}')
+"$wine" reg query "${keys[3]}" >/dev/null 2>&1 || fail "the type library is not registered"
+# cscript exits 0 after a script error: the suite prints its own verdict.
+run vbs cscript //nologo "$(winpath "$tests/late_binding.vbs")" || fail "cscript"
+run client "$(winpath "$bin/com_client.exe")" || fail "com_client"
+tr -d '\r' <"$home/vbs.log" && cat "$home/client.log"
+grep -q "vbs suite passed" "$home/vbs.log" || fail "late_binding.vbs did not pass"
+run regsvr32-u regsvr32 /u /s "$dll" || fail "regsvr32 /u"
+for key in "${keys[@]}"; do
+  if "$wine" reg query "$key" >/dev/null 2>&1; then fail "still registered: $key"; fi
+done
+"${wine%64}server" -k >/dev/null 2>&1 || true
+exit $status
