@@ -337,11 +337,53 @@ void typelibSection() {
   lib->Release();
 }
 
+// The debug switch lives in the registry: HKEY_CURRENT_USER before HKEY_LOCAL_MACHINE, a string or a
+// DWORD. Each round creates a receipt on a thread of its own (fresh module data) and sends one command.
+void registrySection() {
+  auto set = [](HKEY hive, const char* text) {
+    HKEY key = nullptr;
+    RegCreateKeyExA(hive, "SOFTWARE\\TAVIK\\VEK\\Options", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                    nullptr);
+    const DWORD number = text ? text[0] - '0' : 0;
+    if (!text)
+      RegDeleteValueA(key, "MeridDll_LoggerDebug");
+    else if (hive == HKEY_LOCAL_MACHINE)
+      RegSetValueExA(key, "MeridDll_LoggerDebug", 0, REG_DWORD, (const BYTE*)&number, 4);
+    else
+      RegSetValueExA(key, "MeridDll_LoggerDebug", 0, REG_SZ, (const BYTE*)text, (DWORD)std::strlen(text) + 1);
+    RegCloseKey(key);
+  };
+  char home[MAX_PATH] = {};
+  GetEnvironmentVariableA("MERID_HOME", home, MAX_PATH);
+  const std::string log = std::string(home) + "\\MeridDll_LoggerDebug.log";
+  const struct {
+    const char *user, *machine;
+    bool traced;
+  } rows[] = {{nullptr, "1", true}, {"0", "1", false}, {"1", "0", true}, {nullptr, nullptr, false}};
+  for (const auto& row : rows) {
+    set(HKEY_CURRENT_USER, row.user), set(HKEY_LOCAL_MACHINE, row.machine);
+    DeleteFileA(log.c_str());
+    std::thread([] {
+      CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+      if (IUnknown* o = create(R))
+        call<void>(o, 1, ref<short>(1)), call<Bool>(o, 21, S(L"4015")), o->Release();
+      CoUninitialize();
+    }).join();
+    std::string text;
+    std::getline(std::ifstream(log, std::ios::binary), text, '\0');
+    check((text.find("4015") != std::string::npos) == row.traced,
+          std::string("debug log with HKCU ") + (row.user ? row.user : "-") + ", HKLM " +
+              (row.machine ? row.machine : "-"));
+  }
+  sent();
+}
+
 }  // namespace
 
 int main() {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  for (void (*section)() : {slotsSection, apartmentsSection, unloadSection, typelibSection}) section();
+  for (void (*section)() : {slotsSection, apartmentsSection, unloadSection, typelibSection, registrySection})
+    section();
   CoUninitialize();
   std::printf("com_client: %s\n", gFailures ? "FAILED" : "passed");
   return gFailures ? 1 : 0;
