@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
+
 #include "config/logging.h"
 #include "config/modIni.h"
 #include "config/modUtility.h"
@@ -278,6 +280,17 @@ TEST(NumberText, ConversionsPatternsAndTheAmountField) {
   EXPECT_EQ(FormatPrzMerid(doubleText(2.675)), "000000268");
   EXPECT_EQ(FormatPrzMerid(doubleText(1.005)), "000000101");
   EXPECT_EQ(formatDate({2026, 3, 7, 9, 5, 42}, "ddmmyy hhmm"), "070326 0905");
+  // Before 1899-12-30 the fraction still counts forward from midnight: -1.25 is the 29th at 06:00.
+  const std::pair<double, const char*> dates[] = {{0.0, "1899-12-30 00:00"},
+                                                  {-1.25, "1899-12-29 06:00"},
+                                                  {46088.75, "2026-03-07 18:00"},
+                                                  {2958465.0, "9999-12-31 00:00"}};
+  for (const auto& [date, text] : dates) {
+    EXPECT_EQ(formatDate(fromAutomationDate(date), "yyyy-mm-dd hh:nn"), text) << date;
+    EXPECT_DOUBLE_EQ(toAutomationDate(fromAutomationDate(date)), date);
+  }
+  EXPECT_THROW(fromAutomationDate(2958466.0), RuntimeFailure);
+  EXPECT_THROW(fromAutomationDate(std::nan("")), RuntimeFailure);
 }
 
 TEST(Utility, AllineaDestraAtUnderAndOverTheWidth) {
