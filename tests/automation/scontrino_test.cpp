@@ -100,10 +100,10 @@ TEST_F(Scontrino, TheGuardOnThePort) {
 }
 
 // Each method with its parameter kinds and result type; a change fails the build.
-template <class Expected, class Actual>
-constexpr int same(Actual) {
-  static_assert(std::is_same_v<Expected, Actual>, "signature changed");
-  return 1;
+template <class Expected, class... Actual>
+constexpr int same(Actual...) {
+  static_assert((std::is_same_v<Expected, Actual> && ...), "signature changed");
+  return sizeof...(Actual);
 }
 
 TEST(Interface, FortyFiveMethodsWithTheirKinds) {
@@ -112,40 +112,34 @@ TEST(Interface, FortyFiveMethodsWithTheirKinds) {
   using N = MeridTallo_NAccr;
   using Str = const std::string&;
   using I16 = int16_t;
-  using Plain = bool (S::*)();
-  using Text = bool (S::*)(Str);
-  using Sale = bool (S::*)(Str, Str, double, double, double, Str, Str, int32_t);
-  using Payment = bool (S::*)(int32_t, double, Str);
-  using Barcode = bool (S::*)(Str, Merid_BarcodeType);
-  using Variant = std::optional<bool> (S::*)();
   constexpr int count =
       same<void (S::*)(I16&)>(&S::InitComunicazione) + same<void (S::*)(I16&, I16&)>(&S::InitParametri) +
-      same<Plain>(&S::ApriTransazioneFiscale) + same<Plain>(&S::ChiudiTransazioneFiscale) +
-      same<Plain>(&S::ApriTransazioneNonFiscale) + same<Plain>(&S::ChiudiTransazioneNonFiscale) +
-      same<Barcode>(&S::StampaBarcode_Fiscale) + same<Barcode>(&S::StampaBarcode_NonFiscale) +
-      same<MeridCodeErrors (S::*)()>(&S::StatoStampante) + same<Sale>(&S::Vendita) + same<Sale>(&S::Reso) +
+      same<bool (S::*)()>(&S::ApriTransazioneFiscale, &S::ChiudiTransazioneFiscale,
+                          &S::ApriTransazioneNonFiscale, &S::ChiudiTransazioneNonFiscale, &S::SubTotale,
+                          &S::Manutenzione_AnnulloScontrinoAperto, &S::Manutenzione_EseguiRapportoZ,
+                          &S::Manutenzione_RipristinoAnomaliaCarta, &S::Manutenzione_ProgrammazioneDataOra,
+                          &S::Manutenzione_RistampaUltimoScontrino, &S::Manutenzione_DGFE_StampaCompleta,
+                          &S::Manutenzione_DFGE_NuovoGiornale, &S::IsConnected) +
+      same<bool (S::*)(Str, Merid_BarcodeType)>(&S::StampaBarcode_Fiscale, &S::StampaBarcode_NonFiscale) +
+      same<MeridCodeErrors (S::*)()>(&S::StatoStampante) +
+      same<bool (S::*)(Str, Str, double, double, double, Str, Str, int32_t)>(&S::Vendita, &S::Reso) +
       same<bool (S::*)(Str, Merid_Font)>(&S::RigaLiberaFiscale_Vendita) +
-      same<Text>(&S::RigaLiberaFiscale_Promo) + same<Text>(&S::RigaLiberaFiscale_Fondo) +
+      same<bool (S::*)(Str)>(&S::RigaLiberaFiscale_Promo, &S::RigaLiberaFiscale_Fondo,
+                             &S::InviaComandoDiretto_CefDLL) +
       same<bool (S::*)(Str, Str, Str, Merid_Font)>(&S::RigaLiberaNonFiscale) +
       same<bool (S::*)(double, Str)>(&S::ScontoValoreRiga) +
-      same<std::optional<bool> (S::*)(double, Str)>(&S::ScontoValoreTotale) + same<Plain>(&S::SubTotale) +
-      same<Payment>(&S::Pagamento_CorrispettivoRiscosso) +
-      same<Payment>(&S::Pagamento_CorrispettivoNonRiscosso) + same<Text>(&S::InviaComandoDiretto_CefDLL) +
+      same<std::optional<bool> (S::*)(double, Str)>(&S::ScontoValoreTotale) +
+      same<bool (S::*)(int32_t, double, Str)>(&S::Pagamento_CorrispettivoRiscosso,
+                                              &S::Pagamento_CorrispettivoNonRiscosso) +
       same<bool (S::*)(Str, Str)>(&S::Display_MostraRighe) +
-      same<bool (S::*)(Str, I16)>(&S::Display_MostraRiga) + same<Variant>(&S::ApriCassetto) +
-      same<Variant>(&S::ApriCassettoManuale) + same<Plain>(&S::Manutenzione_AnnulloScontrinoAperto) +
-      same<Plain>(&S::Manutenzione_EseguiRapportoZ) +
+      same<bool (S::*)(Str, I16)>(&S::Display_MostraRiga) +
+      same<std::optional<bool> (S::*)()>(&S::ApriCassetto, &S::ApriCassettoManuale) +
       same<bool (S::*)(kMerid_RapportoX&)>(&S::Manutenzione_EseguiRapportoX) +
-      same<Plain>(&S::Manutenzione_RipristinoAnomaliaCarta) +
-      same<Plain>(&S::Manutenzione_ProgrammazioneDataOra) +
-      same<Plain>(&S::Manutenzione_RistampaUltimoScontrino) +
       same<bool (S::*)(double&, I16&, I16&)>(&S::Manutenzione_DGFE_Data_NScontrini) +
-      same<Plain>(&S::Manutenzione_DGFE_StampaCompleta) +
       same<bool (S::*)(I16&, I16&)>(&S::Manutenzione_DGFE_IntervalloChiusure) +
-      same<Plain>(&S::Manutenzione_DFGE_NuovoGiornale) +
       same<bool (S::*)(int32_t&)>(&S::Manutenzione_DGFE_RichiestaRiga) +
       same<bool (S::*)(double&, double&)>(&S::Manutenzione_DGFE_StampaIntervalloDate) +
-      same<Plain>(&S::IsConnected) + same<void (S::*)()>(&S::ChiudiConnessioneCOM) +
+      same<void (S::*)()>(&S::ChiudiConnessioneCOM) +
       same<bool (F::*)(I16&, double&, bool&, I16&, I16&)>(&F::ApriFattura) +
       same<bool (F::*)(Str, Merid_Font&)>(&F::RigaFattura) + same<bool (F::*)(double)>(&F::ChiudiFattura) +
       same<bool (N::*)(I16&, I16&, I16&)>(&N::ApriNotaAccredito) +

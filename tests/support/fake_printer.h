@@ -27,15 +27,14 @@ class FakePrinter : public platform::PrinterLibrary {
     std::string bytes;
     int32_t result = 0;
   };
-  void replies(std::vector<Reply> script) { replies_ = std::move(script); reads_ = 0; }
+  void replies(std::vector<Reply> script) { replies_ = std::move(script); }
   int32_t openResult = 0;
   // Runs on each write's text, in place, before the result is given.
   std::function<void(char* text)> editText;
 
-  // "open 3 19200 1 7 0 1", "write 3013", "read", "close". A call made with a
-  // status (or read length) that was not 0 on entry, or a read through a
-  // descriptor other than one of 1001 bytes or into a buffer not cleared
-  // first, says so at the end of its line.
+  // "open 3 19200 1 7 0 1", "write 3013", "read", "close"; a call with a status (or read length)
+  // not 0 on entry, or a read through a descriptor other than one of 1001 bytes or into a buffer
+  // not cleared first, says so at the end of its line.
   const std::vector<std::string>& calls() const { return calls_; }
 
   int32_t open(int32_t port, int32_t baud, uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4,
@@ -67,7 +66,8 @@ class FakePrinter : public platform::PrinterLibrary {
     record(call, status);
     length = 77;
     if (replies_.empty()) return 0;
-    const Reply& r = replies_[std::min(reads_++, replies_.size() - 1)];
+    const Reply r = replies_.front();
+    if (replies_.size() > 1) replies_.erase(replies_.begin());
     if (d && d->pvData)
       std::memcpy(d->pvData, r.bytes.data(), std::min<std::size_t>(r.bytes.size(), d->cElements));
     length = static_cast<int32_t>(r.bytes.size());
@@ -89,7 +89,6 @@ class FakePrinter : public platform::PrinterLibrary {
   std::map<std::string, std::vector<int32_t>> answers_;
   std::map<std::string, std::size_t> sent_;
   std::vector<Reply> replies_;
-  std::size_t reads_ = 0;
   std::vector<std::string> calls_;
   platform::PrinterLibrary* previous_;
 };

@@ -5,11 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstddef>
-#include <functional>
-#include <string>
 #include <type_traits>
-#include <vector>
 
 #include "config/logging.h"
 #include "platform/components.h"
