@@ -17,7 +17,6 @@
 #include "fiscal/modPagamento.h"
 #include "merid/MeridTallo_Fattura.h"
 #include "merid/MeridTallo_NAccr.h"
-#include "platform/failure.h"
 #include "support/receipt_fixture.h"
 
 namespace merid {
@@ -54,23 +53,16 @@ Case slip(std::string text1, std::string text2, std::string price, int32_t font,
 // Puts "create" when made and "wait N" at each wait among the printer's
 // calls, so that their order against the commands shows; can be made to fail.
 struct RecordingZReport : platform::ZReportComponent {
-  RecordingZReport(FakePrinter& printer, bool fail) : printer(printer), fail(fail) { record("create"); }
+  RecordingZReport(FakePrinter& printer, bool fail) : printer(printer), fail(fail) { printer.note("create"); }
   void Wait(int32_t& ms) override {
     if (fail) throw RuntimeFailure("Automation error");
-    record("wait " + std::to_string(ms));
-  }
-  void record(std::string text) {
-    char* p = text.data();
-    int32_t status = 0;
-    printer.write(&p, status);
+    printer.note("wait " + std::to_string(ms));
   }
   FakePrinter& printer;
   bool fail;
 };
 
-class Receipt : public DocumentTest {};
-
-TEST_F(Receipt, OpeningAndClosing) {
+TEST_F(DocumentTest, OpeningAndClosing) {
   auto opening = onPort(ApriScontrinoFiscale), closing = onPort(ChiudiScontrinoFiscale);
   auto twice = [opening] { return opening() && opening(); };
   const std::string postAndDrawer =
@@ -84,7 +76,8 @@ TEST_F(Receipt, OpeningAndClosing) {
   };
   const Strings everything{"3011", "3050", "3012101X", "3013", "70081", drawer};
   Strings ten{"3011"};
-  for (int i = 10; i < 20; ++i) ten.push_back((i == 12 ? "3012207RIGA " : "3012107RIGA ") + std::to_string(i));
+  for (int i = 10; i < 20; ++i)
+    ten.push_back((i == 12 ? "3012207RIGA " : "3012107RIGA ") + std::to_string(i));
   ten.push_back("3013");
   auto eleven = [closing] {
     bool kept = keep("");  // not stored: an empty text marks a free slot
@@ -113,7 +106,7 @@ TEST_F(Receipt, OpeningAndClosing) {
   });
 }
 
-TEST_F(Receipt, Lines) {
+TEST_F(DocumentTest, Lines) {
   auto descriptive = [](std::string text, int32_t font, std::string command) {
     return Case{text + " " + std::to_string(font), "", [=]() mutable {
                   EXPECT_EQ(getComando_RigaCortesiaDopoTotale(text, font), "3012" + command.substr(4));
@@ -152,7 +145,8 @@ TEST_F(Receipt, Lines) {
   });
 }
 
-TEST_F(Receipt, Payments) {
+TEST_F(DocumentTest, Payments) {
+  const std::string d100(100, 'D');
   const char* bancomat = "[Pagamento_BANCOMAT]\nvalue=CARTA DEBITO\n[isCorrNonRiscosso_BANCOMAT]\nvalue=1\n";
   check({
       {"card", "", paid(23.5, "CARTA DI CREDITO"), true,
@@ -167,8 +161,8 @@ TEST_F(Receipt, Payments) {
       {"empty description", "[Pagamento_contanti]\nvalue=\n[isCorrNonRiscosso_CONTANTI]\nvalue=SI\n",
        paid(0, "CONTANTI"), true, {shown("CONTANTI", "0,00"), "300408CONTANTE000000000"}, {},
        "[Pagamento_contanti]\nvalue=CONTANTE\n[isCorrNonRiscosso_CONTANTI]\nvalue=SI\n"},
-      {"long description", "[Pagamento_Assegno]\nvalue=" + std::string(100, 'D') + "\n", paid(1, "Assegno"), true,
-       {shown("Assegno", "1,00"), "3004100" + std::string(100, 'D') + "000000100"}},
+      {"long description", "[Pagamento_Assegno]\nvalue=" + d100 + "\n", paid(1, "Assegno"), true,
+       {shown("Assegno", "1,00"), "3004100" + d100 + "000000100"}},
       {"not collected", "", paid(15, "CONTANTI", false), true,
        {shown("NON PAGATO", "15,00"), "300510NON PAGATO000001500"}},
       // No amount field: the command goes without one, and the printer refuses it.
@@ -180,9 +174,7 @@ TEST_F(Receipt, Payments) {
   });
 }
 
-class Devices : public DocumentTest {};
-
-TEST_F(Devices, DisplayDrawerAndBarcode) {
+TEST_F(DocumentTest, DisplayDrawerAndBarcode) {
   auto lines = [] {
     const bool two = MostraRigheADisplay("BENVENUTI", "CASSA 2") && MostraRigheADisplay("", "");
     const bool one = MostraRigaADisplay("XYZ", 2) && MostraRigaADisplay("ABC", 1) &&  // before any line 1
@@ -191,23 +183,14 @@ TEST_F(Devices, DisplayDrawerAndBarcode) {
            MostraRigaADisplay("UNA RIGA PIU LUNGA DI VENTI", -1);
   };
   auto neither = [] { return !MostraRigheADisplay("A", "B") && !MostraRigaADisplay("A", 1); };
-  // A printer that is not ready gets nothing on its display, until it is ready.
-  auto notReady = [this, neither] {
-    printer.replies({{"0010000"}});
-    const bool paperEnd = neither();
-    printer.replies({{"", 5}});
-    const bool noAnswer = neither();
-    printer.replies({});
-    return paperEnd && noAnswer && MostraRigaADisplay("A", 1);
-  };
-  // The display refuses at its status check: the drawer opened, yet False;
-  // the link closes after the drawer, not after a barcode.
+  // A printer out of paper gets nothing on its display: the drawer opens, yet
+  // False. The link closes after the drawer, not after a barcode.
   auto drawerThenBarcode = [this] {
     std::string text = "ABC123";
     int32_t type = CBT_Code39;
     int16_t port = 2;
-    printer.replies({{"0000000"}, {"0010000"}, {"0000000"}});
-    return !AperturaManualeCassetto(port) && StampaBarcode(text, type);
+    printer.replies({{"0000000"}, {"0010000"}, {"0010000"}, {"0000000"}});
+    return !AperturaManualeCassetto(port) && !MostraRigaADisplay("A", 1) && StampaBarcode(text, type);
   };
   auto automatic = onPort(ApriCassetto);
   check({
@@ -216,7 +199,6 @@ TEST_F(Devices, DisplayDrawerAndBarcode) {
         "7007" + pad("") + pad("XYZ"), "7007" + pad("ABC") + pad(""), "7007" + pad("ABC") + pad("XYZ"),
         "7007" + pad("ONE") + pad("TWO"), "7007" + pad("ABC") + pad("Z"),
         "7007" + pad("ABC") + "UNA RIGA PIU LUNGA D"}},
-      {"not ready", "", notReady, true, {"7007" + pad("A") + pad("")}},
       {"filter fails", "", neither, true, {}, {}, nullptr,
        {"modDisplay-getComando_InviaRigheDisplay Automation error",
         "modDisplay-getComando_Merid_DisplayRiga Automation error"},
@@ -227,7 +209,7 @@ TEST_F(Devices, DisplayDrawerAndBarcode) {
       {"bypass blank 0", "[ByPassApriCassetto]\nvalue=\" 0\"\n", automatic, false, {}},
       {"manual despite the bypass", "[ByPassApriCassetto]\nvalue=1\n", onPort(AperturaManualeCassetto), true,
        {"70081", drawer}},
-      {"display refuses", "[Fiscal]\nCloseConnEachDoc=1\n", drawerThenBarcode, true,
+      {"out of paper", "[Fiscal]\nCloseConnEachDoc=1\n", drawerThenBarcode, true,
        {"70081", "close", "3021320006ABC123"}},
   });
   auto code = [](std::string text, int32_t type, int16_t option) {
@@ -240,7 +222,7 @@ TEST_F(Devices, DisplayDrawerAndBarcode) {
   EXPECT_EQ(code(std::string(100, '7'), CBT_Code39, 1), "30213200100" + std::string(100, '7'));
 }
 
-TEST_F(Devices, Reports) {
+TEST_F(DocumentTest, Reports) {
   bool failing = false;
   platform::setZReportComponentFactory([&] { return std::make_unique<RecordingZReport>(printer, failing); });
   const std::string one = "[Comando1PreChiusuraFiscale]\nValue=PRE1\n";
@@ -266,7 +248,7 @@ TEST_F(Devices, Reports) {
   platform::setZReportComponentFactory(nullptr);
 }
 
-TEST_F(Devices, JournalAndClock) {
+TEST_F(DocumentTest, JournalAndClock) {
   FixedClock clock({2026, 12, 4, 15, 42, 7});
   BoxRecorder boxes;
   const double dec1 = toAutomationDate({2026, 12, 1, 0, 0, 0});
@@ -305,9 +287,7 @@ TEST_F(Devices, JournalAndClock) {
                             receipt, receipt, receipt, box + "Il numero di chiusura" + number}));
 }
 
-class Documents : public DocumentTest {};
-
-TEST_F(Documents, NonFiscal) {
+TEST_F(DocumentTest, NonFiscal) {
   const std::string abbonamento = "ABBONAMENTO ANNUALE RIVISTA TECNICA", grazie = "GRAZIE E ARRIVEDERCI";
   const std::string second = "SECONDA RIGA MOLTO LUNGA DEL TESTO";
   auto openAndClose = [] {
@@ -346,7 +326,7 @@ TEST_F(Documents, NonFiscal) {
   });
 }
 
-TEST_F(Documents, Invoice) {
+TEST_F(DocumentTest, Invoice) {
   // A line of 40 characters before, in and after the invoice, which is closed when asked.
   auto invoice = [](double total, bool copy, bool close = false) {
     return [=]() mutable {
@@ -360,10 +340,7 @@ TEST_F(Documents, Invoice) {
       return !before && opened && (!close || (f.ChiudiFattura(total) && !f.RigaFattura(forty, font)));
     };
   };
-  auto closing = [] {
-    double zero = 0;
-    return ChiudiFatturaFiscale(zero);
-  };
+  auto closing = [] { return MeridTallo_Fattura().ChiudiFattura(0); };
   const std::string bypass = "[ByPassApriCassetto]\nvalue=1\n", amount = "4003F07Importo000000000";
   const std::string l32 = line(std::string(32, 'L')), blank = line("");
   check({
@@ -380,16 +357,16 @@ TEST_F(Documents, Invoice) {
       {"buffer SI", bypass + "[Fiscal]\nBufferFatture=SI\n", invoice(10, false), false, {}, {}, nullptr,
        {"modFattura-ApriFatturaFiscale Type mismatch"}},
       {"no label", "[StampaImportoManualeSuFatturaNativaMerid]\nvalue=1\n", closing, true,
-       {"4003F00000000000", "4006"}},
+       {"4003F00000000000", "4006", "close"}},
       {"label, drawer after: 2",
        "[StampaImportoManualeSuFatturaNativaMerid]\nvalue=0\n[ApriCassettoDopoStampaFattura]\nvalue=2\n",
-       closing, true, {amount, "4006"}},
+       closing, true, {amount, "4006", "close"}},
       {"drawer after: 1", "[ApriCassettoDopoStampaFattura]\nvalue=1\n", closing, true,
-       {amount, "4006", "70081", drawer}},
+       {amount, "4006", "70081", drawer, "close"}},
   });
 }
 
-TEST_F(Documents, CreditNote) {
+TEST_F(DocumentTest, CreditNote) {
   auto whole = [] {
     MeridTallo_NAccr n;
     Merid_Font font = kMerid_Grassetto;

@@ -36,6 +36,8 @@ class FakePrinter : public platform::PrinterLibrary {
   // not 0 on entry, or a read through a descriptor other than one of 1001 bytes or into a buffer
   // not cleared first, says so at the end of its line.
   const std::vector<std::string>& calls() const { return calls_; }
+  // A write of this text, as another device on the line would leave it.
+  void note(std::string text) { calls_.push_back("write " + std::move(text)); }
 
   int32_t open(int32_t port, int32_t baud, uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4,
                int32_t& status) override {

@@ -33,9 +33,7 @@ struct Case {
   std::string ini;  // MeridFiscal.ini before the call
   std::function<bool()> call;  // on a fresh thread, so module data starts empty
   bool result;
-  // As DocumentTest::sent gives them; none, with no error line: no call at
-  // all to the printer library, not even a status probe.
-  Strings sent;
+  Strings sent;  // as sent() gives them; none, and no error line: the library not called at all
   // The send of this command fails as a broken link would: the engine logs
   // "modError-InviaComando Device I/O error" and the routine sees False.
   std::string refused = {};
