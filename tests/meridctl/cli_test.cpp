@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "support/fakes.h"
 
@@ -85,12 +86,8 @@ TEST_F(Meridctl, ScriptErrorsAreListedAndNothingIsSent) {
 }
 
 TEST_F(Meridctl, ExamplesAndCommands) {
-  struct Row {
-    std::string arguments;
-    int exit;
-    const char* out;
-  };
-  const Row rows[] = {
+  // The arguments, the exit status and, when given, the whole standard output.
+  const std::tuple<std::string, int, const char*> rows[] = {
       {std::string("run ") + MERID_EXAMPLES_DIR + "/receipt.meridctl", 0,
        "s.InitComunicazione\ns.ApriTransazioneFiscale -> True\ns.Vendita -> True\ns.Vendita -> True\n"
        "s.ScontoValoreRiga -> True\ns.RigaLiberaFiscale_Vendita -> True\ns.RigaLiberaFiscale_Promo -> True\n"
@@ -105,11 +102,11 @@ TEST_F(Meridctl, ExamplesAndCommands) {
       {"run /no/such/script", 1, ""},
       {"run --help", 0, nullptr},
   };
-  for (const auto& r : rows) {
-    const Outcome o = run(r.arguments);
-    EXPECT_EQ(o.exit, r.exit) << r.arguments << "\n" << o.err;
-    if (r.out) {
-      EXPECT_EQ(o.out, r.out) << r.arguments;
+  for (const auto& [arguments, exit, out] : rows) {
+    const Outcome o = run(arguments);
+    EXPECT_EQ(o.exit, exit) << arguments << "\n" << o.err;
+    if (out) {
+      EXPECT_EQ(o.out, out) << arguments;
     }
   }
   const std::string t = tape();
