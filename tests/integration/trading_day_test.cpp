@@ -1,6 +1,6 @@
 // The core on the virtual printer: a whole day of trading through the public
-// classes, a second process carrying on the numbering, and the paper running
-// out in the middle of a receipt.
+// classes, with the paper running out in the first receipt, and a second
+// process carrying on the numbering.
 
 #include <gtest/gtest.h>
 
@@ -51,11 +51,11 @@ class OnTheVirtualPrinter : public ::testing::Test {
 };
 
 // The tape without the time of day, which follows the computer's clock, and
-// without the shop header and the footer that frame every document: the
+// without the shop header, rules and footer that frame every document: the
 // virtual printer's own golden files check those.
 std::string withoutFrame(const std::string& tape) {
-  const std::regex frame(" *(NEGOZIO DI PROVA|VIA ROMA 1 - 00100 ROMA|P\\.IVA 0+|SIMULATORE - .*)|(- )+-8<.*",
-                         std::regex::optimize);
+  const std::regex frame("-+|(- )+-8<.*| *(NEGOZIO DI PROVA|VIA ROMA 1 - 00100 ROMA|"
+                         "P\\.IVA 0+|SIMULATORE - .*)");
   std::istringstream in(tape);
   std::string out;
   for (std::string line; std::getline(in, line);)
@@ -63,76 +63,61 @@ std::string withoutFrame(const std::string& tape) {
   return std::regex_replace(out, std::regex("(\\d\\d-\\d\\d-\\d{4}) \\d\\d:\\d\\d"), "$1 hh:mm");
 }
 
+// Each document's calls in one chain: a failing call leaves the tape short of the golden file.
 void tradingDay() {
   MeridTallo_Scontrino s;
-  int16_t port = 1;
-  s.InitComunicazione(port);
-  EXPECT_TRUE(s.Manutenzione_ProgrammazioneDataOra());
-
-  EXPECT_TRUE(s.ApriTransazioneFiscale());
-  EXPECT_TRUE(s.Vendita("", "PANE", 2, 1.25, 2.5, "", "4", 1));
-  EXPECT_TRUE(s.Vendita("BIO", "MELE", 1, 3.2, 3.2, "", "4", 2));
-  EXPECT_TRUE(s.Vendita("", "VINO ROSSO", 1, 8.9, 8.9, "", "22", 3));
-  EXPECT_TRUE(s.Reso("", "VINO ROSSO", 1, 8.9, 8.9, "", "22", 3));
-  EXPECT_TRUE(s.ScontoValoreRiga(0.5, "SCONTO MELE"));
-  EXPECT_EQ(s.ScontoValoreTotale(1, "SCONTO FEDELTA"), std::optional<bool>(true));
-  EXPECT_TRUE(s.RigaLiberaFiscale_Promo("GRAZIE E ARRIVEDERCI"));
-  EXPECT_TRUE(s.Pagamento_CorrispettivoRiscosso(2, 2, "Bancomat"));
-  EXPECT_TRUE(s.Pagamento_CorrispettivoRiscosso(1, 5, "Contanti"));
-  EXPECT_TRUE(s.ChiudiTransazioneFiscale());
-
-  EXPECT_TRUE(s.ApriTransazioneFiscale());
-  EXPECT_TRUE(s.Vendita("", "CAFFE", 6, 1.1, 6.6, "", "10", 2));
-  EXPECT_TRUE(s.SubTotale());
-  EXPECT_TRUE(s.Pagamento_CorrispettivoRiscosso(5, 3, "Ticket"));
-  EXPECT_TRUE(s.Pagamento_CorrispettivoRiscosso(1, 5, "Contanti"));
-  EXPECT_TRUE(s.ChiudiTransazioneFiscale());
-
-  EXPECT_TRUE(s.ApriTransazioneFiscale());
-  EXPECT_TRUE(s.Vendita("", "GIORNALE", 1, 1.8, 1.8, "", "4", 1));
-  EXPECT_TRUE(s.Manutenzione_AnnulloScontrinoAperto());
-
-  EXPECT_TRUE(s.ApriTransazioneFiscale());
-  EXPECT_TRUE(s.Vendita("", "ACQUA", 1, 1.05, 1.05, "", "22", 3));
-  EXPECT_TRUE(s.Pagamento_CorrispettivoRiscosso(1, 1.05, "Contanti"));
-  EXPECT_TRUE(s.ChiudiTransazioneFiscale());
-
-  EXPECT_TRUE(s.ApriTransazioneNonFiscale());
-  EXPECT_TRUE(s.RigaLiberaNonFiscale("BUONO SCONTO", "", "5,00", kMerid_DoppiaAltezza));
-  EXPECT_TRUE(s.ChiudiTransazioneNonFiscale());
-
   MeridTallo_Fattura f;
+  MeridTallo_NAccr n;
+  int16_t port = 1, decimals = 2;
   double total = 122;
   bool copy = false;
-  int16_t decimals = 2;
   Merid_Font font = kMerid_Normale;
-  EXPECT_TRUE(f.ApriFattura(port, total, copy, decimals, decimals));
-  EXPECT_TRUE(f.RigaFattura("ROSSI SRL - VIA ROMA 1 - MILANO", font));
-  EXPECT_TRUE(f.ChiudiFattura(total));
-
-  MeridTallo_NAccr n;
-  EXPECT_TRUE(n.ApriNotaAccredito(port, decimals, decimals));
-  EXPECT_TRUE(n.RigaNotaAccredito("RESO SCIARPA", "", "19,90", font));
-  EXPECT_TRUE(n.ChiudiNotaAccredito(19.9));
-
   kMerid_RapportoX day = kCRX_TotaliDelGiorno;
-  EXPECT_TRUE(s.Manutenzione_EseguiRapportoX(day));
-  EXPECT_TRUE(s.Manutenzione_EseguiRapportoZ());
+  s.InitComunicazione(port);
+  EXPECT_TRUE(s.Manutenzione_ProgrammazioneDataOra());
+  EXPECT_TRUE(s.ApriTransazioneFiscale() && s.Vendita("", "PANE", 2, 1.25, 2.5, "", "4", 1) &&
+              s.Vendita("BIO", "MELE", 1, 3.2, 3.2, "", "4", 2) &&
+              s.Vendita("", "VINO ROSSO", 1, 8.9, 8.9, "", "22", 3) &&
+              s.Reso("", "VINO ROSSO", 1, 8.9, 8.9, "", "22", 3) && s.ScontoValoreRiga(0.5, "SCONTO MELE") &&
+              s.ScontoValoreTotale(1, "SCONTO FEDELTA") == std::optional<bool>(true) &&
+              s.RigaLiberaFiscale_Promo("GRAZIE E ARRIVEDERCI") &&
+              s.Pagamento_CorrispettivoRiscosso(2, 2, "Bancomat") &&
+              s.Pagamento_CorrispettivoRiscosso(1, 5, "Contanti") && s.ChiudiTransazioneFiscale());
+  EXPECT_TRUE(s.ApriTransazioneFiscale() && s.Vendita("", "CAFFE", 6, 1.1, 6.6, "", "10", 2) &&
+              s.SubTotale() && s.Pagamento_CorrispettivoRiscosso(5, 3, "Ticket") &&
+              s.Pagamento_CorrispettivoRiscosso(1, 5, "Contanti") && s.ChiudiTransazioneFiscale());
+  EXPECT_TRUE(s.ApriTransazioneFiscale() && s.Vendita("", "GIORNALE", 1, 1.8, 1.8, "", "4", 1) &&
+              s.Manutenzione_AnnulloScontrinoAperto());
+  EXPECT_TRUE(s.ApriTransazioneFiscale() && s.Vendita("", "ACQUA", 1, 1.05, 1.05, "", "22", 3) &&
+              s.Pagamento_CorrispettivoRiscosso(1, 1.05, "Contanti") && s.ChiudiTransazioneFiscale());
+  EXPECT_TRUE(s.ApriTransazioneNonFiscale() &&
+              s.RigaLiberaNonFiscale("BUONO SCONTO", "", "5,00", kMerid_DoppiaAltezza) &&
+              s.ChiudiTransazioneNonFiscale());
+  EXPECT_TRUE(f.ApriFattura(port, total, copy, decimals, decimals) &&
+              f.RigaFattura("ROSSI SRL - VIA ROMA 1 - MILANO", font) && f.ChiudiFattura(total));
+  EXPECT_TRUE(n.ApriNotaAccredito(port, decimals, decimals) &&
+              n.RigaNotaAccredito("RESO SCIARPA", "", "19,90", font) && n.ChiudiNotaAccredito(19.9));
+  EXPECT_TRUE(s.Manutenzione_EseguiRapportoX(day) && s.Manutenzione_EseguiRapportoZ());
 }
 
-TEST_F(OnTheVirtualPrinter, ADayOfTradingAndASecondProcess) {
+TEST_F(OnTheVirtualPrinter, ADayOfTradingThePaperRunningOutAndASecondProcess) {
+  // The operator fixes the paper after two status requests: the receipt goes
+  // on, and the golden tape shows no line lost or printed twice.
+  ASSERT_EQ(std::system(("mkdir -p " + sim()).c_str()), 0);
+  test::writeFile(sim() + "/faults.ini", "[faults]\npaper_end_after_lines = 9\nclear_after_status = 2\n");
   test::onFreshThread(tradingDay);
   const std::string golden = std::string(MERID_GOLDEN_DIR) + "/trading_day.txt";
   if (std::getenv("MERID_UPDATE_GOLDEN")) test::writeFile(golden, withoutFrame(tape()));
   EXPECT_EQ(withoutFrame(tape()), test::readFile(golden));
-  EXPECT_TRUE(boxes.boxes().empty());
-  // The Z record holds the sum of the day's receipts.
+  // The prompt at the refusal, then again at each status request that still finds the paper out.
+  Strings prompts;
+  for (const auto& b : boxes.boxes()) prompts.push_back(b.text);
+  EXPECT_EQ(prompts, Strings(3, "Carta esaurita o coperchio aperto: premere OK quando pronti."));
+  // The first Z record holds the sum of the day's receipts.
   long long receipts = 0;
   for (const auto& r : records("journal.txt"))
     if (r.size() > 7 && r[5] == "SC") receipts += std::stoll(r[7]);
   EXPECT_EQ(receipts, 420 + 660 + 105);
-  ASSERT_EQ(records("fiscal.txt").size(), 1u);
-  EXPECT_EQ(std::stoll(records("fiscal.txt")[0][4]), receipts);
 
   // meridctl carries on: the next receipt and Z report have the next numbers.
   test::writeFile(home.file("next.meridctl"),
@@ -146,35 +131,9 @@ TEST_F(OnTheVirtualPrinter, ADayOfTradingAndASecondProcess) {
   const std::string t = tape();
   EXPECT_NE(t.find("N. 0002-0001\n"), std::string::npos);
   EXPECT_NE(t.find("Z N. 0002\n"), std::string::npos);
-  ASSERT_EQ(records("fiscal.txt").size(), 2u);
-  EXPECT_EQ(records("fiscal.txt")[1][4], "150");
-}
-
-TEST_F(OnTheVirtualPrinter, ThePaperRunsOutInTheMiddleOfAReceipt) {
-  ASSERT_EQ(std::system(("mkdir -p " + sim()).c_str()), 0);
-  test::writeFile(sim() + "/faults.ini", "[faults]\npaper_end_after_lines = 9\nclear_after_status = 2\n");
-  test::onFreshThread([] {
-    MeridTallo_Scontrino s;
-    int16_t port = 1;
-    s.InitComunicazione(port);
-    EXPECT_TRUE(s.ApriTransazioneFiscale());
-    for (const char* item : {"PANE", "LATTE", "UOVA", "BURRO", "FARINA", "ZUCCHERO"})
-      EXPECT_TRUE(s.Vendita("", item, 1, 1, 1, "", "", 1)) << item;
-    EXPECT_TRUE(s.Pagamento_CorrispettivoRiscosso(1, 10, "Contanti"));
-    EXPECT_TRUE(s.ChiudiTransazioneFiscale());
-  });
-  ASSERT_FALSE(boxes.boxes().empty());
-  EXPECT_EQ(boxes.boxes()[0].text, "Carta esaurita o coperchio aperto: premere OK quando pronti.");
-  const std::string t = tape();
-  for (const char* line : {"PANE                        1,00", "ZUCCHERO                    1,00",
-                           "TOTALE EURO                 6,00", "RESTO                       4,00"}) {
-    std::size_t count = 0;
-    for (std::size_t at = t.find(line); at != std::string::npos; at = t.find(line, at + 1)) ++count;
-    EXPECT_EQ(count, 1u) << line;
-  }
-  const auto journal = records("journal.txt");
-  ASSERT_EQ(journal.size(), 1u);
-  EXPECT_EQ(journal[0][7], "600");
+  Strings zTotals;
+  for (const auto& r : records("fiscal.txt")) zTotals.push_back(r.at(4));
+  EXPECT_EQ(zTotals, (Strings{std::to_string(receipts), "150"}));
 }
 
 }  // namespace
