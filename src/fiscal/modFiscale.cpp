@@ -128,7 +128,9 @@ bool Esegui_VenditaAReparto(const std::string& descrPrincipale, const std::strin
   bool result = false;
   try {
     std::string aggiuntiva = descrAggiuntiva;
-    if (AdjustNumber(qta) != 1 && AdjustNumber(qta) != 0) {
+    // Both calls are made whatever the first one answers.
+    const double first = AdjustNumber(qta), second = AdjustNumber(qta);
+    if (first != 1 && second != 0) {
       std::string quantity = formatNumber(qta, "###,##0.000");
       std::string price = AmountText(importo);
       const auto right8 = [](const std::string& s) {

@@ -145,6 +145,22 @@ TEST_F(DocumentTest, Lines) {
   });
 }
 
+// The quantity goes through the component twice even when the first answer is
+// 1: a component that fails on its second call fails a sale of one piece.
+TEST_F(DocumentTest, TheQuantityIsAdjustedTwice) {
+  struct SecondCallFails : platform::NumberFormatter {
+    int calls = 0;
+    double AdjustNumber(double& n) override { return ++calls == 2 ? throw RuntimeFailure("Automation error") : n; }
+    std::string AmountText(double&) override { return "2,50"; }
+  };
+  setIni("[RepartoVek3]\nrepartoMerid=3\n");
+  auto previous = platform::setNumberFormatterFactory([] { return std::make_unique<SecondCallFails>(); });
+  MERID_ON_FRESH_THREAD(EXPECT_FALSE(sale("", "PANE", 1, 2.5)()));
+  platform::setNumberFormatterFactory(previous);
+  EXPECT_TRUE(printer.calls().empty());
+  EXPECT_EQ(logs.errors().size(), 1u);
+}
+
 TEST_F(DocumentTest, Payments) {
   const std::string d100(100, 'D');
   const char* bancomat = "[Pagamento_BANCOMAT]\nvalue=CARTA DEBITO\n[isCorrNonRiscosso_BANCOMAT]\nvalue=1\n";
