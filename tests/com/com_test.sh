@@ -52,6 +52,8 @@ diff -u "$home/linux.txt" <(tr -d '\r' <"$home/windows.log") || fail "the answer
 # The tapes carry the time of day of each run.
 mask() { sed -E 's/([0-9]{2}-[0-9]{2}-[0-9]{4}) [0-9]{2}:[0-9]{2}/\1 hh:mm/' "$1"; }
 diff -u <(mask "$home/linux/tape.txt") <(mask "$home/windows/tape.txt") || fail "the tapes differ"
+MERID_SIM_DIR=$(winpath "$home/windows") run example cscript //nologo "$(winpath "$tests/../../examples/vbscript/receipt.vbs")"
+grep -q "Receipt printed." "$home/example.log" || fail "examples/vbscript/receipt.vbs: $(cat "$home/example.log")"
 
 run regsvr32 regsvr32 /s "$dll" || fail "regsvr32"  # the DLL with the printer recorder beside it
 keys=(HKCR\\MeridDLLManager.MeridTallo_{Scontrino,Fattura,NAccr} 'HKCR\TypeLib\{B6856DAD-AF0A-41FE-8B65-44D70F38E77E}'
