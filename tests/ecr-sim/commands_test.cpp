@@ -58,6 +58,7 @@ const std::vector<Group> kGroups = {
     {"invoice", {}, {{"400120000123450"}, {"4003F07Importo000123450"}, {"4006"}}, true, "invoice"},
     {"credit note", {}, {{"7102600000"}, {kReturn}, {"300408CONTANTI000001990"}, {"3011"},
      {"3013"}}, true, "credit_note"},
+    {"voided receipt", {}, {{kSale}, {kVoid}, {"3011"}, {"3013"}}, true, "voided_receipt"},
     {"Z report", kPaid, {{"2002"}}, true, "z_report"},
     {"idle", {}, {{"30162", 3}, {"3016", 24}, {"", 24}, {"abcd", 116}, {"8006", 116}, {"3003", 117},
      {"3011", 117}, {kVoid, 117}, {cash(1000), 117}, {"3010P12___________", 117}, {"4002", 117},
