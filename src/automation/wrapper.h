@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "config/logging.h"
+#include "logging/logging.h"
 
 namespace merid::detail {
 

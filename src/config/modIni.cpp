@@ -1,7 +1,7 @@
 #include "config/modIni.h"
 
-#include "config/logging.h"
-#include "config/number_text.h"
+#include "logging/logging.h"
+#include "text/number_text.h"
 #include "platform/platform.h"
 
 namespace merid {

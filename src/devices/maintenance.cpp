@@ -3,8 +3,8 @@
 #include <functional>
 #include <string>
 
-#include "config/logging.h"
-#include "config/number_text.h"
+#include "logging/logging.h"
+#include "text/number_text.h"
 #include "link/modConnessioneCOM.h"
 #include "link/modError.h"
 #include "platform/platform.h"

@@ -1,7 +1,7 @@
 #include "devices/modBarcode.h"
 
-#include "config/logging.h"
-#include "config/number_text.h"
+#include "logging/logging.h"
+#include "text/number_text.h"
 #include "link/modError.h"
 
 namespace merid {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "config/logging.h"
+#include "logging/logging.h"
 #include "config/modIni.h"
 #include "devices/modDisplay.h"
 #include "link/modConnessioneCOM.h"

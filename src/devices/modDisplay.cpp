@@ -1,8 +1,8 @@
 #include "devices/modDisplay.h"
 
 #include "merid/MeridEnumValue.h"
-#include "config/components.h"
-#include "config/logging.h"
+#include "components/thread_components.h"
+#include "logging/logging.h"
 #include "link/modError.h"
 
 namespace merid {

@@ -3,11 +3,11 @@
 #include <memory>
 #include <string>
 
-#include "config/logging.h"
+#include "logging/logging.h"
 #include "config/modIni.h"
 #include "link/modConnessioneCOM.h"
 #include "link/modError.h"
-#include "platform/components.h"
+#include "components/components.h"
 
 namespace merid {
 

@@ -1,9 +1,9 @@
 #include "documents/modFattura.h"
 
-#include "config/logging.h"
+#include "logging/logging.h"
 #include "config/modIni.h"
-#include "config/modUtility.h"
-#include "config/number_text.h"
+#include "amount/modUtility.h"
+#include "text/number_text.h"
 #include "devices/modCassetto.h"
 #include "documents/modNonFiscale.h"
 #include "link/modConnessioneCOM.h"

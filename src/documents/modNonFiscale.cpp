@@ -1,7 +1,7 @@
 #include "documents/modNonFiscale.h"
 
-#include "config/components.h"
-#include "config/logging.h"
+#include "components/thread_components.h"
+#include "logging/logging.h"
 #include "config/modIni.h"
 #include "link/modConnessioneCOM.h"
 #include "link/modError.h"

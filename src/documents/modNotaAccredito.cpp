@@ -1,9 +1,9 @@
 #include "documents/modNotaAccredito.h"
 
-#include "config/components.h"
-#include "config/logging.h"
-#include "config/modUtility.h"
-#include "config/number_text.h"
+#include "components/thread_components.h"
+#include "logging/logging.h"
+#include "amount/modUtility.h"
+#include "text/number_text.h"
 #include "documents/modFattura.h"
 #include "link/modConnessioneCOM.h"
 #include "link/modError.h"

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "config/components.h"
-#include "config/logging.h"
+#include "components/thread_components.h"
+#include "logging/logging.h"
 #include "config/modIni.h"
-#include "config/modUtility.h"
-#include "config/number_text.h"
+#include "amount/modUtility.h"
+#include "text/number_text.h"
 #include "devices/modDisplay.h"
 #include "link/modError.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "merid/MeridEnumValue.h"
-#include "config/logging.h"
+#include "logging/logging.h"
 #include "config/modIni.h"
 #include "link/modError.h"
 #include "link/printer_calls.h"

@@ -3,9 +3,9 @@
 #include <array>
 
 #include "merid/MeridEnumValue.h"
-#include "config/logging.h"
+#include "logging/logging.h"
 #include "config/modIni.h"
-#include "config/number_text.h"
+#include "text/number_text.h"
 #include "link/printer_calls.h"
 #include "platform/platform.h"
 

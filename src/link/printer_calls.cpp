@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "config/logging.h"
+#include "logging/logging.h"
 #include "platform/printer_library.h"
 
 namespace merid {

@@ -8,10 +8,10 @@
 
 #include <cmath>
 
-#include "config/logging.h"
+#include "logging/logging.h"
 #include "config/modIni.h"
-#include "config/modUtility.h"
-#include "config/number_text.h"
+#include "amount/modUtility.h"
+#include "text/number_text.h"
 #include "platform/failure.h"
 #include "support/fakes.h"
 

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "config/number_text.h"
+#include "text/number_text.h"
 #include "devices/maintenance.h"
 #include "devices/modBarcode.h"
 #include "devices/modCassetto.h"

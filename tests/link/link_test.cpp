@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <sstream>
 
-#include "config/logging.h"
+#include "logging/logging.h"
 #include "link/modConnessioneCOM.h"
 #include "link/modError.h"
 #include "merid/MeridEnumValue.h"

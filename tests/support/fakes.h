@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/components.h"
+#include "components/components.h"
 #include "platform/platform.h"
 
 namespace merid::test {

@@ -7,8 +7,8 @@
 
 #include <type_traits>
 
-#include "config/logging.h"
-#include "platform/components.h"
+#include "logging/logging.h"
+#include "components/components.h"
 #include "platform/failure.h"
 #include "support/fake_printer.h"
 #include "support/fakes.h"

@@ -9,7 +9,7 @@
 
 #include "merid/MeridEnumValue.h"
 #include "merid/codepage.h"
-#include "config/number_text.h"
+#include "text/number_text.h"
 
 namespace meridctl {
 

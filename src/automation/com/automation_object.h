@@ -13,7 +13,7 @@
 
 #include "automation/com/dispatch.h"
 #include "automation/com/server.h"
-#include "config/logging.h"
+#include "logging/logging.h"
 
 namespace merid::com {
 

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "platform/components.h"
+#include "components/components.h"
 
 namespace merid::platform {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/components.h"
+#include "components/components.h"
 
 namespace merid::platform {
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <thread>
 
-#include "config/number_text.h"
-#include "platform/components.h"
+#include "text/number_text.h"
+#include "components/components.h"
 
 namespace merid::platform {
 

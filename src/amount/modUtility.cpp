@@ -1,8 +1,8 @@
-#include "config/modUtility.h"
+#include "amount/modUtility.h"
 
-#include "config/logging.h"
+#include "logging/logging.h"
 #include "config/modIni.h"
-#include "config/number_text.h"
+#include "text/number_text.h"
 #include "platform/failure.h"
 
 namespace merid {

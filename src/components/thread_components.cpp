@@ -1,8 +1,8 @@
-#include "config/components.h"
+#include "components/thread_components.h"
 
 #include <memory>
 
-#include "platform/components.h"
+#include "components/components.h"
 
 namespace merid {
 

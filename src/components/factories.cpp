@@ -1,4 +1,4 @@
-#include "platform/components.h"
+#include "components/components.h"
 
 #include <cstdio>
 #include <mutex>

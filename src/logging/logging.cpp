@@ -1,9 +1,9 @@
-#include "config/logging.h"
+#include "logging/logging.h"
 
 #include <memory>
 
-#include "config/number_text.h"
-#include "platform/components.h"
+#include "text/number_text.h"
+#include "components/components.h"
 #include "platform/failure.h"
 #include "platform/platform.h"
 
