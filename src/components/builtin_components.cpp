@@ -7,7 +7,7 @@
 #include "text/number_text.h"
 #include "components/components.h"
 
-namespace merid::platform {
+namespace merid::components {
 
 namespace {
 
@@ -72,4 +72,4 @@ std::unique_ptr<ZReportComponent> builtinZReportComponent() { return std::make_u
 std::unique_ptr<TextFilter> builtinTextFilter() { return std::make_unique<BuiltinTextFilter>(); }
 std::unique_ptr<NumberFormatter> builtinNumberFormatter() { return std::make_unique<BuiltinNumberFormatter>(); }
 
-}  // namespace merid::platform
+}  // namespace merid::components

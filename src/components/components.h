@@ -9,7 +9,9 @@
 #include <memory>
 #include <string>
 
-namespace merid::platform {
+#include "platform/settings_store.h"
+
+namespace merid::components {
 
 class LogWriter {
  public:
@@ -19,14 +21,6 @@ class LogWriter {
   virtual void SetLogMode(int16_t mode) = 0;
   virtual void WriteEntry(const std::string& tag, const std::string& message, const void* object, int16_t number,
                           const std::string& text) = 0;
-};
-
-// Registry reading: the base key, then values under a subkey.
-class SettingsStore {
- public:
-  virtual ~SettingsStore() = default;
-  virtual void SetBaseKey(const std::string& keyPath) = 0;
-  virtual std::string GetValue(const std::string& subkey, const std::string& name, const std::string& fallback) = 0;
 };
 
 // Prepares free text for the printer: what it returns is printed in place of
@@ -57,22 +51,21 @@ using Factory = std::function<std::unique_ptr<T>()>;
 // Creating a component: the installed factory when there is one, else the
 // built-in implementation. Creation that fails throws.
 std::unique_ptr<LogWriter> createLogWriter();
-std::unique_ptr<SettingsStore> createSettingsStore();
+std::unique_ptr<platform::SettingsStore> createSettingsStore();
 std::unique_ptr<TextFilter> createTextFilter();
 std::unique_ptr<NumberFormatter> createNumberFormatter();
 std::unique_ptr<ZReportComponent> createZReportComponent();
 
 // Each setter returns the previous factory; an empty one restores the built-in.
 Factory<LogWriter> setLogWriterFactory(Factory<LogWriter> f);
-Factory<SettingsStore> setSettingsStoreFactory(Factory<SettingsStore> f);
+Factory<platform::SettingsStore> setSettingsStoreFactory(Factory<platform::SettingsStore> f);
 Factory<TextFilter> setTextFilterFactory(Factory<TextFilter> f);
 Factory<NumberFormatter> setNumberFormatterFactory(Factory<NumberFormatter> f);
 Factory<ZReportComponent> setZReportComponentFactory(Factory<ZReportComponent> f);
 
 std::unique_ptr<LogWriter> builtinLogWriter();
-std::unique_ptr<SettingsStore> builtinSettingsStore();
 std::unique_ptr<TextFilter> builtinTextFilter();
 std::unique_ptr<NumberFormatter> builtinNumberFormatter();
 std::unique_ptr<ZReportComponent> builtinZReportComponent();
 
-}  // namespace merid::platform
+}  // namespace merid::components

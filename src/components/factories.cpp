@@ -6,29 +6,13 @@
 #include "platform/failure.h"
 #include "platform/platform.h"
 
-namespace merid {
-
-std::string currentFailureText() {
-  try {
-    throw;
-  } catch (const std::bad_alloc&) {
-    return "Out of memory";
-  } catch (const std::exception& e) {
-    return e.what();
-  } catch (...) {
-    return "Unknown failure";
-  }
-}
-
-}  // namespace merid
-
-namespace merid::platform {
+namespace merid::components {
 
 namespace {
 
 std::mutex gFactoryMutex;
 Factory<LogWriter> gLogWriterFactory;
-Factory<SettingsStore> gSettingsStoreFactory;
+Factory<platform::SettingsStore> gSettingsStoreFactory;
 Factory<TextFilter> gTextFilterFactory;
 Factory<NumberFormatter> gNumberFormatterFactory;
 Factory<ZReportComponent> gZReportFactory;
@@ -74,7 +58,7 @@ class FileLogWriter : public LogWriter {
     if (path_.empty()) return;
     if (!file_) file_ = std::fopen(path_.c_str(), "ab");
     if (!file_) throw RuntimeFailure("Path not found: " + path_);
-    DateTime t = clock().now();
+    platform::DateTime t = platform::clock().now();
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%04d-%s-%s %s:%s:%s", t.year % 10000, two(t.month).c_str(),
                   two(t.day).c_str(), two(t.hour).c_str(), two(t.minute).c_str(), two(t.second).c_str());
@@ -101,8 +85,8 @@ class FileLogWriter : public LogWriter {
 std::unique_ptr<LogWriter> builtinLogWriter() { return std::make_unique<FileLogWriter>(); }
 
 std::unique_ptr<LogWriter> createLogWriter() { return create(gLogWriterFactory, &builtinLogWriter); }
-std::unique_ptr<SettingsStore> createSettingsStore() {
-  return create(gSettingsStoreFactory, &builtinSettingsStore);
+std::unique_ptr<platform::SettingsStore> createSettingsStore() {
+  return create(gSettingsStoreFactory, &platform::builtinSettingsStore);
 }
 std::unique_ptr<TextFilter> createTextFilter() { return create(gTextFilterFactory, &builtinTextFilter); }
 std::unique_ptr<NumberFormatter> createNumberFormatter() {
@@ -119,8 +103,8 @@ Factory<ZReportComponent> setZReportComponentFactory(Factory<ZReportComponent> f
   return exchange(gZReportFactory, std::move(f));
 }
 Factory<LogWriter> setLogWriterFactory(Factory<LogWriter> f) { return exchange(gLogWriterFactory, std::move(f)); }
-Factory<SettingsStore> setSettingsStoreFactory(Factory<SettingsStore> f) {
+Factory<platform::SettingsStore> setSettingsStoreFactory(Factory<platform::SettingsStore> f) {
   return exchange(gSettingsStoreFactory, std::move(f));
 }
 
-}  // namespace merid::platform
+}  // namespace merid::components

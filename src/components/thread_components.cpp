@@ -9,8 +9,8 @@ namespace merid {
 namespace {
 
 struct ComponentModule {
-  std::unique_ptr<platform::TextFilter> filter;
-  std::unique_ptr<platform::NumberFormatter> formatter;
+  std::unique_ptr<components::TextFilter> filter;
+  std::unique_ptr<components::NumberFormatter> formatter;
 };
 
 ComponentModule& module() {
@@ -18,15 +18,15 @@ ComponentModule& module() {
   return m;
 }
 
-platform::TextFilter& filter() {
+components::TextFilter& filter() {
   auto& f = module().filter;
-  if (!f) f = platform::createTextFilter();
+  if (!f) f = components::createTextFilter();
   return *f;
 }
 
-platform::NumberFormatter& formatter() {
+components::NumberFormatter& formatter() {
   auto& f = module().formatter;
-  if (!f) f = platform::createNumberFormatter();
+  if (!f) f = components::createNumberFormatter();
   return *f;
 }
 

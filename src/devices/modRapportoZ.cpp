@@ -16,14 +16,14 @@ namespace {
 constexpr const char* kModule = "modRapportoZ";
 
 // Created on the first closing that sends a pre-closing command.
-std::unique_ptr<platform::ZReportComponent>& zReport() {
-  thread_local std::unique_ptr<platform::ZReportComponent> component;
+std::unique_ptr<components::ZReportComponent>& zReport() {
+  thread_local std::unique_ptr<components::ZReportComponent> component;
   return component;
 }
 
 void waitAfterPreClosing() {
   auto& component = zReport();
-  if (!component) component = platform::createZReportComponent();
+  if (!component) component = components::createZReportComponent();
   int32_t milliseconds = 5000;
   component->Wait(milliseconds);
 }

@@ -12,8 +12,8 @@ namespace merid {
 namespace {
 
 struct LogModule {
-  std::unique_ptr<platform::LogWriter> errorWriter;
-  std::unique_ptr<platform::LogWriter> debugWriter;
+  std::unique_ptr<components::LogWriter> errorWriter;
+  std::unique_ptr<components::LogWriter> debugWriter;
   std::unique_ptr<platform::SettingsStore> settings;
 };
 
@@ -22,7 +22,7 @@ LogModule& module() {
   return m;
 }
 
-void write(platform::LogWriter* w, const char* tag, const std::string& message) {
+void write(components::LogWriter* w, const char* tag, const std::string& message) {
   if (!w) return;
   try {
     w->WriteEntry(tag, message, nullptr, 0, "");
@@ -66,7 +66,7 @@ void logFailure(std::string_view moduleName, std::string_view routine) {
 std::string readRegistrySwitch(const std::string& name) {
   auto& store = module().settings;
   if (!store) {
-    store = platform::createSettingsStore();
+    store = components::createSettingsStore();
     store->SetBaseKey("SOFTWARE\\TAVIK\\VEK");
   }
   return store->GetValue("Options", name, "0");
@@ -74,7 +74,7 @@ std::string readRegistrySwitch(const std::string& name) {
 
 void InitErrorLog() {
   LogModule& m = module();
-  ignoringFailure([&] { m.errorWriter = platform::createLogWriter(); });
+  ignoringFailure([&] { m.errorWriter = components::createLogWriter(); });
   if (auto* w = m.errorWriter.get()) {
     ignoringFailure([&] { w->SetLogMode(0); });
     ignoringFailure([&] { w->SetFilePath(platform::inOwnFolder("MeridDllManager.log")); });
@@ -94,7 +94,7 @@ void InitDebugLog() {
   const std::string on = readRegistrySwitch("MeridDll_LoggerDebug");
   if (!isNumeric(on) || textToDouble(on) != 1.0) return;
   LogModule& m = module();
-  m.debugWriter = platform::createLogWriter();
+  m.debugWriter = components::createLogWriter();
   const std::string path = platform::inOwnFolder("MeridDll_LoggerDebug.log");
   if (readRegistrySwitch("MeridDll_LoggerDebug_KeepFile") == "0" && platform::fileSystem().exists(path))
     platform::fileSystem().removeForced(path);

@@ -52,7 +52,7 @@ Case slip(std::string text1, std::string text2, std::string price, int32_t font,
 
 // Puts "create" when made and "wait N" at each wait among the printer's
 // calls, so that their order against the commands shows; can be made to fail.
-struct RecordingZReport : platform::ZReportComponent {
+struct RecordingZReport : components::ZReportComponent {
   RecordingZReport(FakePrinter& printer, bool fail) : printer(printer), fail(fail) { printer.note("create"); }
   void Wait(int32_t& ms) override {
     if (fail) throw RuntimeFailure("Automation error");
@@ -148,15 +148,15 @@ TEST_F(DocumentTest, Lines) {
 // The quantity goes through the component twice even when the first answer is
 // 1: a component that fails on its second call fails a sale of one piece.
 TEST_F(DocumentTest, TheQuantityIsAdjustedTwice) {
-  struct SecondCallFails : platform::NumberFormatter {
+  struct SecondCallFails : components::NumberFormatter {
     int calls = 0;
     double AdjustNumber(double& n) override { return ++calls == 2 ? throw RuntimeFailure("Automation error") : n; }
     std::string AmountText(double&) override { return "2,50"; }
   };
   setIni("[RepartoVek3]\nrepartoMerid=3\n");
-  auto previous = platform::setNumberFormatterFactory([] { return std::make_unique<SecondCallFails>(); });
+  auto previous = components::setNumberFormatterFactory([] { return std::make_unique<SecondCallFails>(); });
   MERID_ON_FRESH_THREAD(EXPECT_FALSE(sale("", "PANE", 1, 2.5)()));
-  platform::setNumberFormatterFactory(previous);
+  components::setNumberFormatterFactory(previous);
   EXPECT_TRUE(printer.calls().empty());
   EXPECT_EQ(logs.errors().size(), 1u);
 }
@@ -240,7 +240,7 @@ TEST_F(DocumentTest, DisplayDrawerAndBarcode) {
 
 TEST_F(DocumentTest, Reports) {
   bool failing = false;
-  platform::setZReportComponentFactory([&] { return std::make_unique<RecordingZReport>(printer, failing); });
+  components::setZReportComponentFactory([&] { return std::make_unique<RecordingZReport>(printer, failing); });
   const std::string one = "[Comando1PreChiusuraFiscale]\nValue=PRE1\n";
   const std::string two = "[Comando2PreChiusuraFiscale]\nValue=PRE2\n";
   const std::string closes = "[Fiscal]\nCloseConnEachDoc=1\n";
@@ -261,7 +261,7 @@ TEST_F(DocumentTest, Reports) {
       {"the component fails: no 2002, the link left open", one + closes, [&] { failing = true; return z(); },
        false, {"PRE1", "create"}, {}, nullptr, {"modRapportoZ-EseguiRapportoZ Automation error"}},
   });
-  platform::setZReportComponentFactory(nullptr);
+  components::setZReportComponentFactory(nullptr);
 }
 
 TEST_F(DocumentTest, JournalAndClock) {

@@ -42,7 +42,7 @@ void onFreshThread(const std::function<void()>& body) {
   std::thread(body).join();
 }
 
-struct RecordingLogWriter : platform::LogWriter {
+struct RecordingLogWriter : components::LogWriter {
   explicit RecordingLogWriter(LogRecorder* r) : r_(r) {}
   void SetSourceName(const std::string&) override {}
   void SetFilePath(const std::string& path) override {
@@ -60,7 +60,7 @@ struct RecordingLogWriter : platform::LogWriter {
 
 LogRecorder::LogRecorder()
     : previous_(
-          platform::setLogWriterFactory([this] { return std::make_unique<RecordingLogWriter>(this); })) {}
+          components::setLogWriterFactory([this] { return std::make_unique<RecordingLogWriter>(this); })) {}
 std::vector<std::string> LogRecorder::copy(const std::vector<std::string>& log) const {
   std::lock_guard<std::mutex> lock(mutex_);
   return log;

@@ -31,14 +31,14 @@ void onFreshThread(const std::function<void()>& body);
 // Installs itself as the LogWriter factory and keeps every message, by log.
 struct LogRecorder {
   LogRecorder();
-  ~LogRecorder() { platform::setLogWriterFactory(previous_); }
+  ~LogRecorder() { components::setLogWriterFactory(previous_); }
   std::vector<std::string> debug() const { return copy(debug_); }
   std::vector<std::string> errors() const { return copy(errors_); }
   std::vector<std::string> copy(const std::vector<std::string>& log) const;
 
   mutable std::mutex mutex_;
   std::vector<std::string> debug_, errors_;
-  platform::Factory<platform::LogWriter> previous_;
+  components::Factory<components::LogWriter> previous_;
 };
 
 // The registry switches: the environment the POSIX settings store reads, cleared at both ends.

@@ -18,10 +18,10 @@ namespace merid::test {
 using Strings = std::vector<std::string>;
 
 // Components that throw, as a failing outside component would.
-struct ThrowingFilter : platform::TextFilter {
+struct ThrowingFilter : components::TextFilter {
   std::string FilterText(std::string&) override { throw RuntimeFailure("Automation error"); }
 };
-struct ThrowingFormatter : platform::NumberFormatter {
+struct ThrowingFormatter : components::NumberFormatter {
   double AdjustNumber(double& n) override { return n; }
   std::string AmountText(double&) override { throw RuntimeFailure("Automation error"); }
 };
@@ -73,12 +73,12 @@ class DocumentTest : public ::testing::Test {
       printer.editText = [refused = c.refused](char* text) {
         if (!refused.empty() && refused == text) throw RuntimeFailure("Device I/O error");
       };
-      platform::setTextFilterFactory(c.failing == Failing::filter ? [] {
-        return std::unique_ptr<platform::TextFilter>(new ThrowingFilter);
-      } : platform::Factory<platform::TextFilter>());
-      platform::setNumberFormatterFactory(c.failing == Failing::formatter ? [] {
-        return std::unique_ptr<platform::NumberFormatter>(new ThrowingFormatter);
-      } : platform::Factory<platform::NumberFormatter>());
+      components::setTextFilterFactory(c.failing == Failing::filter ? [] {
+        return std::unique_ptr<components::TextFilter>(new ThrowingFilter);
+      } : components::Factory<components::TextFilter>());
+      components::setNumberFormatterFactory(c.failing == Failing::formatter ? [] {
+        return std::unique_ptr<components::NumberFormatter>(new ThrowingFormatter);
+      } : components::Factory<components::NumberFormatter>());
       const std::size_t calls = printer.calls().size(), errors = logs.errors().size();
       bool result = !c.result;
       MERID_ON_FRESH_THREAD(result = c.call());
@@ -96,8 +96,8 @@ class DocumentTest : public ::testing::Test {
       EXPECT_EQ(logged, expected) << c.label;
     }
     printer.editText = nullptr;
-    platform::setTextFilterFactory(nullptr);
-    platform::setNumberFormatterFactory(nullptr);
+    components::setTextFilterFactory(nullptr);
+    components::setNumberFormatterFactory(nullptr);
   }
 
   TempHome home;

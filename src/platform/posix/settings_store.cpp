@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "components/components.h"
+#include "platform/settings_store.h"
 
 namespace merid::platform {
 

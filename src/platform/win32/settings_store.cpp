@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "components/components.h"
+#include "platform/settings_store.h"
 
 namespace merid::platform {
 
