@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "config/modIni.h"
+#include "merid/settings.h"
 
 namespace {
 

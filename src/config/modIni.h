@@ -6,17 +6,7 @@
 #include <cstdint>
 #include <string>
 
-namespace merid {
-
-std::string ReadINI(const std::string& file, const std::string& section, const std::string& key,
-                    const std::string& fallback);
-void WriteINI(const std::string& file, const std::string& section, const std::string& key, const std::string& value);
-
-// The full paths, taken afresh at each call.
-std::string meridFiscalIni();
-std::string displayIni();
-
-}  // namespace merid
+#include "merid/settings.h"
 
 namespace merid {
 

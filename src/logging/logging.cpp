@@ -1,6 +1,10 @@
 #include "logging/logging.h"
 
+#include <atomic>
 #include <memory>
+#include <mutex>
+
+#include "merid/host.h"
 
 #include "text/number_text.h"
 #include "components/components.h"
@@ -22,12 +26,30 @@ LogModule& module() {
   return m;
 }
 
-void write(components::LogWriter* w, const char* tag, const std::string& message) {
+std::mutex gSinkMutex;
+LogSink gSink;
+std::atomic<bool> gHasSink{false};
+
+void toSink(LogKind kind, const std::string& message) {
+  if (!gHasSink.load(std::memory_order_relaxed)) return;
+  LogSink sink;
+  {
+    std::lock_guard<std::mutex> lock(gSinkMutex);
+    sink = gSink;
+  }
+  try {
+    if (sink) sink(kind, message);
+  } catch (...) {
+  }
+}
+
+void write(components::LogWriter* w, const char* tag, LogKind kind, const std::string& message) {
   if (!w) return;
   try {
     w->WriteEntry(tag, message, nullptr, 0, "");
   } catch (...) {
   }
+  toSink(kind, message);
 }
 
 template <class F>
@@ -40,8 +62,19 @@ void ignoringFailure(F&& step) {
 
 }  // namespace
 
-void loggerError(const std::string& message) { write(module().errorWriter.get(), "loggerError", message); }
-void loggerDebug(const std::string& message) { write(module().debugWriter.get(), "loggerDebug", message); }
+void loggerError(const std::string& message) {
+  write(module().errorWriter.get(), "loggerError", LogKind::Error, message);
+}
+void loggerDebug(const std::string& message) {
+  write(module().debugWriter.get(), "loggerDebug", LogKind::Debug, message);
+}
+
+LogSink setLogSink(LogSink sink) {
+  std::lock_guard<std::mutex> lock(gSinkMutex);
+  std::swap(gSink, sink);
+  gHasSink = static_cast<bool>(gSink);
+  return sink;
+}
 bool debugLogActive() { return module().debugWriter != nullptr; }
 
 std::string errorText(std::string_view module, std::string_view routine, std::string_view description) {

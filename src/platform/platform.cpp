@@ -1,7 +1,12 @@
-#include <atomic>
-#include <mutex>
-
 #include "platform/platform.h"
+
+#include <atomic>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "merid/host.h"
 
 namespace merid::platform {
 
@@ -11,6 +16,8 @@ std::atomic<FileSystem*> gFiles{nullptr};
 std::atomic<Clock*> gClock{nullptr};
 std::mutex gBoxMutex;
 MessageBoxHandler gBox;
+std::mutex gFolderMutex;
+std::string gFolderOverride;
 }  // namespace
 
 Profile& profile() {
@@ -43,6 +50,76 @@ MessageBoxHandler setMessageBoxHandler(MessageBoxHandler h) {
   std::swap(gBox, h);
   return h;
 }
+
+std::string setOwnFolderOverride(const std::string& folder) {
+  std::lock_guard<std::mutex> lock(gFolderMutex);
+  std::string previous = std::move(gFolderOverride);
+  gFolderOverride = folder;
+  return previous;
+}
+
+std::string ownFolderOverride() {
+  std::lock_guard<std::mutex> lock(gFolderMutex);
+  return gFolderOverride;
+}
+
+}  // namespace merid::platform
+
+namespace merid {
+
+namespace {
+
+class FunctionClock : public platform::Clock {
+ public:
+  explicit FunctionClock(ClockFunction f) : f_(std::move(f)) {}
+  DateTime now() override { return f_(); }
+  ClockFunction f_;
+};
+
+std::mutex gHostMutex;
+PromptHandler gPrompt;
+std::unique_ptr<FunctionClock> gHostClock;
+
+}  // namespace
+
+PromptHandler setPromptHandler(PromptHandler handler) {
+  std::lock_guard<std::mutex> lock(gHostMutex);
+  std::swap(gPrompt, handler);
+  if (!gPrompt) {
+    platform::setMessageBoxHandler(nullptr);
+  } else {
+    platform::setMessageBoxHandler([h = gPrompt](const std::string& text, const std::string& title, unsigned) {
+      return h(text, title) == PromptAnswer::GiveUp ? platform::kIdCancel : platform::kIdOk;
+    });
+  }
+  return handler;
+}
+
+ClockFunction setClock(ClockFunction clock) {
+  std::lock_guard<std::mutex> lock(gHostMutex);
+  ClockFunction previous = gHostClock ? gHostClock->f_ : ClockFunction();
+  // The old clock is kept alive: a call on another thread may still read it.
+  static std::vector<std::unique_ptr<FunctionClock>> retired;
+  if (gHostClock) retired.push_back(std::move(gHostClock));
+  if (clock) gHostClock = std::make_unique<FunctionClock>(std::move(clock));
+  platform::setClock(gHostClock.get());
+  return previous;
+}
+
+std::string setHomeFolder(const std::string& folder) {
+  std::string absolute = folder;
+  if (!folder.empty()) {
+    std::error_code ec;
+    auto path = std::filesystem::absolute(std::filesystem::path(folder), ec);
+    if (!ec) absolute = path.lexically_normal().string();
+    while (absolute.size() > 1 && (absolute.back() == '/' || absolute.back() == '\\')) absolute.pop_back();
+  }
+  return platform::setOwnFolderOverride(absolute);
+}
+
+}  // namespace merid
+
+namespace merid::platform {
 
 std::string inOwnFolder(const std::string& name) { return ownFolder() + kPathSeparator + name; }
 

@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "merid/datetime.h"
+
 namespace merid::platform {
 
 // Windows profile functions, or our reader/writer with their behaviour.
@@ -32,9 +34,7 @@ class FileSystem {
   virtual bool removeForced(const std::string& path) = 0;
 };
 
-struct DateTime {
-  int year = 1899, month = 12, day = 30, hour = 0, minute = 0, second = 0;
-};
+using DateTime = merid::DateTime;
 
 class Clock {
  public:
@@ -50,6 +50,7 @@ enum MessageBoxStyle : unsigned {
   kMbSystemModal = 0x1000,
 };
 constexpr int kIdOk = 1;
+constexpr int kIdCancel = 2;
 
 // Shows a modal box and answers the button pressed.
 using MessageBoxHandler = std::function<int(const std::string& text, const std::string& title, unsigned style)>;
@@ -69,6 +70,10 @@ MessageBoxHandler setMessageBoxHandler(MessageBoxHandler h);
 // The folder of the file that holds the library (MERID_HOME overrides it on
 // POSIX), taken afresh at each call, without a trailing separator.
 std::string ownFolder();
+// A folder the host chose in place of ownFolder(); empty for none. Returns
+// the previous one.
+std::string setOwnFolderOverride(const std::string& folder);
+std::string ownFolderOverride();
 // ownFolder() joined with a file name.
 std::string inOwnFolder(const std::string& name);
 // Where the printer library keeps its own log ("C:\CeFdll.log" on Windows).

@@ -293,6 +293,16 @@ double toAutomationDate(const platform::DateTime& t) {
   return days >= 0 ? days + time : days - time;
 }
 
+std::optional<double> automationDate(const DateTime& t) {
+  static const int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (t.year % 4 == 0 && t.year % 100 != 0) || t.year % 400 == 0;
+  if (t.year < 100 || t.year > 9999 || t.month < 1 || t.month > 12 || t.day < 1 || t.day > kDays[t.month - 1] ||
+      (t.month == 2 && t.day == 29 && !leap) || t.hour < 0 || t.hour > 23 || t.minute < 0 || t.minute > 59 ||
+      t.second < 0 || t.second > 59)
+    return std::nullopt;
+  return toAutomationDate(t);
+}
+
 platform::DateTime fromAutomationDate(double date) {
   if (!std::isfinite(date) || date < -657434.0 || date >= 2958466.0) throw RuntimeFailure("Overflow");
   double whole = std::trunc(date);

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "merid/host.h"
 #include "platform/platform.h"
 
 namespace merid {

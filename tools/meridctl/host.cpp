@@ -15,15 +15,6 @@ namespace meridctl {
 
 namespace {
 
-class FixedClock : public merid::platform::Clock {
- public:
-  explicit FixedClock(merid::platform::DateTime t) : t_(t) {}
-  merid::platform::DateTime now() override { return t_; }
-
- private:
-  merid::platform::DateTime t_;
-};
-
 std::string envOr(const char* name, const std::string& fallback) {
   const char* v = std::getenv(name);
   return v && *v ? v : fallback;
@@ -39,8 +30,8 @@ bool makeFolder(const std::string& path) {
 
 }  // namespace
 
-std::optional<merid::platform::DateTime> parseNow(const std::string& text) {
-  merid::platform::DateTime t;
+std::optional<merid::DateTime> parseNow(const std::string& text) {
+  merid::DateTime t;
   char tail = 0;
   if (text.size() != 16 ||
       std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d%c", &t.year, &t.month, &t.day, &t.hour, &t.minute, &tail) != 5)
@@ -77,15 +68,15 @@ bool setUpHost(const Options& o) {
   if (!makeFolder(home)) return false;
   ::setenv("MERID_HOME", home.c_str(), 1);
   ::setenv("MeridDll_LoggerDebug", o.debugLog ? "1" : "0", 1);
-  if (o.now) merid::platform::setClock(new FixedClock(*o.now));  // lives as long as the process
+  if (o.now) merid::setClock([t = *o.now] { return t; });
   const bool wait = !o.autoOk && ::isatty(STDIN_FILENO);
-  merid::platform::setMessageBoxHandler([wait](const std::string& text, const std::string& title, unsigned) {
+  merid::setPromptHandler([wait](const std::string& text, const std::string& title) {
     std::cerr << "MessageBox [" << merid::ansiToUtf8(title) << "] " << merid::ansiToUtf8(text) << std::endl;
     if (wait) {
       std::string answer;
       std::getline(std::cin, answer);
     }
-    return merid::platform::kIdOk;
+    return merid::PromptAnswer::Ok;
   });
   return true;
 }

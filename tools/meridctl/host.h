@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/platform.h"
+#include "merid/host.h"
 
 namespace meridctl {
 
@@ -14,13 +14,13 @@ struct Options {
   std::string simDir;
   std::string home;  // empty: a per-user folder
   int port = 1;
-  std::optional<merid::platform::DateTime> now;
+  std::optional<merid::DateTime> now;
   bool debugLog = false;
   bool autoOk = false;
 };
 
 // "YYYY-MM-DD HH:MM"
-std::optional<merid::platform::DateTime> parseNow(const std::string& text);
+std::optional<merid::DateTime> parseNow(const std::string& text);
 
 // The folder of the running meridctl.
 std::string programFolder();

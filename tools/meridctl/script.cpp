@@ -4,12 +4,13 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <optional>
 
 #include "merid/MeridEnumValue.h"
 #include "merid/codepage.h"
-#include "text/number_text.h"
+#include "merid/host.h"
 
 namespace meridctl {
 
@@ -114,11 +115,8 @@ std::optional<double> parseDate(const std::string& t) {
   char tail = 0;
   int n = std::sscanf(t.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &y, &mo, &d, &h, &mi, &s, &tail);
   const bool shapeOk = (n == 3 && t.size() == 10) || (n == 5 && t.size() == 16) || (n == 6 && t.size() == 19);
-  if (!shapeOk || mo < 1 || mo > 12 || d < 1 || h > 23 || mi > 59 || s > 59 || y < 100) return std::nullopt;
-  static const int days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-  if (d > days[mo - 1] || (mo == 2 && d == 29 && !leap)) return std::nullopt;
-  return merid::toAutomationDate({y, mo, d, h, mi, s});
+  if (!shapeOk) return std::nullopt;
+  return merid::automationDate({y, mo, d, h, mi, s});
 }
 
 // Reads one argument; empty message on success.
@@ -216,11 +214,14 @@ std::string convert(const Literal& lit, Kind kind, Value& out) {
       return expected + ", not " + lit.member->name + " (a " + lit.member->type + ")";
   }
   if (lit.type != Literal::Number && lit.type != Literal::Member) return expected;
-  double v = 0;
-  try {
-    v = kind == Kind::Integer ? merid::toInt16(lit.number) : merid::toInt32(lit.number);
-  } catch (...) {
-    return expected + "; " + merid::doubleText(lit.number) + " is out of range";
+  // As VBScript converts: to the nearest integer, halves to even.
+  const double v = std::nearbyint(lit.number);
+  const double low = kind == Kind::Integer ? -32768.0 : -2147483648.0;
+  const double high = kind == Kind::Integer ? 32767.0 : 2147483647.0;
+  if (!(v >= low && v <= high)) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.15G", lit.number);
+    return expected + "; " + text + " is out of range";
   }
   out.number = v;
   return "";

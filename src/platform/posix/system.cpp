@@ -71,6 +71,7 @@ int builtinMessageBox(const std::string& text, const std::string& title, unsigne
 }
 
 std::string ownFolder() {
+  if (std::string chosen = ownFolderOverride(); !chosen.empty()) return chosen;
   if (const char* home = std::getenv("MERID_HOME"); home && *home) {
     std::string h = home;
     while (h.size() > 1 && h.back() == '/') h.pop_back();

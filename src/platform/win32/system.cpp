@@ -58,6 +58,7 @@ int builtinMessageBox(const std::string& text, const std::string& title, unsigne
 }
 
 std::string ownFolder() {
+  if (std::string chosen = ownFolderOverride(); !chosen.empty()) return chosen;
   // MERID_HOME lets tests give each run a folder of its own without copying
   // the DLL; hosts leave it unset.
   char home[MAX_PATH + 1];

@@ -1,0 +1,98 @@
+// A host that sees only the published headers sets up the clock, the home
+// folder, a log sink and an in-process printer library, and prints through
+// them. This target is built without the library's own sources on its
+// include path.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "merid/MeridDLLManager.h"
+#include "merid/host.h"
+#include "merid/settings.h"
+
+namespace {
+
+std::vector<std::string> gSent;
+
+int32_t okOpen(int32_t, int32_t, uint8_t, uint8_t, uint8_t, uint8_t, int32_t*) { return 0; }
+int32_t recordWrite(char** command, int32_t*) {
+  gSent.emplace_back(*command);
+  return 0;
+}
+int32_t okRead(MeridByteArray**, int32_t* length, int32_t*) {
+  *length = 0;
+  return 0;
+}
+int32_t okClose(int32_t*) { return 0; }
+const merid::PrinterFunctions kRecorder{okOpen, recordWrite, okRead, okClose};
+
+TEST(PublicHost, ClockHomeSinkAndPrinterFunctionsReachTheLibrary) {
+  namespace fs = std::filesystem;
+  const fs::path work = fs::temp_directory_path() / ("merid-public-" + std::to_string(::getpid()));
+  fs::create_directories(work / "home");
+  fs::current_path(work);
+  ::unsetenv("MERID_HOME");
+  ::setenv("MeridDll_LoggerDebug", "1", 1);
+
+  std::vector<std::pair<merid::LogKind, std::string>> lines;
+  merid::setLogSink([&](merid::LogKind kind, const std::string& line) { lines.emplace_back(kind, line); });
+  merid::setClock([] { return merid::DateTime{2026, 12, 5, 21, 30, 0}; });
+  merid::setHomeFolder("home");  // relative: made absolute against the current folder
+  merid::setPrinterFunctions(&kRecorder);
+  {
+    merid::MeridTallo_Scontrino s;
+    int16_t port = 1;
+    s.InitComunicazione(port);
+    EXPECT_TRUE(s.Manutenzione_ProgrammazioneDataOra());
+  }
+  EXPECT_NE(std::find(gSent.begin(), gSent.end(), "20010512262130"), gSent.end());
+  EXPECT_EQ(merid::meridFiscalIni(), (work / "home" / "MeridFiscal.ini").string());
+  EXPECT_TRUE(fs::exists(work / "home" / "MeridFiscal.ini"));
+  const bool traced = std::any_of(lines.begin(), lines.end(), [](const auto& l) {
+    return l.first == merid::LogKind::Debug && l.second.find("20010512262130") != std::string::npos;
+  });
+  EXPECT_TRUE(traced);
+
+  // Back to loading a printer library, which is not there: the failure
+  // reaches the sink as an error line.
+  merid::setPrinterFunctions(nullptr);
+  ::setenv("MERID_CEFDLL", (work / "missing" / "libCeFdll.so").c_str(), 1);
+  lines.clear();
+  {
+    merid::MeridTallo_Scontrino s;
+    int16_t port = 1;
+    s.InitComunicazione(port);
+    EXPECT_FALSE(s.Manutenzione_ProgrammazioneDataOra());
+  }
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const auto& l) { return l.first == merid::LogKind::Error; }));
+
+  merid::setLogSink(nullptr);
+  merid::setClock(nullptr);
+  merid::setHomeFolder("");
+  fs::current_path(fs::temp_directory_path());
+  fs::remove_all(work);
+}
+
+TEST(PublicHost, AutomationDatesOnlyForRealDays) {
+  struct Row {
+    merid::DateTime when;
+    bool valid;
+  };
+  const Row rows[] = {
+      {{1899, 12, 30, 0, 0, 0}, true},   {{2024, 2, 29, 12, 0, 0}, true},  {{9999, 12, 31, 23, 59, 59}, true},
+      {{2026, 2, 31, 10, 0, 0}, false},  {{2023, 2, 29, 0, 0, 0}, false},  {{99, 1, 1, 0, 0, 0}, false},
+      {{10000, 1, 1, 0, 0, 0}, false},   {{2026, 12, 5, -1, 0, 0}, false}, {{2026, 12, 5, 0, -5, 0}, false},
+      {{2026, 13, 1, 0, 0, 0}, false},   {{2026, 0, 1, 0, 0, 0}, false},
+  };
+  for (const auto& r : rows)
+    EXPECT_EQ(merid::automationDate(r.when).has_value(), r.valid) << r.when.year << "-" << r.when.month << "-" << r.when.day;
+  EXPECT_DOUBLE_EQ(*merid::automationDate({1900, 1, 1, 12, 0, 0}), 2.5);
+}
+
+}  // namespace
