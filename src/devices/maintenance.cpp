@@ -28,17 +28,14 @@ std::string number(double n, const char* pattern) { return formatNumber(n, patte
 // The frame every routine shares: open the link (no buffer-mode command),
 // build and send the one command, close the link when so configured.
 bool sendOne(const char* routine, int16_t& port, const std::function<std::string()>& build) {
-  try {
+  return failureBoundary(kModule, routine, false, [&] {
     int32_t mode = 3;
     if (!AperturaComunicazione(port, mode)) return false;
     std::string command = build();
     const bool result = InviaComandoECR(command);
     if (getCloseConnEachDoc()) ChiusuraComunicazione();
     return result;
-  } catch (...) {
-    logFailure(kModule, routine);
-    return false;
-  }
+  });
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 namespace merid {
 
 std::string getComando_StampaBarcode(std::string& strBarcode, int32_t& tipoBarcode, int16_t& option) {
-  try {
+  return failureBoundary<std::string>("modBarcode", "getComando_StampaBarcode", "", [&]() -> std::string {
     std::string command = "3021";
     switch (tipoBarcode) {
       case CBT_Ean13: command += "1"; break;
@@ -20,21 +20,15 @@ std::string getComando_StampaBarcode(std::string& strBarcode, int32_t& tipoBarco
     command += formatNumber(static_cast<double>(strBarcode.size()), "00");
     command += strBarcode;
     return command;
-  } catch (...) {
-    logFailure("modBarcode", "getComando_StampaBarcode");
-    return "";
-  }
+  });
 }
 
 bool StampaBarcode(std::string& strBarcode, int32_t& tipoBarcode) {
-  try {
+  return failureBoundary("modBarcode", "StampaBarcode", false, [&] {
     int16_t option = -1;
     std::string command = getComando_StampaBarcode(strBarcode, tipoBarcode, option);
     return InviaComandoECR(command);
-  } catch (...) {
-    logFailure("modBarcode", "StampaBarcode");
-    return false;
-  }
+  });
 }
 
 }  // namespace merid

@@ -11,31 +11,25 @@
 namespace merid {
 
 bool ApriCassetto(int16_t& port) {
-  try {
+  return failureBoundary("modCassetto", "ApriCassetto", false, [&] {
     std::string bypass = ReadINI(meridFiscalIni(), "ByPassApriCassetto", "value", "");
     if (bypass.empty()) {
       bypass = "0";
       WriteINI(meridFiscalIni(), "ByPassApriCassetto", "value", bypass);
     }
     return bypass == "0" && OpenDrawer(port);
-  } catch (...) {
-    logFailure("modCassetto", "ApriCassetto");
-    return false;
-  }
+  });
 }
 
 bool AperturaManualeCassetto(int16_t& port) {
-  try {
+  return failureBoundary("modCassetto", "AperturaManualeCassetto", false, [&] {
     return OpenDrawer(port);
-  } catch (...) {
-    logFailure("modCassetto", "AperturaManualeCassetto");
-    return false;
-  }
+  });
 }
 
 bool OpenDrawer(int16_t& port) {
   bool outcome = false;
-  try {
+  return failureBoundary("modCassetto", "OpenDrawer", false, [&] {
     int32_t mode = 3;
     outcome = AperturaComunicazione(port, mode);
     // Sent even when the link did not open: the printer's answer decides.
@@ -44,10 +38,7 @@ bool OpenDrawer(int16_t& port) {
     outcome = MostraRigheADisplay("Apertura Cassetto", "") && outcome;
     if (getCloseConnEachDoc()) ChiusuraComunicazione();
     return outcome;
-  } catch (...) {
-    logFailure("modCassetto", "OpenDrawer");
-    return false;
-  }
+  });
 }
 
 }  // namespace merid

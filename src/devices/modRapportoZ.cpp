@@ -31,7 +31,7 @@ void waitAfterPreClosing() {
 }  // namespace
 
 bool EseguiRapportoZ(int16_t& port) {
-  try {
+  return failureBoundary(kModule, "EseguiRapportoZ", false, [&] {
     bool outcome = true;
     int32_t mode = 3;
     if (!AperturaComunicazione(port, mode)) return false;
@@ -49,14 +49,11 @@ bool EseguiRapportoZ(int16_t& port) {
     outcome = InviaComandoECR(closing) && outcome;
     if (getCloseConnEachDoc()) ChiusuraComunicazione();
     return outcome;
-  } catch (...) {
-    logFailure(kModule, "EseguiRapportoZ");
-    return false;
-  }
+  });
 }
 
 bool EseguiRapportoX(int16_t& port, int32_t& kind) {
-  try {
+  return failureBoundary(kModule, "EseguiRapportoX", false, [&] {
     bool outcome = false;
     int32_t mode = 3;
     if (!AperturaComunicazione(port, mode)) return false;
@@ -66,10 +63,7 @@ bool EseguiRapportoX(int16_t& port, int32_t& kind) {
     }
     if (getCloseConnEachDoc()) ChiusuraComunicazione();
     return outcome;
-  } catch (...) {
-    logFailure(kModule, "EseguiRapportoX");
-    return false;
-  }
+  });
 }
 
 }  // namespace merid

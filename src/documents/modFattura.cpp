@@ -38,30 +38,24 @@ bool bufferFattureOn() {
 }
 
 bool ApriFatturaFiscale(int16_t& comPort, double& TotaleFattura, bool& isStampaDoppiaCopia) {
-  try {
+  return failureBoundary(kModule, "ApriFatturaFiscale", false, [&] {
     module().port = comPort;
     int32_t mode = bufferFattureOn() ? 1 : 2;
     if (!AperturaComunicazione(comPort, mode)) return false;
     if (!send("40012" + std::string(isStampaDoppiaCopia ? "1" : "0") + FormatPrzMerid(doubleText(TotaleFattura))))
       return false;
     return send("4002");
-  } catch (...) {
-    logFailure(kModule, "ApriFatturaFiscale");
-    return false;
-  }
+  });
 }
 
 bool StampaRigaFatturaLibera(const std::string& TestoLibero, int32_t tipoFont) {
-  try {
+  return failureBoundary(kModule, "StampaRigaFatturaLibera", false, [&] {
     return StampaRigaNonFiscale(TestoLibero, "", "", tipoFont);
-  } catch (...) {
-    logFailure(kModule, "StampaRigaFatturaLibera");
-    return false;
-  }
+  });
 }
 
 bool ChiudiFatturaFiscale(double& TotaleFattura) {
-  try {
+  return failureBoundary(kModule, "ChiudiFatturaFiscale", false, [&] {
     const std::string manual = ReadINI(meridFiscalIni(), "StampaImportoManualeSuFatturaNativaMerid", "value", "");
     const std::string label = !manual.empty() && manual != "0" ? "" : "Importo";
     if (!send("4003F" + formatNumber(static_cast<double>(label.size()), "00") + label +
@@ -75,10 +69,7 @@ bool ChiudiFatturaFiscale(double& TotaleFattura) {
     }
     if (drawer == "1") AperturaManualeCassetto(module().port);
     return result;
-  } catch (...) {
-    logFailure(kModule, "ChiudiFatturaFiscale");
-    return false;
-  }
+  });
 }
 
 }  // namespace merid

@@ -36,7 +36,7 @@ std::array<RigaPromo, 10>& BufferRighePromo() {
 }
 
 bool ApriScontrinoFiscale(int16_t& port) {
-  try {
+  return failureBoundary(kModule, "ApriScontrinoFiscale", false, [&] {
     const std::string buffer = ini("Fiscal", "Buffer", "");
     bool buffered = false;
     if (!buffer.empty()) {
@@ -47,15 +47,12 @@ bool ApriScontrinoFiscale(int16_t& port) {
     }
     int32_t mode = buffered ? 1 : 2;
     return AperturaComunicazione(port, mode);
-  } catch (...) {
-    logFailure(kModule, "ApriScontrinoFiscale");
-    return false;
-  }
+  });
 }
 
 bool ChiudiScontrinoFiscale(int16_t& port) {
   bool result = true;
-  try {
+  return failureBoundary(kModule, "ChiudiScontrinoFiscale", false, [&] {
     if (ini("ForzaStampaResto", "Value", "") == "1") result = send("3009") && result;
     result = send(ini("Merid_OperazioneChiusuraFiscale", "code", "3011")) && result;
     const std::string post = ini("Merid_OperazionePostChiusuraFiscale", "code", "");
@@ -75,50 +72,38 @@ bool ChiudiScontrinoFiscale(int16_t& port) {
     if (drawer == "1") AperturaManualeCassetto(port);
     if (getCloseConnEachDoc()) ChiusuraComunicazione();
     return result;
-  } catch (...) {
-    logFailure(kModule, "ChiudiScontrinoFiscale");
-    return false;
-  }
+  });
 }
 
 std::string getComando_RigaCortesiaDopoTotale(std::string text, int32_t& font) {
-  try {
+  return failureBoundary<std::string>(kModule, "getComando_RigaCortesiaDopoTotale", "", [&]() -> std::string {
     return textLine("3012", text, font);
-  } catch (...) {
-    logFailure(kModule, "getComando_RigaCortesiaDopoTotale");
-    return "";
-  }
+  });
 }
 
 std::string getComando_RigaDescrittivaFiscale(std::string text, int32_t& font) {
-  try {
+  return failureBoundary<std::string>(kModule, "getComando_RigaDescrittivaFiscale", "", [&]() -> std::string {
     return textLine("3002", text, font);
-  } catch (...) {
-    logFailure(kModule, "getComando_RigaDescrittivaFiscale");
-    return "";
-  }
+  });
 }
 
 bool RigaDescrittivaFiscale(std::string text, int32_t& font) {
-  try {
+  return failureBoundary(kModule, "RigaDescrittivaFiscale", false, [&] {
     return send(getComando_RigaDescrittivaFiscale(std::move(text), font));
-  } catch (...) {
-    logFailure(kModule, "RigaDescrittivaFiscale");
-    return false;
-  }
+  });
 }
 
 bool SalvaRigaDescrittivaPromoInBuffer(std::string& text, int32_t& font) {
-  try {
+  // Always True, even when the line could not be kept.
+  failureBoundary(kModule, "SalvaRigaDescrittivaPromoInBuffer", true, [&] {
     for (auto& slot : BufferRighePromo()) {
       if (!slot.text.empty()) continue;
       slot.text = text;
       slot.font = font;
       break;
     }
-  } catch (...) {
-    logFailure(kModule, "SalvaRigaDescrittivaPromoInBuffer");
-  }
+    return true;
+  });
   return true;
 }
 
@@ -126,7 +111,7 @@ bool Esegui_VenditaAReparto(const std::string& descrPrincipale, const std::strin
                             double importo, double totale, const std::string&, int32_t idReparto,
                             int32_t tipoRiga, bool) {
   bool result = false;
-  try {
+  return failureBoundary(kModule, "Esegui_VenditaAReparto", result, [&] {
     std::string aggiuntiva = descrAggiuntiva;
     // Both calls are made whatever the first one answers.
     const double first = AdjustNumber(qta), second = AdjustNumber(qta);
@@ -150,75 +135,64 @@ bool Esegui_VenditaAReparto(const std::string& descrPrincipale, const std::strin
     std::string amount = getEurSymbolForECR() + " " + AmountText(totale);
     MostraRigheADisplay((tipoRiga == 9 ? "Reso:" : "") + description, AllineaDestra(amount, 20));
     return result;
-  } catch (...) {
-    logFailure(kModule, "Esegui_VenditaAReparto");
-    return result;
-  }
+  });
 }
+
+namespace {
+
+// A sale and a return differ only in the row type the printer is given.
+bool pricedRow(const char* routine, int32_t rowType, const std::string& descrAggiuntiva,
+               const std::string& descrPrincipale, double qta, double importo, double totale,
+               const std::string& aliquota, int32_t idReparto) {
+  return failureBoundary(kModule, routine, false, [&] {
+    return Esegui_VenditaAReparto(descrPrincipale, descrAggiuntiva, qta, importo, totale, aliquota, idReparto, rowType,
+                                  true);
+  });
+}
+
+}  // namespace
 
 bool Esegui_Vendita(std::string& strDescrAggiuntiva, std::string& strDescrPrincipale, double& qtaRiga,
                     double& importoRiga, double& ImportoTotale, std::string& AliquotaIva, int32_t& idReparto) {
-  try {
-    return Esegui_VenditaAReparto(strDescrPrincipale, strDescrAggiuntiva, qtaRiga, importoRiga, ImportoTotale,
-                                  AliquotaIva, idReparto, 1, true);
-  } catch (...) {
-    logFailure(kModule, "Esegui_Vendita");
-    return false;
-  }
+  return pricedRow("Esegui_Vendita", 1, strDescrAggiuntiva, strDescrPrincipale, qtaRiga, importoRiga, ImportoTotale,
+                   AliquotaIva, idReparto);
 }
 
 bool Esegui_Reso(std::string& strDescrAggiuntiva, std::string& strDescrPrincipale, double& qtaRiga,
                  double& importoRiga, double& ImportoTotale, std::string& AliquotaIva, int32_t& idReparto) {
-  try {
-    return Esegui_VenditaAReparto(strDescrPrincipale, strDescrAggiuntiva, qtaRiga, importoRiga, ImportoTotale,
-                                  AliquotaIva, idReparto, 9, true);
-  } catch (...) {
-    logFailure(kModule, "Esegui_Reso");
-    return false;
-  }
+  return pricedRow("Esegui_Reso", 9, strDescrAggiuntiva, strDescrPrincipale, qtaRiga, importoRiga, ImportoTotale,
+                   AliquotaIva, idReparto);
 }
 
 bool Esegui_ScontoValoreRiga(double& importoSconto, std::string& descrizioneSconto, int32_t& idReparto) {
-  try {
+  return failureBoundary(kModule, "Esegui_ScontoValoreRiga", false, [&] {
     return Esegui_VenditaAReparto(descrizioneSconto, "", 1, importoSconto, importoSconto, "", idReparto, 3, true);
-  } catch (...) {
-    logFailure(kModule, "Esegui_ScontoValoreRiga");
-    return false;
-  }
+  });
 }
 
 bool Esegui_ScontoValoreTotale(double& importoSconto, std::string& descrizioneSconto, int32_t& idReparto) {
-  try {
+  return failureBoundary(kModule, "Esegui_ScontoValoreTotale", false, [&] {
     return Esegui_VenditaAReparto(descrizioneSconto, "", 1, importoSconto, importoSconto, "", idReparto, 3, true);
-  } catch (...) {
-    logFailure(kModule, "Esegui_ScontoValoreTotale");
-    return false;
-  }
+  });
 }
 
 bool AnnulloScontrinoAperto(int16_t& port) {
-  try {
+  return failureBoundary(kModule, "AnnulloScontrinoAperto", false, [&] {
     return InviaComandoECR_AnnulloScontrino(port);
-  } catch (...) {
-    logFailure(kModule, "AnnulloScontrinoAperto");
-    return false;
-  }
+  });
 }
 
 // A routine of the command engine's module by name; it lives here because it
 // closes the receipt, and calls go one way.
 bool InviaComandoECR_AnnulloScontrino(int16_t& port) {
   bool result = false;
-  try {
+  return failureBoundary("modError", "InviaComandoECR_AnnulloScontrino", result, [&] {
     const std::string text = "Annullo transazione";
     std::string command = "30018" + formatNumber(static_cast<double>(text.size()), "00") + text + FormatPrzMerid("0");
     if (!InviaComando(command)) return false;
     result = ChiudiScontrinoFiscale(port);
     return result;
-  } catch (...) {
-    logFailure("modError", "InviaComandoECR_AnnulloScontrino");
-    return result;
-  }
+  });
 }
 
 }  // namespace merid

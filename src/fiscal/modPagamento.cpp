@@ -58,7 +58,7 @@ void showPayment(const std::string& line1, double amount) {
 
 std::string getComando_Pagamento(int32_t&, double& importo, std::string& nome) {
   std::string command;
-  try {
+  return failureBoundary<std::string>(kModule, "getComando_Pagamento", command, [&]() -> std::string {
     std::string description = "CONTANTE";
     std::string flag = "0";
     const std::string key = upper(nome);
@@ -73,42 +73,30 @@ std::string getComando_Pagamento(int32_t&, double& importo, std::string& nome) {
     // failure there leaves the command whole.
     showPayment(nome, importo);
     return command;
-  } catch (...) {
-    logFailure(kModule, "getComando_Pagamento");
-    return command;
-  }
+  });
 }
 
 std::string getComando_NonPagato(int32_t&, double& importo, std::string&) {
   std::string command;
-  try {
+  return failureBoundary<std::string>(kModule, "getComando_NonPagato", command, [&]() -> std::string {
     command = "300510NON PAGATO" + amountField(importo);
     showPayment("NON PAGATO", importo);
     return command;
-  } catch (...) {
-    logFailure(kModule, "getComando_NonPagato");
-    return command;
-  }
+  });
 }
 
 bool InviaPagamentoCorrispettivoRiscosso(int32_t idPagamento, double importo, std::string nome) {
-  try {
+  return failureBoundary(kModule, "InviaPagamentoCorrispettivoRiscosso", false, [&] {
     std::string command = getComando_Pagamento(idPagamento, importo, nome);
     return InviaComandoECR(command);
-  } catch (...) {
-    logFailure(kModule, "InviaPagamentoCorrispettivoRiscosso");
-    return false;
-  }
+  });
 }
 
 bool InviaPagamentoCorrispettivoNonRiscosso(int32_t idPagamento, double importo, std::string nome) {
-  try {
+  return failureBoundary(kModule, "InviaPagamentoCorrispettivoNonRiscosso", false, [&] {
     std::string command = getComando_NonPagato(idPagamento, importo, nome);
     return InviaComandoECR(command);
-  } catch (...) {
-    logFailure(kModule, "InviaPagamentoCorrispettivoNonRiscosso");
-    return false;
-  }
+  });
 }
 
 }  // namespace merid
