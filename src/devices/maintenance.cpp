@@ -29,12 +29,10 @@ std::string number(double n, const char* pattern) { return formatNumber(n, patte
 // build and send the one command, close the link when so configured.
 bool sendOne(const char* routine, int16_t& port, const std::function<std::string()>& build) {
   return failureBoundary(kModule, routine, false, [&] {
-    int32_t mode = 3;
-    if (!AperturaComunicazione(port, mode)) return false;
-    std::string command = build();
-    const bool result = InviaComandoECR(command);
-    if (getCloseConnEachDoc()) ChiusuraComunicazione();
-    return result;
+    return withLink(port, 3, [&] {
+      std::string command = build();
+      return InviaComandoECR(command);
+    });
   });
 }
 

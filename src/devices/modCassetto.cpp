@@ -36,7 +36,7 @@ bool OpenDrawer(int16_t& port) {
     std::string command = "70081";
     outcome = InviaComandoECR(command) && outcome;
     outcome = MostraRigheADisplay("Apertura Cassetto", "") && outcome;
-    if (getCloseConnEachDoc()) ChiusuraComunicazione();
+    closeLinkAfterDocument();
     return outcome;
   });
 }

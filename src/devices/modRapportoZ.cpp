@@ -32,37 +32,31 @@ void waitAfterPreClosing() {
 
 bool EseguiRapportoZ(int16_t& port) {
   return failureBoundary(kModule, "EseguiRapportoZ", false, [&] {
-    bool outcome = true;
-    int32_t mode = 3;
-    if (!AperturaComunicazione(port, mode)) return false;
-    std::string first = ReadINI(meridFiscalIni(), "Comando1PreChiusuraFiscale", "Value", "");
-    if (!first.empty()) {
-      outcome = InviaComandoECR(first);
-      waitAfterPreClosing();
-    }
-    std::string second = ReadINI(meridFiscalIni(), "Comando2PreChiusuraFiscale", "Value", "");
-    if (!second.empty()) {
-      outcome = InviaComandoECR(second) && outcome;
-      waitAfterPreClosing();
-    }
-    std::string closing = "2002";
-    outcome = InviaComandoECR(closing) && outcome;
-    if (getCloseConnEachDoc()) ChiusuraComunicazione();
-    return outcome;
+    return withLink(port, 3, [] {
+      bool outcome = true;
+      std::string first = ReadINI(meridFiscalIni(), "Comando1PreChiusuraFiscale", "Value", "");
+      if (!first.empty()) {
+        outcome = InviaComandoECR(first);
+        waitAfterPreClosing();
+      }
+      std::string second = ReadINI(meridFiscalIni(), "Comando2PreChiusuraFiscale", "Value", "");
+      if (!second.empty()) {
+        outcome = InviaComandoECR(second) && outcome;
+        waitAfterPreClosing();
+      }
+      std::string closing = "2002";
+      return InviaComandoECR(closing) && outcome;
+    });
   });
 }
 
 bool EseguiRapportoX(int16_t& port, int32_t& kind) {
   return failureBoundary(kModule, "EseguiRapportoX", false, [&] {
-    bool outcome = false;
-    int32_t mode = 3;
-    if (!AperturaComunicazione(port, mode)) return false;
-    if (kind == kCRX_TotaliDelGiorno) {
+    return withLink(port, 3, [&] {
+      if (kind != kCRX_TotaliDelGiorno) return false;
       std::string command = "2003";
-      outcome = InviaComandoECR(command);
-    }
-    if (getCloseConnEachDoc()) ChiusuraComunicazione();
-    return outcome;
+      return InviaComandoECR(command);
+    });
   });
 }
 

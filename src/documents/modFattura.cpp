@@ -42,7 +42,7 @@ bool ApriFatturaFiscale(int16_t& comPort, double& TotaleFattura, bool& isStampaD
     module().port = comPort;
     int32_t mode = bufferFattureOn() ? 1 : 2;
     if (!AperturaComunicazione(comPort, mode)) return false;
-    if (!send("40012" + std::string(isStampaDoppiaCopia ? "1" : "0") + FormatPrzMerid(doubleText(TotaleFattura))))
+    if (!send("40012" + std::string(isStampaDoppiaCopia ? "1" : "0") + amountField(TotaleFattura)))
       return false;
     return send("4002");
   });
@@ -59,7 +59,7 @@ bool ChiudiFatturaFiscale(double& TotaleFattura) {
     const std::string manual = ReadINI(meridFiscalIni(), "StampaImportoManualeSuFatturaNativaMerid", "value", "");
     const std::string label = !manual.empty() && manual != "0" ? "" : "Importo";
     if (!send("4003F" + formatNumber(static_cast<double>(label.size()), "00") + label +
-              FormatPrzMerid(doubleText(TotaleFattura))))
+              amountField(TotaleFattura)))
       return false;
     const bool result = send("4006");
     std::string drawer = ReadINI(meridFiscalIni(), "ApriCassettoDopoStampaFattura", "value", "");

@@ -96,7 +96,7 @@ bool ChiusuraTransazioneNonFiscale() {
   return failureBoundary(kModule, "ChiusuraTransazioneNonFiscale", false, [&] {
     const bool cut = nonFiscalSetting("TaglioCarta") != "0" ? send("3013") : true;
     const bool closed = send("4004");
-    if (getCloseConnEachDoc()) ChiusuraComunicazione();
+    closeLinkAfterDocument();
     return cut && closed;
   });
 }

@@ -51,11 +51,11 @@ bool ScriviRigaNAccr(std::string& Testo1, std::string& Testo2, std::string& Prez
 
 bool ChiudiNotaAccreditoFiscale(double& TotaleNotaAccredito) {
   return failureBoundary(kModule, "ChiudiNotaAccreditoFiscale", false, [&] {
-    bool result = send("300408CONTANTI" + FormatPrzMerid(doubleText(TotaleNotaAccredito)));
+    bool result = send("300408CONTANTI" + amountField(TotaleNotaAccredito));
     result = send("3010P12___________") && result;
     result = send("3011") && result;
     result = send("3013") && result;
-    if (getCloseConnEachDoc()) ChiusuraComunicazione();
+    closeLinkAfterDocument();
     return result;
   });
 }

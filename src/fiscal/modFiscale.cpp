@@ -70,7 +70,7 @@ bool ChiudiScontrinoFiscale(int16_t& port) {
       WriteINI(meridFiscalIni(), "ApriCassettoDopoStampaScontrino", "value", drawer);
     }
     if (drawer == "1") AperturaManualeCassetto(port);
-    if (getCloseConnEachDoc()) ChiusuraComunicazione();
+    closeLinkAfterDocument();
     return result;
   });
 }
@@ -129,7 +129,7 @@ bool Esegui_VenditaAReparto(const std::string& descrPrincipale, const std::strin
     }
     const std::string description = (FilterText(descrPrincipale) + std::string(22, ' ')).substr(0, 22);
     std::string command = "3101" + std::to_string(tipoRiga) + Merid_GetRepartoFromIDReparto(idReparto) + "22" +
-                          description + FormatPrzMerid(doubleText(totale));
+                          description + amountField(totale);
     if (!InviaComandoECR(command)) return false;
     result = true;
     std::string amount = getEurSymbolForECR() + " " + AmountText(totale);

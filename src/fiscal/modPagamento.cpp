@@ -37,7 +37,8 @@ std::string upper(std::string s) {
   return s;
 }
 
-std::string amountField(double amount) { return amount == 0 ? "000000000" : FormatPrzMerid(doubleText(amount)); }
+// A payment of nothing is written as nine zeros whatever the number text says.
+std::string paymentAmount(double amount) { return amount == 0 ? "000000000" : amountField(amount); }
 
 // A missing or empty setting takes the default, written back to the file.
 std::string setting(const std::string& section, const char* fallback) {
@@ -68,7 +69,7 @@ std::string getComando_Pagamento(int32_t&, double& importo, std::string& nome) {
       flag = setting("isCorrNonRiscosso_" + nome, known->notCollected);
     }
     command = (flag == "1" ? "3005" : "3004") + formatNumber(static_cast<double>(description.size()), "00") +
-              description + amountField(importo);
+              description + paymentAmount(importo);
     // The display shows the payment before the printer has answered; a
     // failure there leaves the command whole.
     showPayment(nome, importo);
@@ -79,7 +80,7 @@ std::string getComando_Pagamento(int32_t&, double& importo, std::string& nome) {
 std::string getComando_NonPagato(int32_t&, double& importo, std::string&) {
   std::string command;
   return failureBoundary<std::string>(kModule, "getComando_NonPagato", command, [&]() -> std::string {
-    command = "300510NON PAGATO" + amountField(importo);
+    command = "300510NON PAGATO" + paymentAmount(importo);
     showPayment("NON PAGATO", importo);
     return command;
   });
