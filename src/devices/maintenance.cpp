@@ -36,6 +36,17 @@ bool sendOne(const char* routine, int16_t& port, const std::function<std::string
   });
 }
 
+// A journal print whose arguments are checked first: when they are wrong the
+// operator is told why and nothing is sent.
+bool checkedJournalPrint(const char* routine, int16_t& port, bool valid, const char* message,
+                         const std::function<std::string()>& build) {
+  const bool go = failureBoundary(kModule, routine, false, [&] {
+    if (!valid) journalMessage(message);
+    return valid;
+  });
+  return go && sendOne(routine, port, build);
+}
+
 }  // namespace
 
 bool Manutenzione_RistampaUltimoScontrino(int16_t& port) {
@@ -51,49 +62,19 @@ bool Manutenzione_ProgrammazioneDataOra(int16_t& port) {
 }
 
 bool Manutenzione_StampaGiornaleElettronicoDaDataAData(int16_t& port, double& dataInizio, double& dataFine) {
-  const char* routine = "Manutenzione_StampaGiornaleElettronicoDaDataAData";
-  try {
-    if (dataInizio > dataFine) {
-      journalMessage("Il valore di data inizio non pu\xF2 essere maggiore di data fine.");
-      return false;
-    }
-  } catch (...) {
-    logFailure(kModule, routine);
-    return false;
-  }
-  return sendOne(routine, port, [&] { return "8001" + date(dataInizio) + date(dataFine) + "0"; });
+  return checkedJournalPrint("Manutenzione_StampaGiornaleElettronicoDaDataAData", port, !(dataInizio > dataFine), "Il valore di data inizio non pu\xF2 essere maggiore di data fine.", [&] { return "8001" + date(dataInizio) + date(dataFine) + "0"; });
 }
 
 bool Manutenzione_StampaGiornaleElettronico_Data_NScontrini(int16_t& port, double& data, int16_t& nrScontrinoInizio,
                                                             int16_t& nrScontrinoFine) {
-  const char* routine = "Manutenzione_StampaGiornaleElettronico_Data_NScontrini";
-  try {
-    if (!validNumber(nrScontrinoInizio) || !validNumber(nrScontrinoFine)) {
-      journalMessage("Il numero scontrino dev'essere maggiore di zero e inferiore a 9999.");
-      return false;
-    }
-  } catch (...) {
-    logFailure(kModule, routine);
-    return false;
-  }
-  return sendOne(routine, port, [&] {
+  return checkedJournalPrint("Manutenzione_StampaGiornaleElettronico_Data_NScontrini", port, validNumber(nrScontrinoInizio) && validNumber(nrScontrinoFine), "Il numero scontrino dev'essere maggiore di zero e inferiore a 9999.", [&] {
     return "8002" + date(data) + number(nrScontrinoInizio, "0000") + number(nrScontrinoFine, "0000") + "0";
   });
 }
 
 bool Manutenzione_StampaGiornaleElettronico_IntervalloChiusure(int16_t& port, int16_t& nrChiusuraInizio,
                                                                int16_t& nrChiusuraFine) {
-  const char* routine = "Manutenzione_StampaGiornaleElettronico_IntervalloChiusure";
-  try {
-    if (!validNumber(nrChiusuraInizio) || !validNumber(nrChiusuraFine)) {
-      journalMessage("Il numero di chiusura dev'essere maggiore di zero e inferiore a 9999.");
-      return false;
-    }
-  } catch (...) {
-    logFailure(kModule, routine);
-    return false;
-  }
-  return sendOne(routine, port, [&] {
+  return checkedJournalPrint("Manutenzione_StampaGiornaleElettronico_IntervalloChiusure", port, validNumber(nrChiusuraInizio) && validNumber(nrChiusuraFine), "Il numero di chiusura dev'essere maggiore di zero e inferiore a 9999.", [&] {
     return "8003" + number(nrChiusuraInizio, "0000") + number(nrChiusuraFine, "0000") + "0000";
   });
 }
