@@ -91,8 +91,33 @@ TEST_F(CefdllTest, EntryPoints) {
   }
 }
 
-// A lock around each command keeps the documents of several processes whole and their numbers distinct.
-TEST(EcrStorage, SeveralProcessesShareOnePrinter) {
+// The port belongs to one process from its open to its close or its end: another process's open answers 5
+// and what it sends is refused; a holder killed with SIGKILL leaves the port free.
+TEST_F(CefdllTest, ThePortIsExclusive) {
+  ASSERT_EQ(close(&status), 0);
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t holder = fork();
+  ASSERT_GE(holder, 0);
+  if (holder == 0) {
+    const char opened = openPort() == 0 && send(kSale) == 0 ? 'y' : 'n';
+    if (::write(ready[1], &opened, 1) == 1) pause();
+    _exit(0);
+  }
+  char opened = 0;
+  ASSERT_EQ(::read(ready[0], &opened, 1), 1);
+  EXPECT_EQ(opened, 'y');
+  EXPECT_EQ((Answers{openPort(), send("1109"), send(kSale), openPort()}), (Answers{5, -1, -1, 5}));
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
+  EXPECT_EQ((Answers{openPort(), send(kSale), close(&status), openPort(), close(&status)}), (Answers{0, 0, 0, 0, 0}));
+  ::close(ready[0]);
+  ::close(ready[1]);
+}
+
+// Models on one folder (meridctl check beside a host, say): a lock around each command keeps the
+// documents whole and their numbers distinct.
+TEST(EcrStorage, SeveralModelsShareOneFolder) {
   Sim sim;
   for (char c : {'A', 'B', 'C'})
     if (fork() == 0) {  // eight documents each, retrying while another one is open (117)
