@@ -1,6 +1,7 @@
 // The printer library entry points over the device model. The link (open or
-// closed) belongs to the process, like a serial port; the printer's state
-// belongs to the state folder and is shared by every process using it.
+// closed) belongs to the process, and like a serial port only one process at a
+// time can have it open; the printer's state belongs to the state folder and
+// carries over from one process to the next.
 #define MERID_CEFDLL_IMPLEMENTATION
 #include <cstring>
 #include <memory>

@@ -2,8 +2,10 @@
 // fiscal memory, clock, shopper display and cash drawer, kept in a state folder.
 //
 // Every command runs under an exclusive lock of the folder and starts from what
-// is on disk, so several processes can share one printer. The model never
-// throws: each command answers 0 or a printer error number.
+// is on disk, so a command is never seen half done (the port, held by the
+// printer library, keeps a second host out). Records that do not agree make it
+// refuse fiscal work and change nothing. The model never throws: each command
+// answers 0 or a printer error number.
 #pragma once
 
 #include <cstdint>

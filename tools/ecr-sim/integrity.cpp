@@ -26,7 +26,7 @@ std::string whyUnreadable(const std::string& line) {
 template <class Record, class Check>
 TextScan scanText(const std::string& text, uint64_t offset, std::vector<Record>& records, bool all,
                   const std::string& file, int error, bool (*decode)(const std::string&, Record&),
-                  Check check) {
+                  std::string (*encode)(const Record&), Check check) {
   TextScan scan;
   scan.end = offset;
   int64_t line = int64_t(records.size()) + 1;
@@ -44,7 +44,10 @@ TextScan scanText(const std::string& text, uint64_t offset, std::vector<Record>&
       break;
     }
     const std::string body = text.substr(at, nl - at);
-    std::string why = decode(body, r) ? check(r, line, records) : whyUnreadable(body);
+    std::string why = !decode(body, r) ? whyUnreadable(body)
+                      : encode(r) != text.substr(at, nl + 1 - at)
+                          ? "its fields are not written as the printer writes them"
+                          : check(r, line, records);
     at = nl + 1;
     if (!why.empty()) {
       scan.problems.push_back({error, file, line, why});
@@ -155,7 +158,8 @@ TextScan scanJournal(const std::string& text, uint64_t offset, std::vector<Journ
              num(before.front().counters.journalNo);
     return std::string();
   };
-  return scanText<JournalRecord>(text, offset, records, all, file, kJournalInconsistent, decodeRecord, check);
+  return scanText<JournalRecord>(text, offset, records, all, file, kJournalInconsistent, decodeRecord,
+                                 encodeRecord, check);
 }
 
 TextScan scanFiscal(const std::string& text, uint64_t offset, std::vector<FiscalRecord>& records, bool all) {
@@ -168,7 +172,7 @@ TextScan scanFiscal(const std::string& text, uint64_t offset, std::vector<Fiscal
     return std::string();
   };
   return scanText<FiscalRecord>(text, offset, records, all, "fiscal.txt", kFiscalMemoryUnreadable,
-                                decodeFiscal, check);
+                                decodeFiscal, encodeFiscal, check);
 }
 
 std::vector<Problem> crossCheck(const PrinterState& state, const std::vector<JournalRecord>& journal,

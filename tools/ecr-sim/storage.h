@@ -1,5 +1,6 @@
-// The state folder on disk: where it is, the per-command lock, and the three
-// ways files are written (atomic replace, durable append, plain append).
+// The state folder on disk: where it is, the per-command lock, the port lock,
+// and the three ways files are written (atomic replace, durable append, plain
+// append).
 #pragma once
 
 #include <cstdint>
