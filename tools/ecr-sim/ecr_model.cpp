@@ -269,7 +269,12 @@ void EcrModel::repairAndCheck() {
   damage_ = Problem{};
   std::vector<Problem> found = journalFile_.problems;
   found.insert(found.end(), fiscalFile_.problems.begin(), fiscalFile_.problems.end());
-  if (found.empty()) found = crossCheck(state_, journal_, journalFile_.id != 0, fiscal_, fiscalFile_.id != 0);
+  JournalRecord previous;  // read only between a new journal and its first record
+  const bool archived = found.empty() && journal_.empty() && state_.counters.journalNo > 1 &&
+                        archivedJournalEnd(dir_, state_.counters.journalNo - 1, previous);
+  if (found.empty())
+    found = crossCheck(state_, journal_, journalFile_.id != 0, fiscal_, fiscalFile_.id != 0,
+                       archived ? &previous : nullptr);
   if (!found.empty()) {
     damage_ = found.front();
     return;

@@ -177,7 +177,7 @@ TextScan scanFiscal(const std::string& text, uint64_t offset, std::vector<Fiscal
 
 std::vector<Problem> crossCheck(const PrinterState& state, const std::vector<JournalRecord>& journal,
                                 bool journalExists, const std::vector<FiscalRecord>& fiscal,
-                                bool fiscalExists) {
+                                bool fiscalExists, const JournalRecord* previousEnd) {
   std::vector<Problem> out;
   const int fiscalLost = fiscalExists ? kFiscalMemoryUnreadable : kFiscalMemoryMissing;
   const int journalLost = journalExists ? kJournalInconsistent : kJournalMissing;
@@ -216,9 +216,16 @@ std::vector<Problem> crossCheck(const PrinterState& state, const std::vector<Jou
         {journalLost, "journal.txt", 0,
          (journalExists ? "holds no record, but fiscal.txt holds " : "missing, but fiscal.txt holds ") +
              num(closings) + " closings"});
-  if (c.journalNo > 1 && closings == 0)
+  // A new journal starts right after a closing (or before any record): the
+  // journal before it ends with the fiscal memory's last closing.
+  if (previousEnd && previousEnd->z > closings)
     out.push_back({fiscalLost, "fiscal.txt", 0,
-                   "holds no closing, but journal " + num(c.journalNo) + " was started after one"});
+                   "holds " + num(closings) + " closings, but journal-" + num(c.journalNo - 1) +
+                       ".txt ends with closing " + num(previousEnd->z)});
+  else if (previousEnd && (previousEnd->kind != kClosing || previousEnd->z < closings))
+    out.push_back({kJournalInconsistent, "journal-" + num(c.journalNo - 1) + ".txt", 0,
+                   "ends with record " + num(previousEnd->recno) + " of day Z " + num(previousEnd->z) +
+                       ", but fiscal.txt holds " + num(closings) + " closings"});
   return out;
 }
 
@@ -252,7 +259,10 @@ std::vector<Problem> checkFolder(const std::string& dir, std::vector<std::string
   if (js.tornTail)
     notes.push_back("journal.txt: an unfinished last line (a write cut short), dropped at the next start");
   const PrinterState state = decodeState(readFile(dir + "/state.txt"));
-  add(crossCheck(state, journal, fileExists(journalPath), fiscal, fileExists(fiscalPath)));
+  JournalRecord previous;
+  const bool archived = journal.empty() && archivedJournalEnd(dir, state.counters.journalNo - 1, previous);
+  add(crossCheck(state, journal, fileExists(journalPath), fiscal, fileExists(fiscalPath),
+                 archived ? &previous : nullptr));
   if (!journal.empty()) {
     const JournalRecord& last = journal.back();
     if (last.kind == kClosing && last.z == int64_t(fiscal.size()) + 1 && !closingIn(fiscal, last.z))
@@ -265,6 +275,14 @@ std::vector<Problem> checkFolder(const std::string& dir, std::vector<std::string
   for (const std::string& name : staleTemporaries(dir))
     notes.push_back(name + ": left by an interrupted write, removed at the next start");
   return out;
+}
+
+bool archivedJournalEnd(const std::string& dir, int64_t n, JournalRecord& last) {
+  const std::string text = readFile(dir + "/journal-" + num(n) + ".txt");
+  if (text.size() < 2 || text.back() != '\n') return false;
+  const size_t newline = text.rfind('\n', text.size() - 2);
+  const size_t start = newline == std::string::npos ? 0 : newline + 1;
+  return decodeRecord(text.substr(start, text.size() - 1 - start), last);
 }
 
 std::vector<std::string> staleTemporaries(const std::string& dir) {

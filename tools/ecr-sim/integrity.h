@@ -51,10 +51,15 @@ TextScan scanFiscal(const std::string& text, uint64_t offset, std::vector<Fiscal
 // What the state file, the current journal and the fiscal memory say of each
 // other. Two things a crash leaves are not problems, as the next start repairs
 // them: a state file older than the journal, and the last closing of the
-// journal missing from the fiscal memory.
+// journal missing from the fiscal memory. While the current journal is empty,
+// `previousEnd` (when given) is the last record of the journal before it.
 std::vector<Problem> crossCheck(const PrinterState& state, const std::vector<JournalRecord>& journal,
                                 bool journalExists, const std::vector<FiscalRecord>& fiscal,
-                                bool fiscalExists);
+                                bool fiscalExists, const JournalRecord* previousEnd = nullptr);
+
+// The last record of the journal kept as journal-<n>.txt in `dir`; false when
+// there is no such file or its last line does not read.
+bool archivedJournalEnd(const std::string& dir, int64_t n, JournalRecord& last);
 
 // Every problem of a printer folder, read as it is on disk (nothing is changed):
 // the current and archived journals, the fiscal memory and the state file.
