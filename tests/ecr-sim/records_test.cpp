@@ -1,49 +1,16 @@
 // What the printer has recorded is never lost: a damaged, missing or disagreeing journal, fiscal memory
 // or state file makes the next start refuse fiscal work and leaves the records as they are; what a
 // crash leaves half done is finished instead.
-#include <functional>
-
 #include "sim_support.h"
 
 namespace {
 
 using namespace simtest;
 
-std::string journalOf(const std::string& dir) {
-  return readText(dir + "/journal.txt");
-}
-
-// Rewrites one file of the printer folder through `change`.
-void edit(const std::string& path, const std::function<void(std::string&)>& change) {
-  std::string text = readText(path);
-  change(text);
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
-size_t lineStart(const std::string& text, int line) {
-  size_t at = 0;
-  for (int i = 1; i < line; ++i) at = text.find('\n', at) + 1;
-  return at;
-}
-std::function<void(std::string&)> flipByte(int line) {  // a byte well inside the line
-  return [line](std::string& t) { t[lineStart(t, line) + 20] ^= 0x01; };
-}
-std::function<void(std::string&)> dropLine(int line) {
-  return [line](std::string& t) {
-    const size_t at = lineStart(t, line);
-    t.erase(at, t.find('\n', at) + 1 - at);
-  };
-}
-std::function<void(std::string&)> setLine(const std::string& key, const std::string& value) {
-  return [key, value](std::string& t) {
-    const size_t at = t.find(key + "=");
-    t.replace(at, t.find('\n', at) - at, key + "=" + value);
-  };
-}
-
 struct Damage {
   const char* name;
   const char* file;  // in the printer folder; removed when `change` is empty
-  std::function<void(std::string&)> change;
+  Edit change;
   int error;  // the answer to fiscal commands afterwards; 0: repaired, the numbering goes on
 };
 
@@ -54,18 +21,17 @@ const Lines kFiveReceipts = kPaid + kPaid + kPaid + Lines{"2002"} + kPaid + kPai
 const std::vector<Damage> kDamages = {
     {"a byte flipped inside record 2", "journal.txt", flipByte(2), 34},
     {"record 3 missing", "journal.txt", dropLine(3), 34},
-    {"record 5 written twice", "journal.txt", [](std::string& t) { t += t.substr(lineStart(t, 5), lineStart(t, 6) -
-     lineStart(t, 5)); }, 34},
+    {"record 5 written twice", "journal.txt", appendCopyOf(5), 34},
     {"the last record lost its end of line", "journal.txt", [](std::string& t) { t.pop_back(); }, 34},
     {"journal.txt deleted", "journal.txt", nullptr, 33},
     {"a byte flipped inside closing 1", "fiscal.txt", flipByte(1), 2},
     {"fiscal.txt deleted", "fiscal.txt", nullptr, 50},
-    {"the state's counters set to 999", "state.txt", setLine("counters", "999,999,999,999,999,1"), 34},
-    {"the state's receipt number ahead", "state.txt", setLine("counters", "6,7,0,0,0,1"), 34},
-    {"the state's journal number ahead", "state.txt", setLine("counters", "0,0,0,0,0,2"), 34},
+    {"the state's counters set to 999", "state.txt", setKey("counters", "999,999,999,999,999,1"), 34},
+    {"the state's receipt number ahead", "state.txt", setKey("counters", "6,7,0,0,0,1"), 34},
+    {"the state's journal number ahead", "state.txt", setKey("counters", "0,0,0,0,0,2"), 34},
     // What a crash leaves: a line cut short, a state file older than the journal.
     {"an unfinished last line", "journal.txt", [](std::string& t) { t += "J|7|0412"; }, 0},
-    {"the state file before the last receipt", "state.txt", setLine("counters", "5,1,0,0,0,1"), 0},
+    {"the state file before the last receipt", "state.txt", setKey("counters", "5,1,0,0,0,1"), 0},
 };
 // clang-format on
 
@@ -74,11 +40,9 @@ TEST(EcrRecords, DamageIsRefusedAndNothingRecordedIsLost) {
     Sim sim;
     sim.run(kFiveReceipts);
     const std::string path = sim.dir.path + "/" + d.file;
-    if (d.change)
-      edit(path, d.change);
-    else
-      std::filesystem::remove(path);
-    const std::string journal = journalOf(sim.dir.path), fiscal = readText(sim.dir.path + "/fiscal.txt");
+    damage(sim.dir.path, d.file, d.change);
+    const std::string journal = readText(sim.dir.path + "/journal.txt"),
+                      fiscal = readText(sim.dir.path + "/fiscal.txt");
     // Each model is the next process to start on the folder.
     auto next = [&] { return std::make_unique<EcrModel>(sim.dir.path, [&] { return sim.clock; }); };
     if (d.error == 0) {
@@ -98,7 +62,7 @@ TEST(EcrRecords, DamageIsRefusedAndNothingRecordedIsLost) {
     auto m = next();
     EXPECT_EQ(m->execute(kDisplay) + m->execute("70081") + m->execute("1109"), 0) << d.name;
     EXPECT_EQ(m->reply().substr(4, 1), "1") << d.name;
-    EXPECT_EQ(journalOf(sim.dir.path), journal) << d.name;
+    EXPECT_EQ(readText(sim.dir.path + "/journal.txt"), journal) << d.name;
     EXPECT_EQ(readText(sim.dir.path + "/fiscal.txt"), fiscal) << d.name;
     EXPECT_EQ(std::filesystem::exists(path), bool(d.change)) << d.name;
   }
