@@ -12,6 +12,7 @@
 #include "merid/MeridEnumValue.h"
 #include "merid/MeridTallo_Scontrino.h"
 #include "merid/codepage.h"
+#include "check.h"
 #include "demo.h"
 #include "host.h"
 #include "run.h"
@@ -30,6 +31,7 @@ const char* kUsage =
     "  status               the printer status (MeridCodeErrors name and number)\n"
     "  send COMMAND         send one raw printer command; prints True or False\n"
     "  tape [--html FILE]   the virtual printer's paper tape\n"
+    "  check                whether the virtual printer's folder holds its documents whole\n"
     "\n"
     "Options:\n"
     "  --printer PATH       the printer library to load (default: the virtual printer beside meridctl)\n"
@@ -68,6 +70,7 @@ const char* commandHelp(const std::string& command) {
     return "usage: meridctl send COMMAND\n"
            "Sends one raw printer command (e.g. 3003) through InviaComandoDiretto_CefDLL and prints\n"
            "True or False.\n";
+  if (command == "check") return meridctl::kCheckHelp;
   if (command == "tape")
     return "usage: meridctl tape [--html FILE]\n"
            "Prints the virtual printer's paper tape; with --html, also writes it as a web page.\n";
@@ -211,6 +214,7 @@ int main(int argc, char** argv) {
   if (!html.empty() && command != "tape") return usageError("--html goes with tape");
 
   if (command == "demo") return meridctl::runDemo(o);
+  if (command == "check") return meridctl::runCheck(meridctl::simulatorFolder(o), std::cout);
   if (!meridctl::setUpHost(o)) return 1;
   if (command == "run") return commandRun(rest[1]);
   if (command == "status") return commandStatus(o);
