@@ -256,6 +256,46 @@ void unloadSection() {
   FreeLibrary(dll);
 }
 
+// A 32-bit printer library names its __stdcall entry points as it was built: "Name@N" (mingw: the recorder
+// beside this program, which the other sections use), "_Name@N" (MSVC) or plain (a .def file). A copy of
+// the DLL in a folder with the recorder built each of the other two ways opens, writes and closes through it.
+void printerLibraryNamesSection() {
+#if !defined(_WIN64)
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const std::wstring bin = std::wstring(self).substr(0, std::wstring(self).find_last_of(L'\\') + 1);
+  const struct {
+    const wchar_t* folder;
+    const char* names;
+  } rows[] = {{L"msvc-names\\", "_Name@N"}, {L"plain-names\\", "plain names"}};
+  for (const auto& row : rows) {
+    const std::wstring dll = bin + row.folder + L"MeridDLLManager.dll";
+    CopyFileW((bin + L"MeridDLLManager.dll").c_str(), dll.c_str(), FALSE);
+    auto getClass = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
+        reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(dll.c_str()), "DllGetClassObject")));
+    std::string got = "no receipt";
+    auto round = [&] {  // on a thread of its own: fresh module data, the connection opens anew
+      CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+      IClassFactory* f = nullptr;
+      IUnknown* o = nullptr;
+      if (getClass && SUCCEEDED(getClass(*kClsids[R], IID_IClassFactory, reinterpret_cast<void**>(&f))))
+        f->CreateInstance(nullptr, *kIids[R], reinterpret_cast<void**>(&o)), f->Release();
+      if (o) {
+        sent();
+        call<void>(o, 1, ref<short>(1));
+        const std::string opened = call<Bool>(o, 6);
+        call<void>(o, 32);
+        got = opened + " -> " + sent();
+        o->Release();
+      }
+      CoUninitialize();
+    };
+    std::thread(round).join();
+    checkEq(std::string("printer library exporting ") + row.names, got, "True -> open 1 19200|30161|close");
+  }
+#endif
+}
+
 template <class T>
 std::string nameOf(T* info, MEMBERID id = MEMBERID_NIL) {
   BSTR name = nullptr;
@@ -412,7 +452,8 @@ void registrySection() {
 
 int main() {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  for (void (*section)() : {slotsSection, apartmentsSection, unloadSection, typelibSection, registrySection})
+  for (void (*section)() : {slotsSection, apartmentsSection, unloadSection, printerLibraryNamesSection,
+                            typelibSection, registrySection})
     section();
   CoUninitialize();
   std::printf("com_client: %s\n", gFailures ? "FAILED" : "passed");
