@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# com_test.sh static <objdump> <dll> <tlb> <syskind>: the DLL checked without running it.
+# com_test.sh static <objdump> <dll> <tlb> <syskind> <version>: the DLL checked without running it.
 # com_test.sh wine <bin> <sim> <linux-bin> <tests>: the COM tests under Wine, in a fresh prefix:
 # wine64, or the wine named by MERID_WINE (scripts/wine32 names its 32-bit one) and WINESERVER.
 set -euo pipefail
@@ -17,6 +17,8 @@ if [ "$1" = static ]; then
   header=$(hex -N 28 "$4")
   [ "${header:0:8} $((0x${header:40:2} & 15)) ${header:48:8}" = "4d534654 $5 03000200" ] || fail "type library $header"
   grep -qF -e "$(hex "$4")" <(hex "$3") || fail "the type library is not embedded in the DLL"
+  # The version resource names the project version (UTF-16 strings).
+  strings -el "$3" | grep -A1 -x FileVersion | tail -n 1 | grep -qx "$6" || fail "no FileVersion $6 in the DLL"
   exit $status
 fi
 

@@ -12,6 +12,7 @@
 #include "merid/MeridEnumValue.h"
 #include "merid/MeridTallo_Scontrino.h"
 #include "merid/codepage.h"
+#include "merid/version.h"
 #include "check.h"
 #include "demo.h"
 #include "host.h"
@@ -43,6 +44,7 @@ const char* kUsage =
     "  --debug-log          write the debug log (MeridDll_LoggerDebug.log); it starts anew at each\n"
     "                       object creation unless MeridDll_LoggerDebug_KeepFile=1 is set\n"
     "  --auto-ok            answer operator prompts at once\n"
+    "  --version            the library's version\n"
     "\n"
     "meridctl COMMAND --help describes a command.\n";
 
@@ -169,6 +171,9 @@ int main(int argc, char** argv) {
     std::string v;
     if (a == "--help" || a == "-h") {
       help = true;
+    } else if (a == "--version") {
+      std::cout << "meridctl " << merid::version() << "\n";
+      return 0;
     } else if (a == "--printer") {
       if (!value(o.printer)) return usageError("--printer needs a path");
     } else if (a == "--sim-dir") {
