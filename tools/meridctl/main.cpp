@@ -16,6 +16,7 @@
 #include "check.h"
 #include "demo.h"
 #include "host.h"
+#include "reference.h"
 #include "run.h"
 #include "script.h"
 
@@ -33,6 +34,7 @@ const char* kUsage =
     "  send COMMAND         send one raw printer command; prints True or False\n"
     "  tape [--html FILE]   the virtual printer's paper tape\n"
     "  check                whether the virtual printer's folder holds its documents whole\n"
+    "  help [METHOD]        the reference of the library's methods (--markdown: all of it)\n"
     "\n"
     "Options:\n"
     "  --printer PATH       the printer library to load (default: the virtual printer beside meridctl)\n"
@@ -96,7 +98,7 @@ int usageError(const std::string& message) {
 int commandRun(const std::string& path) {
   std::string text;
   if (!readFile(path, text)) {
-    std::cerr << "meridctl: cannot read " << path << "\n";
+    std::cerr << "meridctl: " << meridctl::cannotRead(path) << "\n";
     return 1;
   }
   const meridctl::Script script = meridctl::parseScript(path, text);
@@ -194,6 +196,8 @@ int main(int argc, char** argv) {
       o.autoOk = true;
     } else if (a == "--html") {
       if (!value(html)) return usageError("--html needs a file");
+    } else if (a == "help" && rest.empty()) {
+      return meridctl::helpCommand({argv + i + 1, argv + argc}, std::cout, std::cerr);
     } else if (a.rfind("--", 0) == 0) {
       return usageError("unknown option " + a);
     } else {
