@@ -43,7 +43,7 @@ MethodDoc sale(const char* method, const char* summary, const char* rowType, con
                "empty: no extra line. Replaced by the quantity line when qtaRiga is neither 1 nor 0."),
            val("strDescrPrincipale", "Item description on the sale line, padded or cut to 22 characters."),
            val("qtaRiga",
-               "Quantity (pieces, or kilograms with 3 decimals). Neither 1 nor 0: a quantity line "
+               "Quantity (pieces, or kilograms with 3 decimals). Neither 1 nor 0 (to 3 decimals): a quantity line "
                "`* quantity x unit price` (8 characters each) is printed instead of strDescrAggiuntiva."),
            val("importoRiga", "Unit price in euros; printed only on the quantity line."),
            val("ImportoTotale", amount),
@@ -428,8 +428,8 @@ std::vector<MethodDoc> build() {
        {val("TotaleFattura", "Invoice total in euros (2 decimals), printed on the total line.")},
        "Boolean: True when the total line and the closing were accepted. The invoice is marked closed either way.",
        "`4003F` + length (2 digits) + label `Importo` (none when [StampaImportoManualeSuFatturaNativaMerid] value is "
-       "set and not 0) + total (9 digits), e.g. `4003F07Importo000123450`; when accepted, `4006`; the drawer when "
-       "[ApriCassettoDopoStampaFattura] value is 1 (" +
+       "set and not 0) + total (9 digits), e.g. `4003F07Importo000123450`; only when it is accepted, `4006` and then "
+       "the drawer when [ApriCassettoDopoStampaFattura] value is 1 (" +
            kDrawer + ", on the port of the last opening); the link is then closed, always.",
        "[StampaImportoManualeSuFatturaNativaMerid] value; [ApriCassettoDopoStampaFattura] value (0 written when "
        "missing); " +
