@@ -30,6 +30,7 @@ TEST(Reference, HelpFindsMethodsByEitherName) {
        "CodiceIva, AliquotaIva, idReparto)"},
       {{"meridtallo_fattura.rigafattura"}, 0, "MeridTallo_Fattura.RigaFattura(TestoLibero, tipoFont)"},
       {{"MeridTallo_Fattura.Vendita"}, 1, ""},
+      {{"meridtallo_naccr"}, 0, "The methods of the three classes; meridctl help METHOD (or CLASS.METHOD) shows one."},
       {{"Nope"}, 1, ""},
       {{}, 0, "The methods of the three classes; meridctl help METHOD (or CLASS.METHOD) shows one."},
       {{"--markdown"}, 0, "# Method reference"},
@@ -40,7 +41,8 @@ TEST(Reference, HelpFindsMethodsByEitherName) {
     EXPECT_EQ(out.str().substr(0, out.str().find('\n')), row.first);
     EXPECT_EQ(err.str().empty(), row.exit == 0);
   }
-  // The list names every method once.
+  // The list names every method; a class's list only its own.
+  EXPECT_EQ(helpIndex("meridtallo_naccr").find("Vendita"), std::string::npos);
   const std::string index = helpIndex();
   for (const auto& d : reference()) EXPECT_NE(index.find("  " + d.method + " "), std::string::npos) << d.method;
 }

@@ -34,7 +34,7 @@ const char* kUsage =
     "  send COMMAND         send one raw printer command; prints True or False\n"
     "  tape [--html FILE]   the virtual printer's paper tape\n"
     "  check                whether the virtual printer's folder holds its documents whole\n"
-    "  help [METHOD]        the reference of the library's methods (--markdown: all of it)\n"
+    "  help [METHOD|CLASS]  the reference of the library's methods (--markdown: all of it)\n"
     "\n"
     "Options:\n"
     "  --printer PATH       the printer library to load (default: the virtual printer beside meridctl)\n"

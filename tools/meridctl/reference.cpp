@@ -1,6 +1,8 @@
 #include "reference.h"
 
+#include <algorithm>
 #include <cctype>
+#include <iterator>
 
 #include "methods.h"
 
@@ -572,10 +574,11 @@ std::string helpEntry(const MethodDoc& d) {
   return out;
 }
 
-std::string helpIndex() {
+std::string helpIndex(const std::string& onlyClass) {
   std::string out =
       "The methods of the three classes; meridctl help METHOD (or CLASS.METHOD) shows one.\n";
   for (const char* cls : kClasses) {
+    if (!onlyClass.empty() && lower(onlyClass) != lower(cls)) continue;
     out += std::string("\n") + cls + "\n";
     for (const auto& d : reference()) {
       if (d.className != cls) continue;
@@ -666,7 +669,12 @@ int helpCommand(const std::vector<std::string>& args, std::ostream& out, std::os
   bool first = true;
   for (const auto& name : args) {
     const auto docs = findDocs(name);
-    if (docs.empty()) {
+    const bool isClass = std::any_of(std::begin(kClasses), std::end(kClasses),
+                                     [&](const char* cls) { return lower(cls) == lower(name); });
+    if (isClass) {
+      out << (first ? "" : "\n") << helpIndex(name);
+      first = false;
+    } else if (docs.empty()) {
       err << "meridctl: no method " << name << "; meridctl help lists them\n";
       status = 1;
     }

@@ -37,7 +37,8 @@ std::vector<const MethodDoc*> findDocs(const std::string& name);
 std::string parameterName(const std::string& className, const std::string& method, std::size_t index);
 
 std::string helpEntry(const MethodDoc& doc);
-std::string helpIndex();
+// The methods of every class, or of the one class named.
+std::string helpIndex(const std::string& onlyClass = "");
 std::string referenceMarkdown();
 
 // Where the reference and the methods a script can call disagree: a method
