@@ -18,7 +18,8 @@ const std::string kDrawer =
     "then the display message: `1109` and `7007` + `Apertura Cassetto` + a blank line; the link is then closed when "
     "[Fiscal] CloseConnEachDoc is not 0";
 const std::string kRefusals =
-    "[SkipError] Value1, Value2, Value3 when the printer refuses a command (error codes taken as success)";
+    "[SkipError] Value1, Value2, Value3 when the printer refuses a command (a code listed there is ignored, with no "
+    "operator prompt)";
 const std::string kCloseConn =
     "[Fiscal] CloseConnEachDoc (not 0: the link is closed after the document; read once a thread, 0 written when "
     "missing)";
@@ -54,8 +55,8 @@ MethodDoc sale(const char* method, const char* summary, const char* rowType, con
            val("idReparto",
                "The host's department id N, mapped to the printer's department by [RepartoVekN] repartoMerid "
                "(department 1 when unmapped).")},
-          std::string("Boolean: True when the sale line (and the extra line before it) was accepted; the display "
-                      "does not count. A refused extra line stops the method before the sale line.") +
+          std::string("Boolean: True when the sale line (and the extra line before it) was sent; the display "
+                      "does not count. An extra line that cannot be sent stops the method before the sale line.") +
               kNoPort,
           std::string("`3002` + `1` + length (2 digits) + text, for the extra or quantity line when there is one; `3101` + `") +
               rowType + "` + department (2 digits) + `22` + description (22) + amount (9 digits, cents), e.g. `3101" +
@@ -74,7 +75,7 @@ MethodDoc payment(const char* method, const char* summary, std::string nameMeani
           {val("IdPagamento", "Payment id. Accepted and not used."),
            val("ImportoIncassato", "Amount paid, in euros (2 decimals); 0 is sent as `000000000`."),
            val("strDescrPagamento", std::move(nameMeaning))},
-          "Boolean: True when the payment command was accepted; the display does not count." + kNoPort,
+          "Boolean: True when the payment command was sent; the display does not count." + kNoPort,
           "The display first: `1109` and `7007` + the payment's name (20) + `€ amount` right-aligned (20); then " +
               commands,
           std::move(settings)};
@@ -122,15 +123,15 @@ std::vector<MethodDoc> build() {
        "ApriTransazioneFiscale",
        "Opens a fiscal receipt: opens the link and sets the printer's buffer mode.",
        {},
-       "Boolean: True when the link is open (the answer to the buffer-mode command is not checked)." + kNoPort,
+       "Boolean: True when the link is open (the buffer-mode command's outcome is not checked)." + kNoPort,
        kOpenLink + "; then `30161` (buffered) or `30160` (unbuffered).",
        "[Fiscal] Buffer (not 0: buffered; 0: unbuffered; missing: unbuffered this once, and Buffer=1 is written)."},
       {S,
        "ChiudiTransazioneFiscale",
        "Closes the fiscal receipt: closing, lines after the total, print and cut, drawer.",
        {},
-       "Boolean: True when the change, closing, after-total and print-and-cut commands were all accepted (each is "
-       "sent even when one before it was refused); the post-closing command and the drawer do not count." +
+       "Boolean: True when the change, closing, after-total and print-and-cut commands were all sent (each is sent "
+       "even when one before it could not be); the post-closing command and the drawer do not count." +
            kNoPort,
        closing,
        closingSettings},
@@ -138,7 +139,7 @@ std::vector<MethodDoc> build() {
        "ApriTransazioneNonFiscale",
        "Opens a non-fiscal document (a slip), with the shop header if so configured.",
        {},
-       "Boolean: True when the link opened and every command sent was accepted; the first refusal stops it." +
+       "Boolean: True when the link opened and every command was sent; the first that cannot be sent stops it." +
            kNoPort,
        kOpenLink + "; `40011`; `3013` when [ParametriNonFiscale] TaglioCarta is not 0; `4002` (shop header) when "
                    "[ParametriNonFiscale] StampaIntestazione is not 0.",
@@ -147,7 +148,7 @@ std::vector<MethodDoc> build() {
        "ChiudiTransazioneNonFiscale",
        "Closes the non-fiscal document.",
        {},
-       "Boolean: True when the commands sent were accepted." + kNoPort,
+       "Boolean: True when its commands were sent." + kNoPort,
        "`3013` when [ParametriNonFiscale] TaglioCarta is not 0; `4004`; the link is then closed when [Fiscal] "
        "CloseConnEachDoc is not 0.",
        "[ParametriNonFiscale] TaglioCarta; " + kCloseConn + "; " + kRefusals + "."},
@@ -158,7 +159,7 @@ std::vector<MethodDoc> build() {
         val("tipoBarcode",
             "Merid_BarcodeType: CBT_Ean13 (13), CBT_Ean8 (8) or CBT_Code39 (39); any other value sends no "
             "symbology and leaves it to the printer.")},
-       "Boolean: True when the printer accepted the command." + kNoPort,
+       "Boolean: True when the command was sent." + kNoPort,
        "`3021` + symbology (`1` EAN-13, `2` EAN-8, `3` Code 39) + `2` + `00` + length (2 digits) + code, e.g. "
        "`30211200138001234567895`.",
        kRefusals + "."},
@@ -169,7 +170,7 @@ std::vector<MethodDoc> build() {
         val("tipoBarcode",
             "Merid_BarcodeType: CBT_Ean13 (13), CBT_Ean8 (8) or CBT_Code39 (39); any other value sends no "
             "symbology and leaves it to the printer.")},
-       "Boolean: True when the printer accepted the command." + kNoPort,
+       "Boolean: True when the command was sent." + kNoPort,
        "`3021` + symbology (`1` EAN-13, `2` EAN-8, `3` Code 39) + `2` + `00` + length (2 digits) + code.",
        kRefusals + "."},
       {S,
@@ -179,7 +180,7 @@ std::vector<MethodDoc> build() {
        "MeridCodeErrors: ECK_OK (0); ECK_NonConnesso (-1) when the printer does not answer; ECK_CoperchioAperto (64), "
        "ECK_CartaEsaurita (16), ECK_DGFEEsaurito (30) or ECK_DGFEQuasiEsaurito (31) from the status reply. ECK_OK "
        "without a port, without asking the printer.",
-       "`1109`, then the status reply is read. A refusal is not handled (no retry, no prompt).",
+       "`1109`, then the status reply is read; no error handling, no operator prompt.",
        "None."},
       sale("Vendita", "A sale line.", "1",
            "Amount of the line in euros (2 decimals), added to the receipt and shown on the display.", "the description"),
@@ -193,7 +194,7 @@ std::vector<MethodDoc> build() {
         val("FontRiga",
             "Merid_Font: kMerid_Normale (1) to kMerid_Grassetto_DoppiaAltezza_42Car (9); the number is sent as "
             "given.")},
-       "Boolean: True when the printer accepted the line." + kNoPort,
+       "Boolean: True when the line was sent." + kNoPort,
        "`3002` + font + length (2 digits) + text, e.g. `3002216OFFERTA SPECIALE`.",
        kRefusals + "."},
       {S,
@@ -224,7 +225,7 @@ std::vector<MethodDoc> build() {
         val("Testo2", "Second text, or empty; when given it shares a line with Prezzo, as Testo1 does without it."),
         val("Prezzo", "Price text, printed as written and right-aligned; may be empty."),
         val("tipoFont", kFontParam)},
-       "Boolean: True when the lines were accepted (with Testo2, the first line's answer is not checked)." + kNoPort,
+       "Boolean: True when the lines were sent (with Testo2, the first line's outcome is not checked)." + kNoPort,
        "One to three lines: " + nonFiscalLine + ".",
        kRefusals + "."},
       {S,
@@ -232,7 +233,7 @@ std::vector<MethodDoc> build() {
        "A discount of an amount on the line above: a sale line of row type 3.",
        {val("importoSconto", "Discount in euros (2 decimals), as a positive number."),
         val("descrizioneSconto", "Description of the discount, padded or cut to 22 characters.")},
-       "Boolean: True when the discount line was accepted; the display does not count." + kNoPort,
+       "Boolean: True when the discount line was sent; the display does not count." + kNoPort,
        "`3101` + `3` + department of id 1 (2 digits) + `22` + description (22) + amount (9 digits); then the display: "
        "`1109` and `7007` + description (20) + `€ amount` (20).",
        "[RepartoVek1] repartoMerid; " + kEuro + "; " + kRefusals + "."},
@@ -249,7 +250,7 @@ std::vector<MethodDoc> build() {
        "SubTotale",
        "Prints the subtotal.",
        {},
-       "Boolean: True when the printer accepted the command." + kNoPort,
+       "Boolean: True when the command was sent." + kNoPort,
        "`3003`.",
        kRefusals + "."},
       payment("Pagamento_CorrispettivoRiscosso", "A payment of the receipt.",
@@ -272,7 +273,7 @@ std::vector<MethodDoc> build() {
        {val("stringaComando",
             "The command: code and fields, e.g. `3003`. Sent unchanged (no check, no prefix); an empty text is not "
             "sent and answers False.")},
-       "Boolean: True when the printer accepted the command." + kNoPort,
+       "Boolean: True when the command was sent." + kNoPort,
        "stringaComando.",
        kRefusals + "."},
       {S,
@@ -280,7 +281,7 @@ std::vector<MethodDoc> build() {
        "Shows two lines on the shopper's display.",
        {val("strRiga1", "Upper line, padded or cut to 20 characters."),
         val("strRiga2", "Lower line, padded or cut to 20 characters.")},
-       "Boolean: True when the status is ECK_OK and the printer accepted the lines; False when the status is any "
+       "Boolean: True when the status is ECK_OK and the lines were sent; False when the status is any "
        "other (nothing is shown)." +
            kNoPort,
        "`1109`; then `7007` + strRiga1 (20) + strRiga2 (20).",
@@ -292,7 +293,7 @@ std::vector<MethodDoc> build() {
         val("indice",
             "1: the upper line (the lower one is blanked, and the text is kept); any other number: the lower line, "
             "under the last upper line given with 1 on this thread.")},
-       "Boolean: True when the status is ECK_OK and the printer accepted the lines; False when the status is any "
+       "Boolean: True when the status is ECK_OK and the lines were sent; False when the status is any "
        "other." +
            kNoPort,
        "`1109`; then `7007` + upper line (20) + lower line (20).",
@@ -301,7 +302,7 @@ std::vector<MethodDoc> build() {
        "ApriCassetto",
        "Opens the cash drawer unless MeridFiscal.ini bypasses it.",
        {},
-       "Variant: True when the port opened and the drawer and display commands were accepted; False when bypassed "
+       "Variant: True when the port opened, `70081` was sent and the display message was shown (status ECK_OK); False when bypassed "
        "(nothing is sent); Empty without a port or after a trapped failure.",
        kDrawer + "; nothing when bypassed.",
        "[ByPassApriCassetto] value (0, written when missing: the drawer opens; anything else: bypassed); " +
@@ -310,7 +311,7 @@ std::vector<MethodDoc> build() {
        "ApriCassettoManuale",
        "Opens the cash drawer, bypass or not.",
        {},
-       "Variant: True when the port opened and the drawer and display commands were accepted; Empty without a port "
+       "Variant: True when the port opened, `70081` was sent and the display message was shown (status ECK_OK); Empty without a port "
        "or after a trapped failure.",
        kDrawer + ".",
        kCloseConn + "; " + kRefusals + "."},
@@ -318,14 +319,14 @@ std::vector<MethodDoc> build() {
        "Manutenzione_AnnulloScontrinoAperto",
        "Cancels the open receipt, then closes it as ChiudiTransazioneFiscale does.",
        {},
-       "Boolean: True when the void line and the closing were accepted." + kNoPort,
-       "`3001819Annullo transazione000000000`; when accepted, the closing of ChiudiTransazioneFiscale: " + closing,
+       "Boolean: True when the void line and the closing were sent." + kNoPort,
+       "`3001819Annullo transazione000000000`; when it was sent, the closing of ChiudiTransazioneFiscale: " + closing,
        closingSettings},
       {S,
        "Manutenzione_EseguiRapportoZ",
        "The daily fiscal closing (Z report), after up to two configured pre-closing commands.",
        {},
-       "Boolean: True when `2002` and each pre-closing command sent were accepted; False when the link could not be "
+       "Boolean: True when `2002` and the pre-closing commands were sent; False when the link could not be "
        "opened." +
            kNoPort,
        kOpenLink + "; [Comando1PreChiusuraFiscale] Value when set, then a wait of 5 seconds; "
@@ -339,7 +340,7 @@ std::vector<MethodDoc> build() {
        {ref("Merid_RapportoX",
             "kMerid_RapportoX: kCRX_TotaliDelGiorno (1), the day's totals; any other value sends no report and "
             "answers False.")},
-       "Boolean: True when the printer accepted the report." + kNoPort,
+       "Boolean: True when the report command was sent." + kNoPort,
        kOpenLink + "; `2003` when Merid_RapportoX is 1" + kJournalClose,
        kCloseConn + "; " + kRefusals + "."},
       {S,
@@ -350,39 +351,39 @@ std::vector<MethodDoc> build() {
        "None.",
        "None."},
       journal("Manutenzione_ProgrammazioneDataOra", "Sets the printer's date and time from the computer's clock.", {},
-              "Boolean: True when the printer accepted the command." + kNoPort,
+              "Boolean: True when the command was sent." + kNoPort,
               "`2001` + ddmmyy + hhmm of the computer's clock, e.g. `20010412261542`"),
       journal("Manutenzione_RistampaUltimoScontrino", "Reprints the last receipt.", {},
-              "Boolean: True when the printer accepted the command." + kNoPort, "`4007`"),
+              "Boolean: True when the command was sent." + kNoPort, "`4007`"),
       journal("Manutenzione_DGFE_Data_NScontrini", "Prints from the electronic journal the receipts of one day by number.",
               {ref("data", "The day (its time is ignored), sent as ddmmyy."),
                ref("nrScontrinoInizio", "First receipt number, 1 to 9998."),
                ref("nrScontrinoFine", "Last receipt number, 1 to 9998.")},
-              "Boolean: True when the printer accepted the command. A number out of range shows the message "
+              "Boolean: True when the command was sent. A number out of range shows the message "
               "\"Il numero scontrino dev'essere maggiore di zero e inferiore a 9999.\", sends nothing and answers "
               "False." +
                   kNoPort,
               "`8002` + ddmmyy + first (4 digits) + last (4 digits) + `0`, e.g. `8002041226000100250`"),
       journal("Manutenzione_DGFE_StampaCompleta", "Prints the whole electronic journal.", {},
-              "Boolean: True when the printer accepted the command." + kNoPort, "`8005`"),
+              "Boolean: True when the command was sent." + kNoPort, "`8005`"),
       journal("Manutenzione_DGFE_IntervalloChiusure", "Prints from the electronic journal a range of daily closings.",
               {ref("nrChiusuraInizio", "First closing number, 1 to 9998."),
                ref("nrChiusuraFine", "Last closing number, 1 to 9998.")},
-              "Boolean: True when the printer accepted the command. A number out of range shows the message "
+              "Boolean: True when the command was sent. A number out of range shows the message "
               "\"Il numero di chiusura dev'essere maggiore di zero e inferiore a 9999.\", sends nothing and answers "
               "False." +
                   kNoPort,
               "`8003` + first (4 digits) + last (4 digits) + `0000`"),
       journal("Manutenzione_DFGE_NuovoGiornale",
               "Starts a new electronic journal (the name has DFGE where the others have DGFE).", {},
-              "Boolean: True when the printer accepted the command." + kNoPort, "`8007`"),
+              "Boolean: True when the command was sent." + kNoPort, "`8007`"),
       journal("Manutenzione_DGFE_RichiestaRiga", "Asks the electronic journal for one line.",
               {ref("nrRiga", "The journal line (record) number, sent in 9 digits.")},
-              "Boolean: True when the printer accepted the command." + kNoPort, "`8004` + nrRiga (9 digits)"),
+              "Boolean: True when the command was sent." + kNoPort, "`8004` + nrRiga (9 digits)"),
       journal("Manutenzione_DGFE_StampaIntervalloDate", "Prints the electronic journal between two days.",
               {ref("dataInizio", "First day, sent as ddmmyy; must not be later than dataFine (times included)."),
                ref("dataFine", "Last day, sent as ddmmyy.")},
-              "Boolean: True when the printer accepted the command. dataInizio later than dataFine shows the message "
+              "Boolean: True when the command was sent. dataInizio later than dataFine shows the message "
               "\"Il valore di data inizio non può essere maggiore di data fine.\", sends nothing and answers False." +
                   kNoPort,
               "`8001` + ddmmyy + ddmmyy + `0`, e.g. `80010112260412260`"),
@@ -408,7 +409,7 @@ std::vector<MethodDoc> build() {
         ref("TotaleFattura", "Invoice total in euros (2 decimals), announced at the opening."),
         ref("isStampaDoppiaCopia", "Boolean: True prints the invoice in two copies."),
         ref("nrCifreDec_Prezzi", kNotUsedDecimals), ref("nrCifreDec_Qta", kNotUsedDecimals)},
-       "Boolean: True when the link opened and both invoice commands were accepted; it also marks the invoice open "
+       "Boolean: True when the link opened and both invoice commands were sent; it also marks the invoice open "
        "for RigaFattura. The drawer's answer does not count.",
        "The drawer, as ApriCassetto (" + kDrawer + "), unless bypassed; " + kOpenLink +
            "; `30161` or `30160`; `40012` + `1` or `0` (two copies) + total (9 digits), e.g. `400121000123450`; "
@@ -420,7 +421,7 @@ std::vector<MethodDoc> build() {
        "One free line of the invoice body.",
        {val("TestoLibero", "Text of the line; a text longer than 32 characters is cut and followed by a blank line."),
         ref("tipoFont", kFontParam)},
-       "Boolean: True when the printer accepted the line; False, with nothing sent, when no invoice is open (before "
+       "Boolean: True when the line was sent; False, with nothing sent, when no invoice is open (before "
        "ApriFattura, after a failed one, after ChiudiFattura) or without a port.",
        nonFiscalLine + ".",
        kRefusals + "."},
@@ -428,9 +429,9 @@ std::vector<MethodDoc> build() {
        "ChiudiFattura",
        "Prints the total, closes the invoice and the printer link.",
        {val("TotaleFattura", "Invoice total in euros (2 decimals), printed on the total line.")},
-       "Boolean: True when the total line and the closing were accepted. The invoice is marked closed either way.",
+       "Boolean: True when the total line and the closing were sent. The invoice is marked closed either way.",
        "`4003F` + length (2 digits) + label `Importo` (none when [StampaImportoManualeSuFatturaNativaMerid] value is "
-       "set and not 0) + total (9 digits), e.g. `4003F07Importo000123450`; only when it is accepted, `4006` and then "
+       "set and not 0) + total (9 digits), e.g. `4003F07Importo000123450`; only when it was sent, `4006` and then "
        "the drawer when [ApriCassettoDopoStampaFattura] value is 1 (" +
            kDrawer + ", on the port of the last opening); the link is then closed, always.",
        "[StampaImportoManualeSuFatturaNativaMerid] value; [ApriCassettoDopoStampaFattura] value (0 written when "
@@ -442,7 +443,7 @@ std::vector<MethodDoc> build() {
        "Stores the port and opens a credit note (no drawer).",
        {ref("comPort", "Serial port of the printer, kept for the other methods (no -1 test here: it is used as given)."),
         ref("nrCifreDec_Prezzi", kNotUsedDecimals), ref("nrCifreDec_Qta", kNotUsedDecimals)},
-       "Boolean: True when the link opened and the printer accepted the opening; it also marks the credit note open "
+       "Boolean: True when the link opened and the opening command was sent; it also marks the credit note open "
        "for RigaNotaAccredito.",
        kOpenLink + "; `30161` or `30160`; `7102600000`.",
        "[Fiscal] BufferFatture (not 0: `30161`; 0, written when missing: `30160`); " + kRefusals + "."},
@@ -455,7 +456,7 @@ std::vector<MethodDoc> build() {
             "Price text in euros, with a decimal comma or point (`19,90`), printed in 9 digits (cents); a text that "
             "is not a number leaves the price out."),
         ref("tipoFont", "Merid_Font. Accepted and ignored.")},
-       "Boolean: True when the printer accepted the line; False, with nothing sent, until an ApriNotaAccredito of "
+       "Boolean: True when the line was sent; False, with nothing sent, until an ApriNotaAccredito of "
        "this object has succeeded (ChiudiNotaAccredito does not end that), or without a port.",
        "`3001120` + Testo1 (20) + price (9 digits), e.g. `3001120RESO MAGLIA         000001990`.",
        kRefusals + "."},
@@ -463,7 +464,7 @@ std::vector<MethodDoc> build() {
        "ChiudiNotaAccredito",
        "Pays the credit note back in cash and closes it.",
        {val("TotaleNotaAccredito", "Credit note total in euros (2 decimals), paid back in cash.")},
-       "Boolean: True when the four commands were accepted (each is sent even when one before it was refused).",
+       "Boolean: True when the four commands were sent (each is sent even when one before it could not be).",
        "`300408CONTANTI` + total (9 digits); `3010P12___________`; `3011`; `3013`; when [Fiscal] CloseConnEachDoc "
        "is not 0, the link is closed (twice).",
        kCloseConn + "; " + kRefusals + "."},
@@ -608,8 +609,11 @@ std::string referenceMarkdown() {
       "port.\n"
       "- Amounts go to the printer in 9 digits, in cents (`2.50` is `000000250`). Texts are filtered to the "
       "printer's characters.\n"
-      "- A refused command is handled the same way everywhere: a code listed in [SkipError] Value1 to Value3 counts "
-      "as success; paper end or an open cover asks the operator to fix it and sends again.\n"
+      "- A command counts as sent when the printer library took it. A command the printer refuses (an error "
+      "number) is logged and counts as sent too: paper end (16) or an open cover (64) first shows the operator a "
+      "prompt, then the status (`1109`) is checked again until it is clear; the command is not sent again. A code "
+      "listed in [SkipError] Value1 to Value3 is ignored outright. A method answers False when a command could not "
+      "be sent (the printer library failed), and where its entry says so.\n"
       "- Settings are read from `MeridFiscal.ini` (and `display.ini` where named) in the library's folder; a "
       "missing key is written back with its default, so the file shows what can be set.\n";
   for (const char* cls : kClasses) {
