@@ -407,7 +407,7 @@ std::vector<MethodDoc> build() {
        "Stores the port, opens the cash drawer, opens an invoice with the shop header.",
        {ref("comPort", "Serial port of the printer, kept for the other methods (no -1 test here: it is used as given)."),
         ref("TotaleFattura", "Invoice total in euros (2 decimals), announced at the opening."),
-        ref("isStampaDoppiaCopia", "Boolean: True prints the invoice in two copies."),
+        ref("isStampaDoppiaCopia", "True prints the invoice in two copies; False, in one."),
         ref("nrCifreDec_Prezzi", kNotUsedDecimals), ref("nrCifreDec_Qta", kNotUsedDecimals)},
        "Boolean: True when the link opened and both invoice commands were sent; it also marks the invoice open "
        "for RigaFattura. The drawer's answer does not count.",
