@@ -52,7 +52,11 @@ void notePrompt(int32_t code) {
   raise(o, OutcomeKind::DoneAfterPrompts, code);
 }
 
-void noteGaveUp(int32_t code) { raise(current(), OutcomeKind::GaveUp, code); }
+void noteGaveUp(int32_t code) {
+  Outcome& o = current();
+  ++o.prompts;  // the prompt that was given up is a prompt too
+  raise(o, OutcomeKind::GaveUp, code);
+}
 
 void noteUnknown(int32_t answer) { raise(current(), OutcomeKind::Unknown, answer); }
 

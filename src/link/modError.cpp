@@ -65,9 +65,10 @@ bool InviaComando(std::string& cmd) {
     const std::string errorString = "Codice errore " + std::to_string(err) + ", tentativo " +
                                     std::to_string(attempt) + ", comando: " + cmd;
     loggerDebug(debugLine("Stringa errore:", errorString));
-    // A failed write (a negative number, never a printer's refusal) may have
-    // reached the printer before it failed: nobody can tell whether it printed.
-    if (err < 0) callrecord::noteUnknown(err);
+    // -1 is the library's "not connected": nothing went out. Any other
+    // negative number is a write that failed part-way (merid/cefdll.h): the
+    // printer may or may not have executed the command.
+    if (err < ECK_NonConnesso) callrecord::noteUnknown(err);
     for (bool first = true;; first = false) {
       // Fresh each pass, so a handler that fails before deciding can never
       // leave a retry behind from the previous pass.
@@ -77,7 +78,7 @@ bool InviaComando(std::string& cmd) {
       loggerDebug(debugLine("esitoCheck:", std::to_string(outcome)));
       if (outcome == esitoCheckErr_OpRitenta) callrecord::notePrompt(err);
       if (outcome == esitoCheckErr_OpAbbandona) callrecord::noteGaveUp(err);
-      if (first && refused > 0 && outcome == esitoCheckErr_OpConcluso) callrecord::noteRefused(refused);
+      if (first && refused != 0 && outcome == esitoCheckErr_OpConcluso) callrecord::noteRefused(refused);
       if (outcome != esitoCheckErr_OpRitenta) return outcome == esitoCheckErr_OpConcluso;
       loggerDebug(debugLine("esitoCheckErr_OpRitenta:", "GoTo Merid_CheckStatus/checkStatus"));
       err = Merid_CheckStatus();
