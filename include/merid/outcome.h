@@ -54,7 +54,7 @@ struct Outcome {
   int32_t commands = 0;  // commands written during the call
 
   bool plainDone() const { return kind == OutcomeKind::Done; }
-  // The ECK_ name of code ("" when it has none).
+  // The ECK_ name of code ("" when it has none, or nothing was sent).
   std::string codeName() const;
   // One line for people, Italian or English: what happened and, for a
   // printer number, its meaning.

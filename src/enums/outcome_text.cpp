@@ -33,7 +33,9 @@ const char* notSentReasonName(NotSentReason reason) {
   return "";
 }
 
-std::string Outcome::codeName() const { return std::string(codeErrorName(code)); }
+std::string Outcome::codeName() const {
+  return kind == OutcomeKind::NotSent ? std::string() : std::string(codeErrorName(code));
+}
 
 namespace {
 
