@@ -15,7 +15,6 @@ constexpr const char* kFixHost =
     "host: the command or its values are wrong for the printer; correct the call, nothing was printed";
 constexpr const char* kState =
     "host: the printer is in another document state; close or void the open document, then retry";
-constexpr const char* kOperator = "operator: fix the printer as the message says, then retry";
 constexpr const char* kService = "operator: call technical service; do not retry";
 constexpr const char* kJournal = "operator: replace or initialise the electronic journal (DGFE)";
 constexpr const char* kNotThisPrinter =
