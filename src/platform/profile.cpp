@@ -1,0 +1,235 @@
+// The profile functions: our own reader and writer, with the behaviour of
+// GetPrivateProfileStringA and WritePrivateProfileStringA, on every system
+// (Windows' own take hundreds of microseconds a call, rereading the file).
+//
+// Reads are served from a parsed copy of each file, checked against the file's
+// identity, size and times at every call. A copy loaded within kRacyWindow of
+// the file's last change is not trusted (a second change in the same clock tick
+// would leave the times alone), so such a file is read again until it settles.
+// A copy we wrote ourselves is trusted: our writes replace the file, so another
+// writer's change shows as a new identity or new times.
+
+#include <cerrno>
+#include <chrono>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/ini_document.h"
+#include "platform/platform.h"
+
+namespace merid::platform {
+
+namespace {
+
+constexpr int64_t kRacyWindowNs = 100'000'000;
+constexpr std::size_t kLongestValue = 65534;
+
+int64_t nowNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+struct Cached {
+  FileInfo info;
+  bool trusted = false;
+  std::shared_ptr<const IniDocument> doc;
+};
+
+std::string clean(std::string s) {
+  // A line break inside a name or value would split the line in two.
+  for (char& c : s)
+    if (c == '\r' || c == '\n') c = ' ';
+  return s;
+}
+
+struct Edit {
+  std::string section, key, value;
+};
+
+// What a batch on this thread has changed in one file: the document it
+// started from, the edits, and the document with them.
+struct Pending {
+  std::shared_ptr<const IniDocument> base;
+  std::vector<Edit> edits;
+  std::shared_ptr<IniDocument> doc;
+};
+
+struct Batch {
+  int depth = 0;
+  std::map<std::string, Pending> files;
+};
+thread_local Batch tBatch;
+
+class FileProfile : public Profile {
+ public:
+  std::size_t getString(const std::string& section, const std::string& key, std::string& out,
+                        std::size_t bufferSize, const std::string& file) override {
+    out.clear();
+    if (bufferSize == 0) return 0;
+    std::shared_ptr<const IniDocument> doc;
+    if (auto it = tBatch.files.find(file); it != tBatch.files.end()) {
+      doc = it->second.doc;
+    } else {
+      int error = 0;
+      doc = load(file, error);
+    }
+    if (!doc) return 0;
+    auto value = doc->find(section, key);
+    if (!value) return 0;
+    out = value->substr(0, bufferSize - 1);
+    return out.size();
+  }
+
+  bool writeString(const std::string& section, const std::string& key, const std::string& value,
+                   const std::string& file) override {
+    Edit edit{clean(section), clean(key), clean(value).substr(0, kLongestValue)};
+    if (tBatch.depth > 0) {
+      auto it = tBatch.files.find(file);
+      if (it == tBatch.files.end()) {
+        int error = 0;
+        auto current = load(file, error);
+        if (!current && error != ENOENT) return false;
+        // Writing back what is there already (an empty value read as missing)
+        // costs nothing.
+        if (current && !current->changes(edit.section, edit.key, edit.value)) return true;
+        auto doc = current ? std::make_shared<IniDocument>(*current) : std::make_shared<IniDocument>();
+        it = tBatch.files.emplace(file, Pending{current, {}, doc}).first;
+      }
+      it->second.doc->set(edit.section, edit.key, edit.value);
+      it->second.edits.push_back(std::move(edit));
+      return true;
+    }
+    std::lock_guard<std::mutex> lock(writeMutex_);
+    int error = 0;
+    auto current = load(file, error);
+    if (!current && error != ENOENT) return false;
+    if (current && !current->changes(edit.section, edit.key, edit.value)) return true;
+    IniDocument doc = current ? *current : IniDocument();
+    doc.set(edit.section, edit.key, edit.value);
+    return store(file, std::move(doc));
+  }
+
+  bool writeDefault(const std::string& section, const std::string& key, const std::string& value,
+                    const std::string& file) override {
+    std::string now;
+    if (getString(section, key, now, 2, file) > 0) return true;
+    return writeString(section, key, value, file);
+  }
+
+  // Writes what the batch of this thread changed. A file that changed under
+  // the batch gets the batch's edits again on its new content.
+  void flush() {
+    auto files = std::move(tBatch.files);
+    tBatch.files.clear();
+    std::lock_guard<std::mutex> lock(writeMutex_);
+    for (auto& [file, pending] : files) {
+      int error = 0;
+      auto current = load(file, error);
+      if (!current && error != ENOENT) continue;
+      if (current != pending.base) {
+        IniDocument doc = current ? *current : IniDocument();
+        for (const auto& e : pending.edits) doc.set(e.section, e.key, e.value);
+        store(file, std::move(doc));
+      } else {
+        store(file, std::move(*pending.doc));
+      }
+    }
+  }
+
+ private:
+  bool store(const std::string& file, IniDocument doc) {
+    FileSystem& fs = fileSystem();
+    FileInfo before;
+    const int error = fs.stat(file, before);
+    if (error != 0 && error != ENOENT) return false;
+    std::string bytes = doc.bytes();
+    const bool ok = writeFileAtomically(fs, file, bytes, error == 0 ? before.permissions : 0644);
+    FileInfo after;
+    std::lock_guard<std::mutex> lock(cacheMutex_);
+    if (ok && fs.stat(file, after) == 0) {
+      cache_[file] = Cached{after, true, std::make_shared<const IniDocument>(std::move(doc))};
+    } else {
+      cache_.erase(file);
+    }
+    return ok;
+  }
+
+  // The file's document; nullptr with an errno value when it cannot be read.
+  std::shared_ptr<const IniDocument> load(const std::string& file, int& error) {
+    FileSystem& fs = fileSystem();
+    firstUse(fs, file);
+    FileInfo info;
+    if ((error = fs.stat(file, info)) != 0) return nullptr;
+    if (!info.regular) {
+      error = ENOENT;
+      return nullptr;
+    }
+    {
+      std::lock_guard<std::mutex> lock(cacheMutex_);
+      auto it = cache_.find(file);
+      if (it != cache_.end() && it->second.trusted && it->second.info == info) return it->second.doc;
+    }
+    const int64_t loadedAt = nowNs();
+    std::string bytes;
+    if ((error = readWholeFile(fs, file, bytes)) != 0) return nullptr;
+    auto doc = std::make_shared<const IniDocument>(std::move(bytes));
+    // Taken again after the read: a change during it makes the copy untrusted.
+    FileInfo after;
+    if (fs.stat(file, after) != 0) return doc;
+    Cached entry{
+        after,
+        after == info && info.modified < loadedAt - kRacyWindowNs && info.changed < loadedAt - kRacyWindowNs,
+        doc};
+    std::lock_guard<std::mutex> lock(cacheMutex_);
+    cache_[file] = std::move(entry);
+    return doc;
+  }
+
+  // The first time this process touches a file, the temporary files that
+  // interrupted writes of it left behind go.
+  void firstUse(FileSystem& fs, const std::string& file) {
+    {
+      std::lock_guard<std::mutex> lock(cacheMutex_);
+      if (!seen_.insert(file).second) return;
+    }
+    removeLeftoverTemporaries(fs, file);
+  }
+
+  std::mutex writeMutex_;
+  std::mutex cacheMutex_;
+  std::unordered_map<std::string, Cached> cache_;
+  std::set<std::string> seen_;
+};
+
+FileProfile& fileProfile() {
+  static FileProfile p;
+  return p;
+}
+
+}  // namespace
+
+Profile& builtinProfile() {
+  return fileProfile();
+}
+
+ProfileBatch::ProfileBatch() {
+  ++tBatch.depth;
+}
+
+ProfileBatch::~ProfileBatch() {
+  if (--tBatch.depth != 0 || tBatch.files.empty()) return;
+  try {
+    fileProfile().flush();
+  } catch (...) {
+    // A write that fails is lost silently, as one outside a batch.
+    tBatch.files.clear();
+  }
+}
+
+}  // namespace merid::platform

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# run_under_wine.sh <wine64> <program.exe>: a test program under Wine, in a
+# Wine prefix of its own beside the program. Its output goes to a file that
+# is shown afterwards: Wine's helper processes outlive the program and would
+# hold CTest's pipe open.
+set -euo pipefail
+wine=$1 program=$2
+export WINEPREFIX=$(dirname "$program")/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+[ -d "$WINEPREFIX/drive_c" ] || "$wine" wineboot -i >/dev/null 2>&1 </dev/null
+status=0
+"$wine" "$program" >"$program.log" 2>&1 </dev/null || status=$?
+cat "$program.log"
+exit $status
