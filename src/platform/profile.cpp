@@ -17,6 +17,7 @@
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/ini_document.h"
@@ -55,7 +56,8 @@ struct Edit {
 // What a batch on this thread has changed in one file: the document it
 // started from, the edits, and the document with them.
 struct Pending {
-  std::shared_ptr<const IniDocument> base;
+  bool existed = false;
+  FileInfo base;  // the file the document was read from
   std::vector<Edit> edits;
   std::shared_ptr<IniDocument> doc;
 };
@@ -98,8 +100,10 @@ class FileProfile : public Profile {
         // Writing back what is there already (an empty value read as missing)
         // costs nothing.
         if (current && !current->changes(edit.section, edit.key, edit.value)) return true;
-        auto doc = current ? std::make_shared<IniDocument>(*current) : std::make_shared<IniDocument>();
-        it = tBatch.files.emplace(file, Pending{current, {}, doc}).first;
+        Pending pending;
+        pending.doc = current ? takeOrCopy(file, current, pending.base) : std::make_shared<IniDocument>();
+        pending.existed = current != nullptr;
+        it = tBatch.files.emplace(file, std::move(pending)).first;
       }
       it->second.doc->set(edit.section, edit.key, edit.value);
       it->second.edits.push_back(std::move(edit));
@@ -129,15 +133,19 @@ class FileProfile : public Profile {
     tBatch.files.clear();
     std::lock_guard<std::mutex> lock(writeMutex_);
     for (auto& [file, pending] : files) {
-      int error = 0;
+      FileInfo now;
+      int error = fileSystem().stat(file, now);
+      if (error != 0 && error != ENOENT) continue;
+      if ((error == 0) == pending.existed && (error != 0 || now == pending.base)) {
+        store(file, std::move(*pending.doc));
+        continue;
+      }
       auto current = load(file, error);
       if (!current && error != ENOENT) continue;
-      if (current != pending.base) {
+      {
         IniDocument doc = current ? *current : IniDocument();
         for (const auto& e : pending.edits) doc.set(e.section, e.key, e.value);
         store(file, std::move(doc));
-      } else {
-        store(file, std::move(*pending.doc));
       }
     }
   }
@@ -153,11 +161,30 @@ class FileProfile : public Profile {
     FileInfo after;
     std::lock_guard<std::mutex> lock(cacheMutex_);
     if (ok && fs.stat(file, after) == 0) {
-      cache_[file] = Cached{after, true, std::make_shared<const IniDocument>(std::move(doc))};
+      cache_[file] = Cached{after, true, std::make_shared<IniDocument>(std::move(doc))};
     } else {
       cache_.erase(file);
     }
     return ok;
+  }
+
+  // A document the batch may edit: the cached one itself when nobody else
+  // holds it (a large file is not copied), else a copy. Every document is
+  // made non-const, so editing the one taken from the cache is allowed.
+  std::shared_ptr<IniDocument> takeOrCopy(const std::string& file, std::shared_ptr<const IniDocument>& current,
+                                          FileInfo& base) {
+    std::lock_guard<std::mutex> lock(cacheMutex_);
+    auto it = cache_.find(file);
+    if (it != cache_.end() && it->second.doc == current && it->second.trusted) {
+      base = it->second.info;
+      if (current.use_count() == 2) {
+        cache_.erase(it);
+        return std::const_pointer_cast<IniDocument>(std::exchange(current, nullptr));
+      }
+    } else {
+      base = FileInfo{};  // unknown: the flush reads the file again
+    }
+    return std::make_shared<IniDocument>(*current);
   }
 
   // The file's document; nullptr with an errno value when it cannot be read.
@@ -178,7 +205,7 @@ class FileProfile : public Profile {
     const int64_t loadedAt = nowNs();
     std::string bytes;
     if ((error = readWholeFile(fs, file, bytes)) != 0) return nullptr;
-    auto doc = std::make_shared<const IniDocument>(std::move(bytes));
+    std::shared_ptr<const IniDocument> doc = std::make_shared<IniDocument>(std::move(bytes));
     // Taken again after the read: a change during it makes the copy untrusted.
     FileInfo after;
     if (fs.stat(file, after) != 0) return doc;
