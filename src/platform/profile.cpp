@@ -66,7 +66,10 @@ struct Batch {
   int depth = 0;
   std::map<std::string, Pending> files;
 };
-thread_local Batch tBatch;
+// Made when a thread's outermost batch begins and gone when it ends, so no
+// thread keeps an object to destroy at its exit (the mingw runtime's
+// destructors of thread-local objects are not safe there).
+thread_local Batch* tBatchOpen = nullptr;
 
 class FileProfile : public Profile {
  public:
@@ -75,7 +78,8 @@ class FileProfile : public Profile {
     out.clear();
     if (bufferSize == 0) return 0;
     std::shared_ptr<const IniDocument> doc;
-    if (auto it = tBatch.files.find(file); it != tBatch.files.end()) {
+    const auto it = tBatchOpen ? tBatchOpen->files.find(file) : std::map<std::string, Pending>::iterator();
+    if (tBatchOpen && it != tBatchOpen->files.end()) {
       doc = it->second.doc;
     } else {
       int error = 0;
@@ -91,9 +95,10 @@ class FileProfile : public Profile {
   bool writeString(const std::string& section, const std::string& key, const std::string& value,
                    const std::string& file) override {
     Edit edit{clean(section), clean(key), clean(value).substr(0, kLongestValue)};
-    if (tBatch.depth > 0) {
-      auto it = tBatch.files.find(file);
-      if (it == tBatch.files.end()) {
+    if (tBatchOpen) {
+      auto& files = tBatchOpen->files;
+      auto it = files.find(file);
+      if (it == files.end()) {
         int error = 0;
         auto current = load(file, error);
         if (!current && error != ENOENT) return false;
@@ -103,7 +108,7 @@ class FileProfile : public Profile {
         Pending pending;
         pending.doc = current ? takeOrCopy(file, current, pending.base) : std::make_shared<IniDocument>();
         pending.existed = current != nullptr;
-        it = tBatch.files.emplace(file, std::move(pending)).first;
+        it = files.emplace(file, std::move(pending)).first;
       }
       it->second.doc->set(edit.section, edit.key, edit.value);
       it->second.edits.push_back(std::move(edit));
@@ -129,8 +134,8 @@ class FileProfile : public Profile {
   // Writes what the batch of this thread changed. A file that changed under
   // the batch gets the batch's edits again on its new content.
   void flush() {
-    auto files = std::move(tBatch.files);
-    tBatch.files.clear();
+    auto files = std::move(tBatchOpen->files);
+    tBatchOpen->files.clear();
     std::lock_guard<std::mutex> lock(writeMutex_);
     for (auto& [file, pending] : files) {
       FileInfo now;
@@ -171,8 +176,8 @@ class FileProfile : public Profile {
   // A document the batch may edit: the cached one itself when nobody else
   // holds it (a large file is not copied), else a copy. Every document is
   // made non-const, so editing the one taken from the cache is allowed.
-  std::shared_ptr<IniDocument> takeOrCopy(const std::string& file, std::shared_ptr<const IniDocument>& current,
-                                          FileInfo& base) {
+  std::shared_ptr<IniDocument> takeOrCopy(const std::string& file,
+                                          std::shared_ptr<const IniDocument>& current, FileInfo& base) {
     std::lock_guard<std::mutex> lock(cacheMutex_);
     auto it = cache_.find(file);
     if (it != cache_.end() && it->second.doc == current && it->second.trusted) {
@@ -246,17 +251,22 @@ Profile& builtinProfile() {
 }
 
 ProfileBatch::ProfileBatch() {
-  ++tBatch.depth;
+  if (!tBatchOpen) tBatchOpen = new Batch;
+  ++tBatchOpen->depth;
 }
 
 ProfileBatch::~ProfileBatch() {
-  if (--tBatch.depth != 0 || tBatch.files.empty()) return;
+  if (--tBatchOpen->depth != 0) return;
+  std::unique_ptr<Batch> ending(std::exchange(tBatchOpen, nullptr));
+  if (ending->files.empty()) return;
+  tBatchOpen = ending.get();  // for flush(), which empties it
   try {
     fileProfile().flush();
   } catch (...) {
     // A write that fails is lost silently, as one outside a batch.
-    tBatch.files.clear();
+    ending->files.clear();
   }
+  tBatchOpen = nullptr;
 }
 
 }  // namespace merid::platform
