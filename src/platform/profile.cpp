@@ -65,6 +65,9 @@ struct Pending {
 struct Batch {
   int depth = 0;
   std::map<std::string, Pending> files;
+  // Files a read failed on: what a call writes after such a read rests on a
+  // value it could not see, so those writes are dropped.
+  std::set<std::string> unreadable;
 };
 // Made when a thread's outermost batch begins and gone when it ends, so no
 // thread keeps an object to destroy at its exit (the mingw runtime's
@@ -84,6 +87,7 @@ class FileProfile : public Profile {
     } else {
       int error = 0;
       doc = load(file, error);
+      if (!doc && error != ENOENT && tBatchOpen) tBatchOpen->unreadable.insert(file);
     }
     if (!doc) return 0;
     auto value = doc->find(section, key);
@@ -96,6 +100,7 @@ class FileProfile : public Profile {
                    const std::string& file) override {
     Edit edit{clean(section), clean(key), clean(value).substr(0, kLongestValue)};
     if (tBatchOpen) {
+      if (tBatchOpen->unreadable.count(file)) return false;
       auto& files = tBatchOpen->files;
       auto it = files.find(file);
       if (it == files.end()) {
@@ -259,6 +264,7 @@ ProfileBatch::~ProfileBatch() {
   if (--tBatchOpen->depth != 0) return;
   std::unique_ptr<Batch> ending(std::exchange(tBatchOpen, nullptr));
   if (ending->files.empty()) return;
+  ending->unreadable.clear();
   tBatchOpen = ending.get();  // for flush(), which empties it
   try {
     fileProfile().flush();

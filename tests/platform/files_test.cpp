@@ -93,7 +93,7 @@ int32_t acceptClose(int32_t*) {
 const PrinterFunctions kAcceptingPrinter{acceptOpen, acceptWrite, acceptRead, acceptClose};
 
 const char* const kSeed =
-    "; settings of the shop\r\n[Fiscal]\r\nBuffer=1\r\nCloseConnEachDoc=0\r\n\r\n[Shop]\r\nName=Bar "
+    "; settings of the shop\r\n[Fiscal]\r\nBuffer=0\r\nCloseConnEachDoc=1\r\n\r\n[Shop]\r\nName=Bar "
     "Sport\r\n";
 
 struct Outcome {
@@ -134,7 +134,9 @@ Outcome receipt(int failAt, int error, int* operations = nullptr) {
 // Each file operation of a receipt fails in turn: every call still ends as
 // it does without the failure (a settings file that cannot be read gives the
 // defaults, a write or a log line that cannot be made is lost), nothing is
-// logged as a failure, the settings file is whole and no temporary file stays.
+// logged as a failure, the settings file is whole, keeps the values it had
+// (a default is never written over a value a failed read did not see) and no
+// temporary file stays.
 TEST(FileFaults, EveryOperationOfAReceiptFailingInTurn) {
   setPrinterFunctions(&kAcceptingPrinter);
   int operations = 0;
