@@ -68,6 +68,10 @@ struct Batch {
   // Files a read failed on: what a call writes after such a read rests on a
   // value it could not see, so those writes are dropped.
   std::set<std::string> unreadable;
+  // Documents already checked against their files in this batch: one call
+  // asks the file system once per file (a check costs tens of microseconds
+  // under Windows).
+  std::map<std::string, std::shared_ptr<const IniDocument>> checked;
 };
 // Made when a thread's outermost batch begins and gone when it ends, so no
 // thread keeps an object to destroy at its exit (the mingw runtime's
@@ -81,13 +85,18 @@ class FileProfile : public Profile {
     out.clear();
     if (bufferSize == 0) return 0;
     std::shared_ptr<const IniDocument> doc;
-    const auto it = tBatchOpen ? tBatchOpen->files.find(file) : std::map<std::string, Pending>::iterator();
-    if (tBatchOpen && it != tBatchOpen->files.end()) {
+    if (!tBatchOpen) {
+      int error = 0;
+      doc = load(file, error);
+    } else if (auto it = tBatchOpen->files.find(file); it != tBatchOpen->files.end()) {
       doc = it->second.doc;
+    } else if (auto seen = tBatchOpen->checked.find(file); seen != tBatchOpen->checked.end()) {
+      doc = seen->second;
     } else {
       int error = 0;
       doc = load(file, error);
-      if (!doc && error != ENOENT && tBatchOpen) tBatchOpen->unreadable.insert(file);
+      if (doc) tBatchOpen->checked.emplace(file, doc);
+      if (!doc && error != ENOENT) tBatchOpen->unreadable.insert(file);
     }
     if (!doc) return 0;
     auto value = doc->find(section, key);
@@ -110,9 +119,10 @@ class FileProfile : public Profile {
         // Writing back what is there already (an empty value read as missing)
         // costs nothing.
         if (current && !current->changes(edit.section, edit.key, edit.value)) return true;
+        tBatchOpen->checked.erase(file);  // its reference would force a copy
         Pending pending;
-        pending.doc = current ? takeOrCopy(file, current, pending.base) : std::make_shared<IniDocument>();
         pending.existed = current != nullptr;
+        pending.doc = current ? takeOrCopy(file, current, pending.base) : std::make_shared<IniDocument>();
         it = files.emplace(file, std::move(pending)).first;
       }
       it->second.doc->set(edit.section, edit.key, edit.value);
