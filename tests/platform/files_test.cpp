@@ -50,8 +50,10 @@ class FaultyFiles : public platform::FileSystem {
     return file ? std::make_unique<Faulty>(this, std::move(file)) : nullptr;
   }
   int rename(const std::string& a, const std::string& b) override {
+    renamedTo.push_back(b);
     return fault() ? error_ : real().rename(a, b);
   }
+  std::vector<std::string> renamedTo;
   int remove(const std::string& p) override { return fault() ? error_ : real().remove(p); }
   int syncFolder(const std::string& f) override { return fault() ? error_ : real().syncFolder(f); }
   int list(const std::string& f, std::vector<std::string>& n) override {
@@ -161,6 +163,23 @@ TEST(FileFaults, EveryOperationOfAReceiptFailingInTurn) {
                                                                                          << got.ini;
     }
   }
+  setPrinterFunctions(nullptr);
+}
+
+// What one call writes to a settings file reaches it in one rewrite.
+TEST(FileFaults, TheDefaultsOfOneCallAreWrittenInOneRewrite) {
+  setPrinterFunctions(&kAcceptingPrinter);
+  test::TempHome home;
+  FaultyFiles files(0, 0);
+  test::onFreshThread([] {
+    MeridTallo_Scontrino s;
+    int16_t port = 1;
+    s.InitComunicazione(port);
+    EXPECT_TRUE(s.ApriTransazioneFiscale());
+  });
+  EXPECT_EQ(files.renamedTo, std::vector<std::string>{home.file("MeridFiscal.ini")});
+  // The default "" read back, then "1" written over it: two writes, one file.
+  EXPECT_EQ(readFile(home.file("MeridFiscal.ini")), "[Fiscal]\nBuffer=1\n");
   setPrinterFunctions(nullptr);
 }
 
