@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <iterator>
 
-#include <cstdio>
 #include <ctime>
 #include <exception>
 #include <stdexcept>
@@ -245,8 +244,13 @@ void EcrModel::load() {
   if (!makeDirs(dir_)) throw std::runtime_error("cannot create " + dir_);
   if (!started_) {
     // Under the folder lock nobody is writing: a temporary file is a leftover.
-    for (const std::string& name : staleTemporaries(dir_)) removeFile(dir_ + "/" + name);
-    started_ = true;
+    // One that cannot be removed yet harms nothing: the next command tries again.
+    try {
+      started_ = true;
+      for (const std::string& name : staleTemporaries(dir_)) started_ = removeFile(dir_ + "/" + name) && started_;
+    } catch (const std::exception&) {
+      started_ = false;
+    }
   }
   loadSettings();
   state_ = decodeState(readFile(dir_ + "/state.txt"));
@@ -292,10 +296,9 @@ void EcrModel::repairAndCheck() {
   if (last.journalNo < state_.counters.journalNo) {
     // A new journal was started but the old file was not yet moved away.
     std::string archive = dir_ + "/journal-" + std::to_string(last.journalNo) + ".txt";
-    if (std::rename((dir_ + "/journal.txt").c_str(), archive.c_str()) == 0) {
-      journal_.clear();
-      loadJournal();
-    }
+    renameFile(dir_ + "/journal.txt", archive);
+    journal_.clear();
+    loadJournal();
   } else if (last.record > state_.counters.record || last.journalNo > state_.counters.journalNo) {
     // The document was written to the journal but the state file is older:
     // the journal wins, and the document it holds is no longer in progress.
@@ -473,7 +476,7 @@ void EcrModel::commit() {
   saveState();
   if (archiveJournal_) {
     std::string archive = dir_ + "/journal-" + std::to_string(state_.counters.journalNo - 1) + ".txt";
-    if (fileExists(dir_ + "/journal.txt")) std::rename((dir_ + "/journal.txt").c_str(), archive.c_str());
+    if (fileExists(dir_ + "/journal.txt")) renameFile(dir_ + "/journal.txt", archive);
   }
   loadJournal();
   loadFiscal();
