@@ -2,10 +2,9 @@
 #include "ecr_model.h"
 
 #include <algorithm>
-#include <iterator>
-
 #include <ctime>
 #include <exception>
+#include <iterator>
 #include <stdexcept>
 
 #include "sim_text.h"
@@ -45,7 +44,9 @@ const char* kDefaultSettings =
     "departments = 20\n"
     "fiscal_memory_records = 1825\n";
 
-int64_t systemWallClock() { return localWallSeconds(); }
+int64_t systemWallClock() {
+  return localWallSeconds();
+}
 
 std::string trim(std::string_view s) {
   size_t b = 0, e = s.size();
@@ -247,7 +248,8 @@ void EcrModel::load() {
     // One that cannot be removed yet harms nothing: the next command tries again.
     try {
       started_ = true;
-      for (const std::string& name : staleTemporaries(dir_)) started_ = removeFile(dir_ + "/" + name) && started_;
+      for (const std::string& name : staleTemporaries(dir_))
+        started_ = removeFile(dir_ + "/" + name) && started_;
     } catch (const std::exception&) {
       started_ = false;
     }
@@ -346,7 +348,8 @@ int EcrModel::execute(std::string_view command) {
     load();
     if (!damage_.error) printHeldCommands();
     int rc = run(command);
-    if ((rc == kPaperEnd || rc == kCoverOpen) && paperOrCoverFault()) state_.held.commands.emplace_back(command);
+    if ((rc == kPaperEnd || rc == kCoverOpen) && paperOrCoverFault())
+      state_.held.commands.emplace_back(command);
     if (rc == kOk) {
       commit();
     } else if (!damage_.error) {

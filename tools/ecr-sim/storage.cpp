@@ -55,9 +55,13 @@ struct OpenFile {
 
 }  // namespace
 
-void useFileSystem(FileSystem* fs) { current = fs; }
+void useFileSystem(FileSystem* fs) {
+  current = fs;
+}
 
-FileSystem& fileSystem() { return current ? *current : systemFileSystem(); }
+FileSystem& fileSystem() {
+  return current ? *current : systemFileSystem();
+}
 
 bool FailingFileSystem::fails(Op op) {
   if (++calls_ != failAt_) return false;
@@ -76,15 +80,21 @@ int FailingFileSystem::write(Handle handle, const char* data, size_t size, size_
   if (size > 1) inner_.write(handle, data, size / 2, written);
   return error_;
 }
-int FailingFileSystem::sync(Handle handle) { return fails(Op::Sync) ? error_ : inner_.sync(handle); }
-int FailingFileSystem::lock(Handle handle, bool wait) { return fails(Op::Lock) ? error_ : inner_.lock(handle, wait); }
+int FailingFileSystem::sync(Handle handle) {
+  return fails(Op::Sync) ? error_ : inner_.sync(handle);
+}
+int FailingFileSystem::lock(Handle handle, bool wait) {
+  return fails(Op::Lock) ? error_ : inner_.lock(handle, wait);
+}
 int FailingFileSystem::truncate(const std::string& path, uint64_t size) {
   return fails(Op::Truncate) ? error_ : inner_.truncate(path, size);
 }
 int FailingFileSystem::rename(const std::string& from, const std::string& to) {
   return fails(Op::Rename) ? error_ : inner_.rename(from, to);
 }
-int FailingFileSystem::remove(const std::string& path) { return fails(Op::Remove) ? error_ : inner_.remove(path); }
+int FailingFileSystem::remove(const std::string& path) {
+  return fails(Op::Remove) ? error_ : inner_.remove(path);
+}
 int FailingFileSystem::makeDir(const std::string& path) {
   return fails(Op::MakeDir) ? error_ : inner_.makeDir(path);
 }
@@ -135,7 +145,9 @@ std::vector<std::string> listFolder(const std::string& dir) {
   return names;
 }
 
-bool removeFile(const std::string& path) { return fileSystem().remove(path) == 0; }
+bool removeFile(const std::string& path) {
+  return fileSystem().remove(path) == 0;
+}
 
 void renameFile(const std::string& from, const std::string& to) {
   check(fileSystem().rename(from, to), "rename", from);

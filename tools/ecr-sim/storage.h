@@ -13,7 +13,7 @@ namespace merid::sim {
 
 struct FileStatus {
   bool folder = false;
-  uint64_t id = 0;       // changes when the file is replaced; never 0
+  uint64_t id = 0;  // changes when the file is replaced; never 0
   uint64_t size = 0;
   int64_t modified = 0;  // last modification time, any unit
 };
@@ -63,7 +63,8 @@ FileSystem& fileSystem();
 // bytes first, as a disk that fills up does.
 class FailingFileSystem : public FileSystem {
  public:
-  FailingFileSystem(FileSystem& inner, uint64_t failAt, int error) : inner_(inner), failAt_(failAt), error_(error) {}
+  FailingFileSystem(FileSystem& inner, uint64_t failAt, int error)
+      : inner_(inner), failAt_(failAt), error_(error) {}
   uint64_t calls() const { return calls_; }
   bool failed() const { return calls_ >= failAt_; }
   Op failedOp() const { return failedOp_; }

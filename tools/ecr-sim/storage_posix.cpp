@@ -15,7 +15,9 @@ namespace merid::sim {
 
 namespace {
 
-int result(int rc) { return rc == 0 ? 0 : errno; }
+int result(int rc) {
+  return rc == 0 ? 0 : errno;
+}
 
 class PosixFileSystem : public FileSystem {
  public:
@@ -107,6 +109,8 @@ int64_t localWallSeconds() {
   return int64_t(t) + int64_t(tm.tm_gmtoff);
 }
 
-uint64_t processId() { return uint64_t(getpid()); }
+uint64_t processId() {
+  return uint64_t(getpid());
+}
 
 }  // namespace merid::sim

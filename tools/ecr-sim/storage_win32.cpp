@@ -34,9 +34,13 @@ int errnoOf(DWORD error) {
   }
 }
 
-int result(BOOL ok) { return ok ? 0 : errnoOf(GetLastError()); }
+int result(BOOL ok) {
+  return ok ? 0 : errnoOf(GetLastError());
+}
 
-HANDLE handleOf(FileSystem::Handle h) { return reinterpret_cast<HANDLE>(h); }
+HANDLE handleOf(FileSystem::Handle h) {
+  return reinterpret_cast<HANDLE>(h);
+}
 
 HANDLE openFile(const std::string& path, DWORD access, DWORD disposition) {
   return CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -46,7 +50,8 @@ HANDLE openFile(const std::string& path, DWORD access, DWORD disposition) {
 class Win32FileSystem : public FileSystem {
  public:
   int open(const std::string& path, Mode mode, Handle& handle) override {
-    static const DWORD access[] = {GENERIC_READ, GENERIC_WRITE, FILE_APPEND_DATA, GENERIC_READ | GENERIC_WRITE};
+    static const DWORD access[] = {GENERIC_READ, GENERIC_WRITE, FILE_APPEND_DATA,
+                                   GENERIC_READ | GENERIC_WRITE};
     static const DWORD disposition[] = {OPEN_EXISTING, CREATE_ALWAYS, OPEN_ALWAYS, OPEN_ALWAYS};
     HANDLE h = openFile(path, access[int(mode)], disposition[int(mode)]);
     if (h == INVALID_HANDLE_VALUE) return errnoOf(GetLastError());
@@ -55,7 +60,8 @@ class Win32FileSystem : public FileSystem {
   }
   int read(Handle handle, char* buffer, size_t size, size_t& got) override {
     DWORD n = 0;
-    const int error = result(ReadFile(handleOf(handle), buffer, DWORD(std::min<size_t>(size, 1u << 20)), &n, nullptr));
+    const int error =
+        result(ReadFile(handleOf(handle), buffer, DWORD(std::min<size_t>(size, 1u << 20)), &n, nullptr));
     got = n;
     return error;
   }
@@ -149,6 +155,8 @@ int64_t localWallSeconds() {
   return int64_t(ticks / 10000000ULL) - 11644473600LL;
 }
 
-uint64_t processId() { return uint64_t(GetCurrentProcessId()); }
+uint64_t processId() {
+  return uint64_t(GetCurrentProcessId());
+}
 
 }  // namespace merid::sim
