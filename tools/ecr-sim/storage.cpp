@@ -3,6 +3,7 @@
 #include "storage.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
@@ -54,6 +55,16 @@ struct OpenFile {
 };
 
 }  // namespace
+
+std::string environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? std::string(value) : std::string();
+}
+
+std::string defaultStateDir() {
+  const std::string dir = environment("MERID_SIM_DIR");
+  return dir.empty() ? systemStateDir() : dir;
+}
 
 void useFileSystem(FileSystem* fs) {
   current = fs;

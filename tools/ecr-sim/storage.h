@@ -90,9 +90,13 @@ class FailingFileSystem : public FileSystem {
   Op failedOp_ = Op::Open;
 };
 
-// $MERID_SIM_DIR, else $XDG_STATE_HOME/merid-ecr-sim, else
-// $HOME/.local/state/merid-ecr-sim, else /tmp/merid-ecr-sim-<uid>.
+// $MERID_SIM_DIR, else the system's place: $XDG_STATE_HOME/merid-ecr-sim, else
+// $HOME/.local/state/merid-ecr-sim, else /tmp/merid-ecr-sim-<uid> on POSIX;
+// %LOCALAPPDATA%\merid-ecr-sim, else %TEMP%\merid-ecr-sim on Windows.
 std::string defaultStateDir();
+std::string systemStateDir();
+// An environment variable; empty when it is not set.
+std::string environment(const char* name);
 
 // Creates the folder and its parents; false when it cannot be made.
 bool makeDirs(const std::string& dir);

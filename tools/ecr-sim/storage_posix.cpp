@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <ctime>
 
 #include "storage.h"
@@ -80,11 +79,6 @@ class PosixFileSystem : public FileSystem {
   }
 };
 
-std::string envOr(const char* name) {
-  const char* v = std::getenv(name);
-  return v ? std::string(v) : std::string();
-}
-
 }  // namespace
 
 FileSystem& systemFileSystem() {
@@ -92,12 +86,10 @@ FileSystem& systemFileSystem() {
   return fs;
 }
 
-std::string defaultStateDir() {
-  std::string dir = envOr("MERID_SIM_DIR");
-  if (!dir.empty()) return dir;
-  dir = envOr("XDG_STATE_HOME");
+std::string systemStateDir() {
+  std::string dir = environment("XDG_STATE_HOME");
   if (!dir.empty()) return dir + "/merid-ecr-sim";
-  dir = envOr("HOME");
+  dir = environment("HOME");
   if (!dir.empty()) return dir + "/.local/state/merid-ecr-sim";
   return "/tmp/merid-ecr-sim-" + std::to_string(getuid());
 }

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 
 #include "storage.h"
 
@@ -125,11 +124,6 @@ class Win32FileSystem : public FileSystem {
   }
 };
 
-std::string envOr(const char* name) {
-  const char* v = std::getenv(name);
-  return v ? std::string(v) : std::string();
-}
-
 }  // namespace
 
 FileSystem& systemFileSystem() {
@@ -137,12 +131,10 @@ FileSystem& systemFileSystem() {
   return fs;
 }
 
-std::string defaultStateDir() {
-  std::string dir = envOr("MERID_SIM_DIR");
-  if (!dir.empty()) return dir;
-  dir = envOr("LOCALAPPDATA");
+std::string systemStateDir() {
+  std::string dir = environment("LOCALAPPDATA");
   if (!dir.empty()) return dir + "\\merid-ecr-sim";
-  dir = envOr("TEMP");
+  dir = environment("TEMP");
   return (dir.empty() ? std::string("C:\\") : dir + "\\") + "merid-ecr-sim";
 }
 
