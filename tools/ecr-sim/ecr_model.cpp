@@ -12,24 +12,16 @@
 
 namespace merid::sim {
 
+namespace {
+
+// In the order of DocState.
+const char* const kStateNames[] = {"idle",       "receipt", "voided",     "after-total",
+                                   "non-fiscal", "invoice", "credit-note"};
+
+}  // namespace
+
 const char* stateName(DocState s) {
-  switch (s) {
-    case DocState::Idle:
-      return "idle";
-    case DocState::Receipt:
-      return "receipt";
-    case DocState::Voided:
-      return "voided";
-    case DocState::AfterTotal:
-      return "after-total";
-    case DocState::NonFiscal:
-      return "non-fiscal";
-    case DocState::Invoice:
-      return "invoice";
-    case DocState::CreditNote:
-      return "credit-note";
-  }
-  return "idle";
+  return size_t(s) < std::size(kStateNames) ? kStateNames[size_t(s)] : "idle";
 }
 
 namespace {
@@ -56,9 +48,8 @@ std::string trim(std::string_view s) {
 }
 
 DocState stateFrom(const std::string& name) {
-  for (DocState s : {DocState::Receipt, DocState::Voided, DocState::AfterTotal, DocState::NonFiscal,
-                     DocState::Invoice, DocState::CreditNote})
-    if (name == stateName(s)) return s;
+  for (size_t i = 0; i < std::size(kStateNames); ++i)
+    if (name == kStateNames[i]) return DocState(i);
   return DocState::Idle;
 }
 
@@ -200,9 +191,20 @@ void EcrModel::loadSettings() {
 // in place or replaced is read again from its start. Only an unfinished last
 // line, a write cut short by a crash, is cut off (so that the next record starts
 // on a clean line): whatever else is wrong is left as it is, and reported.
+namespace {
+
+TextScan scanRecords(const std::string& text, uint64_t offset, std::vector<JournalRecord>& records) {
+  return scanJournal(text, offset, records, false);
+}
+
+TextScan scanRecords(const std::string& text, uint64_t offset, std::vector<FiscalRecord>& records) {
+  return scanFiscal(text, offset, records, false);
+}
+
+}  // namespace
+
 template <class Record>
-void EcrModel::loadRecords(const std::string& name, std::vector<Record>& records, FileView& view,
-                           TextScan (*scan)(const std::string&, uint64_t, std::vector<Record>&)) {
+void EcrModel::loadRecords(const std::string& name, std::vector<Record>& records, FileView& view) {
   const std::string path = dir_ + "/" + name;
   uint64_t size;
   int64_t modified;
@@ -214,7 +216,7 @@ void EcrModel::loadRecords(const std::string& name, std::vector<Record>& records
     records.clear();
     view.valid = 0;
   }
-  TextScan found = scan(text, view.valid, records);
+  TextScan found = scanRecords(text, view.valid, records);
   view.id = id;
   view.size = text.size();
   view.modified = modified;
@@ -228,17 +230,11 @@ void EcrModel::loadRecords(const std::string& name, std::vector<Record>& records
 }
 
 void EcrModel::loadJournal() {
-  loadRecords<JournalRecord>("journal.txt", journal_, journalFile_,
-                             [](const std::string& t, uint64_t at, std::vector<JournalRecord>& r) {
-                               return scanJournal(t, at, r, false);
-                             });
+  loadRecords("journal.txt", journal_, journalFile_);
 }
 
 void EcrModel::loadFiscal() {
-  loadRecords<FiscalRecord>("fiscal.txt", fiscal_, fiscalFile_,
-                            [](const std::string& t, uint64_t at, std::vector<FiscalRecord>& r) {
-                              return scanFiscal(t, at, r, false);
-                            });
+  loadRecords("fiscal.txt", fiscal_, fiscalFile_);
 }
 
 void EcrModel::load() {

@@ -221,8 +221,7 @@ class EcrModel {
     std::vector<Problem> problems;
   };
   template <class Record>
-  void loadRecords(const std::string& name, std::vector<Record>& records, FileView& view,
-                   TextScan (*scan)(const std::string&, uint64_t, std::vector<Record>&));
+  void loadRecords(const std::string& name, std::vector<Record>& records, FileView& view);
   void repairAndCheck();
 
   std::vector<JournalRecord> journal_;
