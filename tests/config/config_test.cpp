@@ -73,9 +73,11 @@ TEST(Profile, AKilledWriterLeavesTheOldFileOrTheNewOneWhole) {
 // The printer library's log replaces last month's day copy and is deleted even
 // when the copy fails (day 9: a folder in the way); one time-stamped line per error.
 TEST(Logging, InitErrorLogMovesThePrinterLibrarysLogAside) {
-  const std::tuple<int, bool, bool> rows[] = {
-      {7, true, false}, {31, true, true}, {1, false, false}, {9, true, false}};
-  for (const auto& [day, present, readOnly] : rows) {
+  struct Row {
+    int day; bool present;
+  };
+  const Row rows[] = {{7, true}, {31, true}, {1, false}, {9, true}};
+  for (const auto& [day, present] : rows) {
     test::TempHome home;
     test::FixedClock clock({2026, 12, day, 9, 7, 3});
     const std::string cef = platform::printerLibraryLogPath(),
@@ -83,7 +85,6 @@ TEST(Logging, InitErrorLogMovesThePrinterLibrarysLogAside) {
                       copy = home.file("CefDll_Day" + dd + ".log");
     day == 9 ? (void)::mkdir(copy.c_str(), 0755) : writeFile(copy, "last month");
     if (present) writeFile(cef, "today's log");
-    if (readOnly) ::chmod(cef.c_str(), 0444);
     test::onFreshThread([] {
       InitErrorLog();
       loggerError("modIni-ReadINI Path not found");
@@ -99,7 +100,10 @@ TEST(Logging, InitErrorLogMovesThePrinterLibrarysLogAside) {
 // file at each creation. Module data is per thread and starts empty: nothing is
 // logged before set-up nor by another thread; switching off keeps the writer.
 TEST(Logging, DebugSwitchKeepFileAndModuleData) {
-  const std::tuple<const char*, const char*, bool, bool> rows[] = {
+  struct Row {
+    const char* debug; const char* keep; bool on; bool deleted;
+  };
+  const Row rows[] = {
       {"1", "0", true, true},     {"1", "1", true, false},     {"1", " 0", true, false},
       {"1", nullptr, true, true}, {" 1 ", "1", true, false},   {"1,0", "0", true, true},
       {"2", "0", false, false},   {"word", "0", false, false}, {nullptr, "0", false, false}};
@@ -115,7 +119,6 @@ TEST(Logging, DebugSwitchKeepFileAndModuleData) {
       loggerDebug("before set-up");
       for (int creation = 0; creation < 2; ++creation) {
         writeFile(log, "old\n");
-        ::chmod(log.c_str(), 0444);
         InitDebugLog();
         EXPECT_EQ(fileExists(log), !deleted) << (debug ? debug : "-") << (keep ? keep : "-") << creation;
         loggerDebug("traced");
@@ -133,7 +136,10 @@ TEST(Logging, DebugSwitchKeepFileAndModuleData) {
 // The debug log's size cap (section Logging, DebugLogMaxKB, in KB): reached, the
 // file moves aside to ".1" once and a new one starts; 0 means no cap.
 TEST(Logging, TheDebugLogIsCappedAndMovedAside) {
-  const std::tuple<const char*, bool, uint64_t> rows[] = {
+  struct Row {
+    const char* cap; bool rotated; uint64_t limit;
+  };
+  const Row rows[] = {
       {"1", true, 1024}, {"0", false, 0}, {"word", false, 0}, {nullptr, false, 0}};
   for (const auto& [cap, rotated, limit] : rows) {
     test::TempHome home;

@@ -37,7 +37,10 @@ TEST(Profile, ReadsValuesTheWayTheWindowsFunctionsDo) {
             "\xEF\xBB\xBF[Fiscal]\r\nBuffer = 1 \r\n  Close=\" 0\"\r\nQuoted='x'\r\nMixed=\"a'\r\nEmpty=\r\n"
             "; Comment=9\r\n[ SkipError ]\r\nValue1=24\r\nValue1=99\r\n[fiscal]\r\nLate=1\r\n[Long]\r\nk=" +
                 std::string(70000, 'v') + "\r\n");
-  const std::tuple<const char*, const char*, std::string> rows[] = {
+  struct Row {
+    const char* section; const char* key; std::string value;
+  };
+  const Row rows[] = {
       {"Fiscal", "Buffer", "1"},   {"FISCAL", "buffer", "1"},     {"Fiscal", "Close", " 0"},
       {"Fiscal", "Quoted", "x"},   {"Fiscal", "Mixed", "\"a'"},   {"Fiscal", "Empty", ""},
       {"Fiscal", "; Comment", ""}, {"SkipError", "Value1", "24"}, {"Fiscal", "Late", ""},
@@ -58,7 +61,10 @@ TEST(Profile, AWriteKeepsEveryOtherLine) {
   put(file, "fiscal", "BUFFER", "1");
   put(file, "Other", "k", "v");
   EXPECT_EQ(readFile(file), bom + "[Fiscal]\r\nBuffer=1" + rest + "\r\nk=v\r\n");
-  const std::tuple<const char*, const char*, std::string, std::string> rows[] = {
+  struct Row {
+    const char* before; const char* key; std::string value; std::string after;
+  };
+  const Row rows[] = {
       {nullptr, "Buffer", "1", "[Fiscal]\nBuffer=1\n"},
       {"[Fiscal]\nx=1\n\n[B]\n", "z", "3", "[Fiscal]\nx=1\nz=3\n\n[B]\n"},
       {"[A]\nx=1", "z", "3", "[A]\nx=1\n[Fiscal]\nz=3\n"},
@@ -73,7 +79,10 @@ TEST(Profile, AWriteKeepsEveryOtherLine) {
 
 // A missing or empty key gives the default, written back unless the folder is missing.
 TEST(ReadINI, MissingOrEmptyKeysGiveTheDefaultAndWriteItBack) {
-  const std::tuple<const char*, const char*, const char*, const char*> rows[] = {
+  struct Row {
+    const char* before; const char* fallback; const char* result; const char* after;
+  };
+  const Row rows[] = {
       {"", "3011", "3011", "code=3011\n"},
       {"", "", "", "code=\n"},
       {"code=\n", "3011", "3011", "code=3011\n"},
@@ -97,7 +106,10 @@ TEST(ReadINI, MissingOrEmptyKeysGiveTheDefaultAndWriteItBack) {
 // "again" is the result once the file says 65.
 TEST(IniLookups, EuroSymbolAndDepartment) {
   constexpr int32_t kEuro = INT32_MIN;
-  const std::tuple<int32_t, const char*, std::string, const char*, std::string, size_t> rows[] = {
+  struct Row {
+    int32_t id; const char* value; std::string result; const char* after; std::string again; size_t failures;
+  };
+  const Row rows[] = {
       {kEuro, nullptr, "\x7F", "", "\x7F", 0},
       {kEuro, "128", "\x80", "128", "\x80", 0},
       {kEuro, " 128 ", "\x80", " 128 ", "\x80", 0},

@@ -92,7 +92,10 @@ TEST_F(Meridctl, ScriptErrorsAreListedAndNothingIsSent) {
 
 TEST_F(Meridctl, ExamplesAndCommands) {
   // The arguments, the exit status and, when given, the whole standard output.
-  const std::tuple<std::string, int, const char*> rows[] = {
+  struct Row {
+    std::string arguments; int exit; const char* out;
+  };
+  const Row rows[] = {
       {std::string("run ") + MERID_EXAMPLES_DIR + "/receipt.meridctl", 0,
        "s.InitComunicazione\ns.ApriTransazioneFiscale -> True\ns.Vendita -> True\ns.Vendita -> True\n"
        "s.ScontoValoreRiga -> True\ns.RigaLiberaFiscale_Vendita -> True\ns.RigaLiberaFiscale_Promo -> True\n"
