@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -31,12 +32,14 @@ bool makeFolder(const std::string& path) {
 }  // namespace
 
 std::optional<merid::DateTime> parseNow(const std::string& text) {
-  merid::DateTime t;
-  char tail = 0;
-  if (text.size() != 16 ||
-      std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d%c", &t.year, &t.month, &t.day, &t.hour, &t.minute, &tail) != 5)
-    return std::nullopt;
-  if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31 || t.hour > 23 || t.minute > 59) return std::nullopt;
+  static const char kShape[] = "0000-00-00 00:00";
+  if (text.size() != sizeof kShape - 1) return std::nullopt;
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (kShape[i] == '0' ? !std::isdigit(static_cast<unsigned char>(text[i])) : text[i] != kShape[i])
+      return std::nullopt;
+  auto number = [&](std::size_t at, std::size_t count) { return std::stoi(text.substr(at, count)); };
+  const merid::DateTime t{number(0, 4), number(5, 2), number(8, 2), number(11, 2), number(14, 2), 0};
+  if (!merid::automationDate(t)) return std::nullopt;  // no such day, or a year outside 100 to 9999
   return t;
 }
 

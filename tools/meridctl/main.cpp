@@ -89,8 +89,13 @@ int usageError(const std::string& message) {
 }
 
 int commandRun(const std::string& path) {
-  std::string text;
-  if (!readFile(path, text)) {
+  std::string text, problem;
+  const auto read = meridctl::readScriptFile(path, text, problem);
+  if (read == meridctl::ScriptFileRead::Refused) {
+    std::cerr << "meridctl: " << problem << "\n";
+    return 2;
+  }
+  if (read != meridctl::ScriptFileRead::Ok) {
     std::cerr << "meridctl: cannot read " << path << "\n";
     return 1;
   }
@@ -179,7 +184,10 @@ int main(int argc, char** argv) {
       if (v.empty() || *end || port < -32768 || port > 32767) return usageError("--port needs a number from -32768 to 32767");
       o.port = static_cast<int>(port);
     } else if (a == "--now") {
-      if (!value(v) || !(o.now = meridctl::parseNow(v))) return usageError("--now needs \"YYYY-MM-DD HH:MM\"");
+      if (!value(v) || !(o.now = meridctl::parseNow(v))) {
+        usageError("--now needs a date and time that exist, \"YYYY-MM-DD HH:MM\" (years 100 to 9999)");
+        return 2;
+      }
     } else if (a == "--debug-log") {
       o.debugLog = true;
     } else if (a == "--auto-ok") {

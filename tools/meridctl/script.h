@@ -9,6 +9,7 @@
 //
 // The whole script is checked before anything runs.
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -32,5 +33,15 @@ struct Script {
 
 // text is UTF-8; strings reach the library in its code page.
 Script parseScript(const std::string& fileName, const std::string& text);
+
+// A script file is at most this long: a host script is a few hundred lines.
+constexpr std::size_t kMaxScriptBytes = 16 * 1024 * 1024;
+
+// Reads a script file. Refused without reading it whole (a message in
+// `problem`) when it is not a regular file (a folder, a FIFO, a device such as
+// /dev/zero) or is longer than kMaxScriptBytes; Unreadable when it cannot be
+// opened or read.
+enum class ScriptFileRead { Ok, Unreadable, Refused };
+ScriptFileRead readScriptFile(const std::string& path, std::string& text, std::string& problem);
 
 }  // namespace meridctl
