@@ -62,8 +62,13 @@ namespace fuzzing {
 // A folder under the system's temporary folder, removed with its content.
 class TempFolder {
  public:
+  // In memory where the system offers it: the printer syncs every record it
+  // writes, which on a disk would slow the runs down a hundredfold.
   explicit TempFolder(const char* tag) {
-    std::string pattern = (std::filesystem::temp_directory_path() / (std::string(tag) + "-XXXXXX")).string();
+    std::error_code ec;
+    const std::filesystem::path base =
+        std::filesystem::is_directory("/dev/shm", ec) ? "/dev/shm" : std::filesystem::temp_directory_path();
+    std::string pattern = (base / (std::string(tag) + "-XXXXXX")).string();
     if (!mkdtemp(pattern.data())) std::abort();
     path_ = pattern;
   }
