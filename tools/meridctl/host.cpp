@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +10,7 @@
 #include <iostream>
 
 #include "merid/codepage.h"
+#include "script.h"
 
 namespace meridctl {
 
@@ -32,14 +32,8 @@ bool makeFolder(const std::string& path) {
 }  // namespace
 
 std::optional<merid::DateTime> parseNow(const std::string& text) {
-  static const char kShape[] = "0000-00-00 00:00";
-  if (text.size() != sizeof kShape - 1) return std::nullopt;
-  for (std::size_t i = 0; i < text.size(); ++i)
-    if (kShape[i] == '0' ? !std::isdigit(static_cast<unsigned char>(text[i])) : text[i] != kShape[i])
-      return std::nullopt;
-  auto number = [&](std::size_t at, std::size_t count) { return std::stoi(text.substr(at, count)); };
-  const merid::DateTime t{number(0, 4), number(5, 2), number(8, 2), number(11, 2), number(14, 2), 0};
-  if (!merid::automationDate(t)) return std::nullopt;  // no such day, or a year outside 100 to 9999
+  auto t = text.size() == 16 ? dateFields(text) : std::nullopt;
+  if (!t || !merid::automationDate(*t)) return std::nullopt;  // no such day, or a year outside 100 to 9999
   return t;
 }
 

@@ -126,25 +126,6 @@ std::optional<int> digitsAt(const std::string& t, std::size_t at, std::size_t co
   return v;
 }
 
-// "YYYY-MM-DD", "YYYY-MM-DD HH:MM" or "YYYY-MM-DD HH:MM:SS", digits only.
-std::optional<merid::DateTime> dateFields(const std::string& t) {
-  static const char kShape[] = "0000-00-00 00:00:00";
-  if (t.size() != 10 && t.size() != 16 && t.size() != 19) return std::nullopt;
-  for (std::size_t i = 0; i < t.size(); ++i)
-    if (kShape[i] != '0' && t[i] != kShape[i]) return std::nullopt;
-  merid::DateTime when;
-  auto field = [&](int& into, std::size_t at, std::size_t count) {
-    if (at >= t.size()) return true;
-    auto v = digitsAt(t, at, count);
-    if (v) into = *v;
-    return v.has_value();
-  };
-  if (!field(when.year, 0, 4) || !field(when.month, 5, 2) || !field(when.day, 8, 2) || !field(when.hour, 11, 2) ||
-      !field(when.minute, 14, 2) || !field(when.second, 17, 2))
-    return std::nullopt;
-  return when;
-}
-
 // Reads one argument; empty message on success.
 std::string readLiteral(const std::string& s, std::size_t& i, Literal& out) {
   if (s[i] == '"') {
@@ -399,6 +380,24 @@ Script parseScript(const std::string& fileName, const std::string& text) {
     start = nl + 1;
   }
   return p.script;
+}
+
+std::optional<merid::DateTime> dateFields(const std::string& t) {
+  static const char kShape[] = "0000-00-00 00:00:00";
+  if (t.size() != 10 && t.size() != 16 && t.size() != 19) return std::nullopt;
+  for (std::size_t i = 0; i < t.size(); ++i)
+    if (kShape[i] != '0' && t[i] != kShape[i]) return std::nullopt;
+  merid::DateTime when;
+  auto field = [&](int& into, std::size_t at, std::size_t count) {
+    if (at >= t.size()) return true;
+    auto v = digitsAt(t, at, count);
+    if (v) into = *v;
+    return v.has_value();
+  };
+  if (!field(when.year, 0, 4) || !field(when.month, 5, 2) || !field(when.day, 8, 2) || !field(when.hour, 11, 2) ||
+      !field(when.minute, 14, 2) || !field(when.second, 17, 2))
+    return std::nullopt;
+  return when;
 }
 
 ScriptFileRead readScriptFile(const std::string& path, std::string& text, std::string& problem) {

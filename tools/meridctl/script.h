@@ -10,9 +10,11 @@
 // The whole script is checked before anything runs.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "merid/datetime.h"
 #include "methods.h"
 
 namespace meridctl {
@@ -33,6 +35,11 @@ struct Script {
 
 // text is UTF-8; strings reach the library in its code page.
 Script parseScript(const std::string& fileName, const std::string& text);
+
+// The fields of "YYYY-MM-DD", "YYYY-MM-DD HH:MM" or "YYYY-MM-DD HH:MM:SS",
+// digits only (no sign, no blank); whether that day and time exist is not
+// checked here.
+std::optional<merid::DateTime> dateFields(const std::string& text);
 
 // A script file is at most this long: a host script is a few hundred lines.
 constexpr std::size_t kMaxScriptBytes = 16 * 1024 * 1024;
