@@ -29,13 +29,12 @@ std::string withoutCommas(std::string s) {
 }  // namespace
 
 std::string FormatPrzMerid(const std::string& amountText) {
-  try {
+  return failureBoundary<std::string>("modUtility", "FormatPrzMerid", "", [&]() -> std::string {
     return withoutCommas(formatNumber(textToDouble(amountText), "0000000.00"));
-  } catch (...) {
-    logFailure("modUtility", "FormatPrzMerid");
-    return "";
-  }
+  });
 }
+
+std::string amountField(double amount) { return FormatPrzMerid(doubleText(amount)); }
 
 std::string AllineaDestra(std::string& text, int16_t width) {
   const std::size_t w = width < 0 ? 0 : static_cast<std::size_t>(width);
@@ -45,7 +44,7 @@ std::string AllineaDestra(std::string& text, int16_t width) {
 }
 
 std::string getEurSymbolForECR() {
-  try {
+  return failureBoundary<std::string>("modUtility", "getEurSymbolForECR", "", [&]() -> std::string {
     UtilityModule& m = module();
     if (m.euroCode == 0) {
       const std::string text = ReadINI(displayIni(), "EuroAsciiCode", "value", "");
@@ -53,10 +52,7 @@ std::string getEurSymbolForECR() {
     }
     if (m.euroCode < 0 || m.euroCode > 255) throw RuntimeFailure("Invalid procedure call or argument");
     return std::string(1, static_cast<char>(static_cast<unsigned char>(m.euroCode)));
-  } catch (...) {
-    logFailure("modUtility", "getEurSymbolForECR");
-    return "";
-  }
+  });
 }
 
 }  // namespace merid

@@ -9,6 +9,8 @@ namespace merid {
 // The amount in cents on nine digits ("2,5" -> "000000250"), from a text made
 // from a double with doubleText. Empty on failure (logged).
 std::string FormatPrzMerid(const std::string& amountText);
+// The amount field of a number: FormatPrzMerid of its text.
+std::string amountField(double amount);
 
 // Right-aligns text in width characters (cutting a longer one to its first
 // width characters), stores the result in text and returns it.

@@ -36,7 +36,7 @@ bool MeridTallo_NAccr::RigaNotaAccredito(const std::string& Testo1, const std::s
 bool MeridTallo_NAccr::ChiudiNotaAccredito(double TotaleNotaAccredito) {
   return detail::unguarded(kNAccr, "ChiudiNotaAccredito", false, [&] {
     const bool result = ChiudiNotaAccreditoFiscale(TotaleNotaAccredito);
-    if (getCloseConnEachDoc()) ChiusuraComunicazione();
+    closeLinkAfterDocument();
     return result;
   });
 }

@@ -11,6 +11,7 @@
 #include "fiscal/modPagamento.h"
 #include "link/modConnessioneCOM.h"
 #include "link/modError.h"
+#include "link/commands.h"
 
 namespace merid {
 
@@ -145,7 +146,7 @@ std::optional<bool> MeridTallo_Scontrino::ScontoValoreTotale(double importoScont
 
 bool MeridTallo_Scontrino::SubTotale() {
   return guarded("SubTotale", port_, false, [&] {
-    std::string command = "3003";
+    std::string command = cmd::kSubtotal;
     return InviaComandoECR(command);
   });
 }

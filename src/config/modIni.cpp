@@ -39,7 +39,7 @@ std::string displayIni() { return platform::inOwnFolder("display.ini"); }
 namespace merid {
 
 std::string Merid_GetRepartoFromIDReparto(int32_t& idReparto) {
-  try {
+  return failureBoundary<std::string>("modIni", "Merid_GetRepartoFromIDReparto", "", [&]() -> std::string {
     const std::string section = "RepartoVek" + std::to_string(idReparto);
     const std::string value = ReadINI(meridFiscalIni(), section, "repartoMerid", "");
     std::string reparto = "1";
@@ -49,10 +49,7 @@ std::string Merid_GetRepartoFromIDReparto(int32_t& idReparto) {
       WriteINI(meridFiscalIni(), section, "repartoMerid", "1");
     }
     return formatNumber(textToDouble(reparto), "00");
-  } catch (...) {
-    logFailure("modIni", "Merid_GetRepartoFromIDReparto");
-    return "";
-  }
+  });
 }
 
 }  // namespace merid

@@ -3,12 +3,13 @@
 #include "logging/logging.h"
 #include "text/number_text.h"
 #include "link/modError.h"
+#include "link/commands.h"
 
 namespace merid {
 
 std::string getComando_StampaBarcode(std::string& strBarcode, int32_t& tipoBarcode, int16_t& option) {
-  try {
-    std::string command = "3021";
+  return failureBoundary<std::string>("modBarcode", "getComando_StampaBarcode", "", [&]() -> std::string {
+    std::string command = cmd::kBarcode;
     switch (tipoBarcode) {
       case CBT_Ean13: command += "1"; break;
       case CBT_Ean8: command += "2"; break;
@@ -20,21 +21,15 @@ std::string getComando_StampaBarcode(std::string& strBarcode, int32_t& tipoBarco
     command += formatNumber(static_cast<double>(strBarcode.size()), "00");
     command += strBarcode;
     return command;
-  } catch (...) {
-    logFailure("modBarcode", "getComando_StampaBarcode");
-    return "";
-  }
+  });
 }
 
 bool StampaBarcode(std::string& strBarcode, int32_t& tipoBarcode) {
-  try {
+  return failureBoundary("modBarcode", "StampaBarcode", false, [&] {
     int16_t option = -1;
     std::string command = getComando_StampaBarcode(strBarcode, tipoBarcode, option);
     return InviaComandoECR(command);
-  } catch (...) {
-    logFailure("modBarcode", "StampaBarcode");
-    return false;
-  }
+  });
 }
 
 }  // namespace merid

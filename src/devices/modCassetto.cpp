@@ -7,47 +7,39 @@
 #include "devices/modDisplay.h"
 #include "link/modConnessioneCOM.h"
 #include "link/modError.h"
+#include "link/commands.h"
 
 namespace merid {
 
 bool ApriCassetto(int16_t& port) {
-  try {
+  return failureBoundary("modCassetto", "ApriCassetto", false, [&] {
     std::string bypass = ReadINI(meridFiscalIni(), "ByPassApriCassetto", "value", "");
     if (bypass.empty()) {
       bypass = "0";
       WriteINI(meridFiscalIni(), "ByPassApriCassetto", "value", bypass);
     }
     return bypass == "0" && OpenDrawer(port);
-  } catch (...) {
-    logFailure("modCassetto", "ApriCassetto");
-    return false;
-  }
+  });
 }
 
 bool AperturaManualeCassetto(int16_t& port) {
-  try {
+  return failureBoundary("modCassetto", "AperturaManualeCassetto", false, [&] {
     return OpenDrawer(port);
-  } catch (...) {
-    logFailure("modCassetto", "AperturaManualeCassetto");
-    return false;
-  }
+  });
 }
 
 bool OpenDrawer(int16_t& port) {
   bool outcome = false;
-  try {
+  return failureBoundary("modCassetto", "OpenDrawer", false, [&] {
     int32_t mode = 3;
     outcome = AperturaComunicazione(port, mode);
     // Sent even when the link did not open: the printer's answer decides.
-    std::string command = "70081";
+    std::string command = cmd::kOpenDrawer;
     outcome = InviaComandoECR(command) && outcome;
     outcome = MostraRigheADisplay("Apertura Cassetto", "") && outcome;
-    if (getCloseConnEachDoc()) ChiusuraComunicazione();
+    closeLinkAfterDocument();
     return outcome;
-  } catch (...) {
-    logFailure("modCassetto", "OpenDrawer");
-    return false;
-  }
+  });
 }
 
 }  // namespace merid

@@ -4,6 +4,7 @@
 #include "components/thread_components.h"
 #include "logging/logging.h"
 #include "link/modError.h"
+#include "link/commands.h"
 
 namespace merid {
 
@@ -26,48 +27,36 @@ bool send(std::string command) { return InviaComandoECR(command); }
 }  // namespace
 
 std::string getComando_InviaRigheDisplay(const std::string& riga1, const std::string& riga2) {
-  try {
+  return failureBoundary<std::string>("modDisplay", "getComando_InviaRigheDisplay", "", [&]() -> std::string {
     const std::string line1 = FilterText(riga1);
     const std::string line2 = FilterText(riga2);
-    return "7007" + field(line1) + field(line2);
-  } catch (...) {
-    logFailure("modDisplay", "getComando_InviaRigheDisplay");
-    return "";
-  }
+    return cmd::kDisplay + field(line1) + field(line2);
+  });
 }
 
 std::string getComando_Merid_DisplayRiga(int16_t indice, const std::string& riga) {
-  try {
+  return failureBoundary<std::string>("modDisplay", "getComando_Merid_DisplayRiga", "", [&]() -> std::string {
     const std::string line = FilterText(riga);
     if (indice == 1) {
       module().rememberedLine1 = line;
-      return "7007" + field(line) + std::string(20, ' ');
+      return cmd::kDisplay + field(line) + std::string(20, ' ');
     }
-    return "7007" + field(module().rememberedLine1) + field(line);
-  } catch (...) {
-    logFailure("modDisplay", "getComando_Merid_DisplayRiga");
-    return "";
-  }
+    return cmd::kDisplay + field(module().rememberedLine1) + field(line);
+  });
 }
 
 bool MostraRigheADisplay(const std::string& riga1, const std::string& riga2) {
-  try {
+  return failureBoundary("modDisplay", "MostraRigheADisplay", false, [&] {
     if (Merid_CheckStatus() != ECK_OK) return false;
     return send(getComando_InviaRigheDisplay(riga1, riga2));
-  } catch (...) {
-    logFailure("modDisplay", "MostraRigheADisplay");
-    return false;
-  }
+  });
 }
 
 bool MostraRigaADisplay(const std::string& riga, int16_t indice) {
-  try {
+  return failureBoundary("modDisplay", "MostraRigaADisplay", false, [&] {
     if (Merid_CheckStatus() != ECK_OK) return false;
     return send(getComando_Merid_DisplayRiga(indice, riga));
-  } catch (...) {
-    logFailure("modDisplay", "MostraRigaADisplay");
-    return false;
-  }
+  });
 }
 
 }  // namespace merid

@@ -8,6 +8,7 @@
 #include "link/modConnessioneCOM.h"
 #include "link/modError.h"
 #include "components/components.h"
+#include "link/commands.h"
 
 namespace merid {
 
@@ -31,45 +32,33 @@ void waitAfterPreClosing() {
 }  // namespace
 
 bool EseguiRapportoZ(int16_t& port) {
-  try {
-    bool outcome = true;
-    int32_t mode = 3;
-    if (!AperturaComunicazione(port, mode)) return false;
-    std::string first = ReadINI(meridFiscalIni(), "Comando1PreChiusuraFiscale", "Value", "");
-    if (!first.empty()) {
-      outcome = InviaComandoECR(first);
-      waitAfterPreClosing();
-    }
-    std::string second = ReadINI(meridFiscalIni(), "Comando2PreChiusuraFiscale", "Value", "");
-    if (!second.empty()) {
-      outcome = InviaComandoECR(second) && outcome;
-      waitAfterPreClosing();
-    }
-    std::string closing = "2002";
-    outcome = InviaComandoECR(closing) && outcome;
-    if (getCloseConnEachDoc()) ChiusuraComunicazione();
-    return outcome;
-  } catch (...) {
-    logFailure(kModule, "EseguiRapportoZ");
-    return false;
-  }
+  return failureBoundary(kModule, "EseguiRapportoZ", false, [&] {
+    return withLink(port, 3, [] {
+      bool outcome = true;
+      std::string first = ReadINI(meridFiscalIni(), "Comando1PreChiusuraFiscale", "Value", "");
+      if (!first.empty()) {
+        outcome = InviaComandoECR(first);
+        waitAfterPreClosing();
+      }
+      std::string second = ReadINI(meridFiscalIni(), "Comando2PreChiusuraFiscale", "Value", "");
+      if (!second.empty()) {
+        outcome = InviaComandoECR(second) && outcome;
+        waitAfterPreClosing();
+      }
+      std::string closing = cmd::kZReport;
+      return InviaComandoECR(closing) && outcome;
+    });
+  });
 }
 
 bool EseguiRapportoX(int16_t& port, int32_t& kind) {
-  try {
-    bool outcome = false;
-    int32_t mode = 3;
-    if (!AperturaComunicazione(port, mode)) return false;
-    if (kind == kCRX_TotaliDelGiorno) {
-      std::string command = "2003";
-      outcome = InviaComandoECR(command);
-    }
-    if (getCloseConnEachDoc()) ChiusuraComunicazione();
-    return outcome;
-  } catch (...) {
-    logFailure(kModule, "EseguiRapportoX");
-    return false;
-  }
+  return failureBoundary(kModule, "EseguiRapportoX", false, [&] {
+    return withLink(port, 3, [&] {
+      if (kind != kCRX_TotaliDelGiorno) return false;
+      std::string command = cmd::kXReport;
+      return InviaComandoECR(command);
+    });
+  });
 }
 
 }  // namespace merid

@@ -8,6 +8,7 @@
 #include "documents/modNonFiscale.h"
 #include "link/modConnessioneCOM.h"
 #include "link/modError.h"
+#include "link/commands.h"
 
 namespace merid {
 
@@ -38,36 +39,30 @@ bool bufferFattureOn() {
 }
 
 bool ApriFatturaFiscale(int16_t& comPort, double& TotaleFattura, bool& isStampaDoppiaCopia) {
-  try {
+  return failureBoundary(kModule, "ApriFatturaFiscale", false, [&] {
     module().port = comPort;
     int32_t mode = bufferFattureOn() ? 1 : 2;
     if (!AperturaComunicazione(comPort, mode)) return false;
-    if (!send("40012" + std::string(isStampaDoppiaCopia ? "1" : "0") + FormatPrzMerid(doubleText(TotaleFattura))))
+    if (!send(cmd::kOpenInvoice + std::string(isStampaDoppiaCopia ? "1" : "0") + amountField(TotaleFattura)))
       return false;
-    return send("4002");
-  } catch (...) {
-    logFailure(kModule, "ApriFatturaFiscale");
-    return false;
-  }
+    return send(cmd::kShopHeader);
+  });
 }
 
 bool StampaRigaFatturaLibera(const std::string& TestoLibero, int32_t tipoFont) {
-  try {
+  return failureBoundary(kModule, "StampaRigaFatturaLibera", false, [&] {
     return StampaRigaNonFiscale(TestoLibero, "", "", tipoFont);
-  } catch (...) {
-    logFailure(kModule, "StampaRigaFatturaLibera");
-    return false;
-  }
+  });
 }
 
 bool ChiudiFatturaFiscale(double& TotaleFattura) {
-  try {
+  return failureBoundary(kModule, "ChiudiFatturaFiscale", false, [&] {
     const std::string manual = ReadINI(meridFiscalIni(), "StampaImportoManualeSuFatturaNativaMerid", "value", "");
     const std::string label = !manual.empty() && manual != "0" ? "" : "Importo";
-    if (!send("4003F" + formatNumber(static_cast<double>(label.size()), "00") + label +
-              FormatPrzMerid(doubleText(TotaleFattura))))
+    if (!send(cmd::kInvoiceTotalLine + formatNumber(static_cast<double>(label.size()), "00") + label +
+              amountField(TotaleFattura)))
       return false;
-    const bool result = send("4006");
+    const bool result = send(cmd::kCloseInvoice);
     std::string drawer = ReadINI(meridFiscalIni(), "ApriCassettoDopoStampaFattura", "value", "");
     if (drawer.empty()) {
       drawer = "0";
@@ -75,10 +70,7 @@ bool ChiudiFatturaFiscale(double& TotaleFattura) {
     }
     if (drawer == "1") AperturaManualeCassetto(module().port);
     return result;
-  } catch (...) {
-    logFailure(kModule, "ChiudiFatturaFiscale");
-    return false;
-  }
+  });
 }
 
 }  // namespace merid

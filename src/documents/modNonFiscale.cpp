@@ -6,6 +6,7 @@
 #include "link/modConnessioneCOM.h"
 #include "link/modError.h"
 #include "platform/failure.h"
+#include "link/commands.h"
 
 namespace merid {
 
@@ -53,18 +54,15 @@ bool sendTextAndPrice(const std::string& text, const std::string& prezzo, int32_
 }  // namespace
 
 std::string getComando_RigaNonFiscaleOCorpoFattura(const std::string& testo, int32_t font) {
-  try {
+  return failureBoundary<std::string>(kModule, "getComando_RigaNonFiscaleOCorpoFattura", "", [&]() -> std::string {
     if (font == 7 || font == 8 || font == 9) font = 1;
     const std::string text = (FilterText(testo) + std::string(kWidth, ' ')).substr(0, kWidth);
-    return "4003" + std::to_string(font) + "32" + text;
-  } catch (...) {
-    logFailure(kModule, "getComando_RigaNonFiscaleOCorpoFattura");
-    return "";
-  }
+    return cmd::kNonFiscalLine + std::to_string(font) + "32" + text;
+  });
 }
 
 bool StampaRigaNonFiscale(std::string Testo1, std::string Testo2, std::string Prezzo, int32_t tipoFont) {
-  try {
+  return failureBoundary(kModule, "StampaRigaNonFiscale", false, [&] {
     Testo1 = FilterText(Testo1);
     Testo2 = FilterText(Testo2);
     Prezzo = FilterText(Prezzo);
@@ -81,36 +79,27 @@ bool StampaRigaNonFiscale(std::string Testo1, std::string Testo2, std::string Pr
       return sendPriceLine(Prezzo, tipoFont);
     }
     return sendTextAndPrice(Testo2, Prezzo, tipoFont);
-  } catch (...) {
-    logFailure(kModule, "StampaRigaNonFiscale");
-    return false;
-  }
+  });
 }
 
 bool AperturaTransazioneNonFiscale(int16_t& portaCOM) {
-  try {
+  return failureBoundary(kModule, "AperturaTransazioneNonFiscale", false, [&] {
     int32_t mode = 3;
     if (!AperturaComunicazione(portaCOM, mode)) return false;
-    if (!send("40011")) return false;
-    if (nonFiscalSetting("TaglioCarta") != "0" && !send("3013")) return false;
+    if (!send(cmd::kOpenNonFiscal)) return false;
+    if (nonFiscalSetting("TaglioCarta") != "0" && !send(cmd::kPrintAndCut)) return false;
     if (nonFiscalSetting("StampaIntestazione") == "0") return true;
-    return send("4002");
-  } catch (...) {
-    logFailure(kModule, "AperturaTransazioneNonFiscale");
-    return false;
-  }
+    return send(cmd::kShopHeader);
+  });
 }
 
 bool ChiusuraTransazioneNonFiscale() {
-  try {
-    const bool cut = nonFiscalSetting("TaglioCarta") != "0" ? send("3013") : true;
-    const bool closed = send("4004");
-    if (getCloseConnEachDoc()) ChiusuraComunicazione();
+  return failureBoundary(kModule, "ChiusuraTransazioneNonFiscale", false, [&] {
+    const bool cut = nonFiscalSetting("TaglioCarta") != "0" ? send(cmd::kPrintAndCut) : true;
+    const bool closed = send(cmd::kCloseNonFiscal);
+    closeLinkAfterDocument();
     return cut && closed;
-  } catch (...) {
-    logFailure(kModule, "ChiusuraTransazioneNonFiscale");
-    return false;
-  }
+  });
 }
 
 }  // namespace merid

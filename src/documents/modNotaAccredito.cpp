@@ -7,6 +7,7 @@
 #include "documents/modFattura.h"
 #include "link/modConnessioneCOM.h"
 #include "link/modError.h"
+#include "link/commands.h"
 
 namespace merid {
 
@@ -23,27 +24,21 @@ void removeAll(std::string& text, const std::string& what) {
 }  // namespace
 
 bool ApriNotaAccreditoFiscale(int16_t& comPort) {
-  try {
+  return failureBoundary(kModule, "ApriNotaAccreditoFiscale", false, [&] {
     int32_t mode = bufferFattureOn() ? 1 : 2;
     if (!AperturaComunicazione(comPort, mode)) return false;
-    return send("7102600000");
-  } catch (...) {
-    logFailure(kModule, "ApriNotaAccreditoFiscale");
-    return false;
-  }
+    return send(cmd::kOpenCreditNote);
+  });
 }
 
 std::string getComando_ScriviRigaNAccrNonFisc(std::string& text, std::string&) {
-  try {
-    return "3001120" + text;
-  } catch (...) {
-    logFailure(kModule, "getComando_ScriviRigaNAccrNonFisc");
-    return "";
-  }
+  return failureBoundary<std::string>(kModule, "getComando_ScriviRigaNAccrNonFisc", "", [&]() -> std::string {
+    return cmd::kCreditNoteLine + text;
+  });
 }
 
 bool ScriviRigaNAccr(std::string& Testo1, std::string& Testo2, std::string& Prezzo) {
-  try {
+  return failureBoundary(kModule, "ScriviRigaNAccr", false, [&] {
     removeAll(Testo2, "<null>");
     Testo1 = FilterText(Testo1);
     Testo2 = FilterText(Testo2);
@@ -52,24 +47,18 @@ bool ScriviRigaNAccr(std::string& Testo1, std::string& Testo2, std::string& Prez
     std::string line = (Testo1 + std::string(20, ' ')).substr(0, 20) + Prezzo;
     std::string unused;
     return send(getComando_ScriviRigaNAccrNonFisc(line, unused));
-  } catch (...) {
-    logFailure(kModule, "ScriviRigaNAccr");
-    return false;
-  }
+  });
 }
 
 bool ChiudiNotaAccreditoFiscale(double& TotaleNotaAccredito) {
-  try {
-    bool result = send("300408CONTANTI" + FormatPrzMerid(doubleText(TotaleNotaAccredito)));
-    result = send("3010P12___________") && result;
-    result = send("3011") && result;
-    result = send("3013") && result;
-    if (getCloseConnEachDoc()) ChiusuraComunicazione();
+  return failureBoundary(kModule, "ChiudiNotaAccreditoFiscale", false, [&] {
+    bool result = send(cmd::kCreditNoteCash + amountField(TotaleNotaAccredito));
+    result = send(cmd::kCreditNoteReference) && result;
+    result = send(cmd::kCloseReceipt) && result;
+    result = send(cmd::kPrintAndCut) && result;
+    closeLinkAfterDocument();
     return result;
-  } catch (...) {
-    logFailure(kModule, "ChiudiNotaAccreditoFiscale");
-    return false;
-  }
+  });
 }
 
 }  // namespace merid

@@ -9,6 +9,7 @@
 #include "devices/modDisplay.h"
 #include "link/modConnessioneCOM.h"
 #include "link/modError.h"
+#include "link/commands.h"
 
 namespace merid {
 
@@ -23,7 +24,7 @@ std::string ini(const char* section, const char* key, const char* fallback) {
 }
 
 // "<code><font><length 00><text cut to 32>", the shape of "3002" and "3012".
-std::string textLine(const char* code, const std::string& text, int32_t font) {
+std::string textLine(const std::string& code, const std::string& text, int32_t font) {
   const std::string line = FilterText(text).substr(0, 32);
   return code + std::to_string(font) + formatNumber(static_cast<double>(line.size()), "00") + line;
 }
@@ -36,7 +37,7 @@ std::array<RigaPromo, 10>& BufferRighePromo() {
 }
 
 bool ApriScontrinoFiscale(int16_t& port) {
-  try {
+  return failureBoundary(kModule, "ApriScontrinoFiscale", false, [&] {
     const std::string buffer = ini("Fiscal", "Buffer", "");
     bool buffered = false;
     if (!buffer.empty()) {
@@ -47,17 +48,14 @@ bool ApriScontrinoFiscale(int16_t& port) {
     }
     int32_t mode = buffered ? 1 : 2;
     return AperturaComunicazione(port, mode);
-  } catch (...) {
-    logFailure(kModule, "ApriScontrinoFiscale");
-    return false;
-  }
+  });
 }
 
 bool ChiudiScontrinoFiscale(int16_t& port) {
   bool result = true;
-  try {
-    if (ini("ForzaStampaResto", "Value", "") == "1") result = send("3009") && result;
-    result = send(ini("Merid_OperazioneChiusuraFiscale", "code", "3011")) && result;
+  return failureBoundary(kModule, "ChiudiScontrinoFiscale", false, [&] {
+    if (ini("ForzaStampaResto", "Value", "") == "1") result = send(cmd::kPrintChange) && result;
+    result = send(ini("Merid_OperazioneChiusuraFiscale", "code", cmd::kCloseReceipt.c_str())) && result;
     const std::string post = ini("Merid_OperazionePostChiusuraFiscale", "code", "");
     if (!post.empty()) send(post);
     for (auto& slot : BufferRighePromo()) {
@@ -66,59 +64,47 @@ bool ChiudiScontrinoFiscale(int16_t& port) {
       slot.text.clear();
       slot.font = 1;
     }
-    result = send(ini("Merid_PrintAndCut", "code", "3013")) && result;
+    result = send(ini("Merid_PrintAndCut", "code", cmd::kPrintAndCut.c_str())) && result;
     std::string drawer = ini("ApriCassettoDopoStampaScontrino", "value", "");
     if (drawer.empty()) {
       drawer = "0";
       WriteINI(meridFiscalIni(), "ApriCassettoDopoStampaScontrino", "value", drawer);
     }
     if (drawer == "1") AperturaManualeCassetto(port);
-    if (getCloseConnEachDoc()) ChiusuraComunicazione();
+    closeLinkAfterDocument();
     return result;
-  } catch (...) {
-    logFailure(kModule, "ChiudiScontrinoFiscale");
-    return false;
-  }
+  });
 }
 
 std::string getComando_RigaCortesiaDopoTotale(std::string text, int32_t& font) {
-  try {
-    return textLine("3012", text, font);
-  } catch (...) {
-    logFailure(kModule, "getComando_RigaCortesiaDopoTotale");
-    return "";
-  }
+  return failureBoundary<std::string>(kModule, "getComando_RigaCortesiaDopoTotale", "", [&]() -> std::string {
+    return textLine(cmd::kAfterTotalLine, text, font);
+  });
 }
 
 std::string getComando_RigaDescrittivaFiscale(std::string text, int32_t& font) {
-  try {
-    return textLine("3002", text, font);
-  } catch (...) {
-    logFailure(kModule, "getComando_RigaDescrittivaFiscale");
-    return "";
-  }
+  return failureBoundary<std::string>(kModule, "getComando_RigaDescrittivaFiscale", "", [&]() -> std::string {
+    return textLine(cmd::kDescriptiveLine, text, font);
+  });
 }
 
 bool RigaDescrittivaFiscale(std::string text, int32_t& font) {
-  try {
+  return failureBoundary(kModule, "RigaDescrittivaFiscale", false, [&] {
     return send(getComando_RigaDescrittivaFiscale(std::move(text), font));
-  } catch (...) {
-    logFailure(kModule, "RigaDescrittivaFiscale");
-    return false;
-  }
+  });
 }
 
 bool SalvaRigaDescrittivaPromoInBuffer(std::string& text, int32_t& font) {
-  try {
+  // Always True, even when the line could not be kept.
+  failureBoundary(kModule, "SalvaRigaDescrittivaPromoInBuffer", true, [&] {
     for (auto& slot : BufferRighePromo()) {
       if (!slot.text.empty()) continue;
       slot.text = text;
       slot.font = font;
       break;
     }
-  } catch (...) {
-    logFailure(kModule, "SalvaRigaDescrittivaPromoInBuffer");
-  }
+    return true;
+  });
   return true;
 }
 
@@ -126,7 +112,7 @@ bool Esegui_VenditaAReparto(const std::string& descrPrincipale, const std::strin
                             double importo, double totale, const std::string&, int32_t idReparto,
                             int32_t tipoRiga, bool) {
   bool result = false;
-  try {
+  return failureBoundary(kModule, "Esegui_VenditaAReparto", result, [&] {
     std::string aggiuntiva = descrAggiuntiva;
     // Both calls are made whatever the first one answers.
     const double first = AdjustNumber(qta), second = AdjustNumber(qta);
@@ -143,82 +129,71 @@ bool Esegui_VenditaAReparto(const std::string& descrPrincipale, const std::strin
       if (!RigaDescrittivaFiscale(aggiuntiva, font)) return false;
     }
     const std::string description = (FilterText(descrPrincipale) + std::string(22, ' ')).substr(0, 22);
-    std::string command = "3101" + std::to_string(tipoRiga) + Merid_GetRepartoFromIDReparto(idReparto) + "22" +
-                          description + FormatPrzMerid(doubleText(totale));
+    std::string command = cmd::kSaleLine + std::to_string(tipoRiga) + Merid_GetRepartoFromIDReparto(idReparto) + "22" +
+                          description + amountField(totale);
     if (!InviaComandoECR(command)) return false;
     result = true;
     std::string amount = getEurSymbolForECR() + " " + AmountText(totale);
     MostraRigheADisplay((tipoRiga == 9 ? "Reso:" : "") + description, AllineaDestra(amount, 20));
     return result;
-  } catch (...) {
-    logFailure(kModule, "Esegui_VenditaAReparto");
-    return result;
-  }
+  });
 }
+
+namespace {
+
+// A sale and a return differ only in the row type the printer is given.
+bool pricedRow(const char* routine, int32_t rowType, const std::string& descrAggiuntiva,
+               const std::string& descrPrincipale, double qta, double importo, double totale,
+               const std::string& aliquota, int32_t idReparto) {
+  return failureBoundary(kModule, routine, false, [&] {
+    return Esegui_VenditaAReparto(descrPrincipale, descrAggiuntiva, qta, importo, totale, aliquota, idReparto, rowType,
+                                  true);
+  });
+}
+
+}  // namespace
 
 bool Esegui_Vendita(std::string& strDescrAggiuntiva, std::string& strDescrPrincipale, double& qtaRiga,
                     double& importoRiga, double& ImportoTotale, std::string& AliquotaIva, int32_t& idReparto) {
-  try {
-    return Esegui_VenditaAReparto(strDescrPrincipale, strDescrAggiuntiva, qtaRiga, importoRiga, ImportoTotale,
-                                  AliquotaIva, idReparto, 1, true);
-  } catch (...) {
-    logFailure(kModule, "Esegui_Vendita");
-    return false;
-  }
+  return pricedRow("Esegui_Vendita", 1, strDescrAggiuntiva, strDescrPrincipale, qtaRiga, importoRiga, ImportoTotale,
+                   AliquotaIva, idReparto);
 }
 
 bool Esegui_Reso(std::string& strDescrAggiuntiva, std::string& strDescrPrincipale, double& qtaRiga,
                  double& importoRiga, double& ImportoTotale, std::string& AliquotaIva, int32_t& idReparto) {
-  try {
-    return Esegui_VenditaAReparto(strDescrPrincipale, strDescrAggiuntiva, qtaRiga, importoRiga, ImportoTotale,
-                                  AliquotaIva, idReparto, 9, true);
-  } catch (...) {
-    logFailure(kModule, "Esegui_Reso");
-    return false;
-  }
+  return pricedRow("Esegui_Reso", 9, strDescrAggiuntiva, strDescrPrincipale, qtaRiga, importoRiga, ImportoTotale,
+                   AliquotaIva, idReparto);
 }
 
 bool Esegui_ScontoValoreRiga(double& importoSconto, std::string& descrizioneSconto, int32_t& idReparto) {
-  try {
+  return failureBoundary(kModule, "Esegui_ScontoValoreRiga", false, [&] {
     return Esegui_VenditaAReparto(descrizioneSconto, "", 1, importoSconto, importoSconto, "", idReparto, 3, true);
-  } catch (...) {
-    logFailure(kModule, "Esegui_ScontoValoreRiga");
-    return false;
-  }
+  });
 }
 
 bool Esegui_ScontoValoreTotale(double& importoSconto, std::string& descrizioneSconto, int32_t& idReparto) {
-  try {
+  return failureBoundary(kModule, "Esegui_ScontoValoreTotale", false, [&] {
     return Esegui_VenditaAReparto(descrizioneSconto, "", 1, importoSconto, importoSconto, "", idReparto, 3, true);
-  } catch (...) {
-    logFailure(kModule, "Esegui_ScontoValoreTotale");
-    return false;
-  }
+  });
 }
 
 bool AnnulloScontrinoAperto(int16_t& port) {
-  try {
+  return failureBoundary(kModule, "AnnulloScontrinoAperto", false, [&] {
     return InviaComandoECR_AnnulloScontrino(port);
-  } catch (...) {
-    logFailure(kModule, "AnnulloScontrinoAperto");
-    return false;
-  }
+  });
 }
 
 // A routine of the command engine's module by name; it lives here because it
 // closes the receipt, and calls go one way.
 bool InviaComandoECR_AnnulloScontrino(int16_t& port) {
   bool result = false;
-  try {
+  return failureBoundary("modError", "InviaComandoECR_AnnulloScontrino", result, [&] {
     const std::string text = "Annullo transazione";
-    std::string command = "30018" + formatNumber(static_cast<double>(text.size()), "00") + text + FormatPrzMerid("0");
+    std::string command = cmd::kVoidLine + "8" + formatNumber(static_cast<double>(text.size()), "00") + text + FormatPrzMerid("0");
     if (!InviaComando(command)) return false;
     result = ChiudiScontrinoFiscale(port);
     return result;
-  } catch (...) {
-    logFailure("modError", "InviaComandoECR_AnnulloScontrino");
-    return result;
-  }
+  });
 }
 
 }  // namespace merid

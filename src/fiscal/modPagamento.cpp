@@ -9,6 +9,7 @@
 #include "text/number_text.h"
 #include "devices/modDisplay.h"
 #include "link/modError.h"
+#include "link/commands.h"
 
 namespace merid {
 
@@ -37,7 +38,8 @@ std::string upper(std::string s) {
   return s;
 }
 
-std::string amountField(double amount) { return amount == 0 ? "000000000" : FormatPrzMerid(doubleText(amount)); }
+// A payment of nothing is written as nine zeros whatever the number text says.
+std::string paymentAmount(double amount) { return amount == 0 ? "000000000" : amountField(amount); }
 
 // A missing or empty setting takes the default, written back to the file.
 std::string setting(const std::string& section, const char* fallback) {
@@ -58,7 +60,7 @@ void showPayment(const std::string& line1, double amount) {
 
 std::string getComando_Pagamento(int32_t&, double& importo, std::string& nome) {
   std::string command;
-  try {
+  return failureBoundary<std::string>(kModule, "getComando_Pagamento", command, [&]() -> std::string {
     std::string description = "CONTANTE";
     std::string flag = "0";
     const std::string key = upper(nome);
@@ -67,48 +69,36 @@ std::string getComando_Pagamento(int32_t&, double& importo, std::string& nome) {
       description = setting("Pagamento_" + nome, known->description);
       flag = setting("isCorrNonRiscosso_" + nome, known->notCollected);
     }
-    command = (flag == "1" ? "3005" : "3004") + formatNumber(static_cast<double>(description.size()), "00") +
-              description + amountField(importo);
+    command = (flag == "1" ? cmd::kPaymentNotCollected : cmd::kPaymentCollected) + formatNumber(static_cast<double>(description.size()), "00") +
+              description + paymentAmount(importo);
     // The display shows the payment before the printer has answered; a
     // failure there leaves the command whole.
     showPayment(nome, importo);
     return command;
-  } catch (...) {
-    logFailure(kModule, "getComando_Pagamento");
-    return command;
-  }
+  });
 }
 
 std::string getComando_NonPagato(int32_t&, double& importo, std::string&) {
   std::string command;
-  try {
-    command = "300510NON PAGATO" + amountField(importo);
+  return failureBoundary<std::string>(kModule, "getComando_NonPagato", command, [&]() -> std::string {
+    command = cmd::kPaymentNotCollected + "10NON PAGATO" + paymentAmount(importo);
     showPayment("NON PAGATO", importo);
     return command;
-  } catch (...) {
-    logFailure(kModule, "getComando_NonPagato");
-    return command;
-  }
+  });
 }
 
 bool InviaPagamentoCorrispettivoRiscosso(int32_t idPagamento, double importo, std::string nome) {
-  try {
+  return failureBoundary(kModule, "InviaPagamentoCorrispettivoRiscosso", false, [&] {
     std::string command = getComando_Pagamento(idPagamento, importo, nome);
     return InviaComandoECR(command);
-  } catch (...) {
-    logFailure(kModule, "InviaPagamentoCorrispettivoRiscosso");
-    return false;
-  }
+  });
 }
 
 bool InviaPagamentoCorrispettivoNonRiscosso(int32_t idPagamento, double importo, std::string nome) {
-  try {
+  return failureBoundary(kModule, "InviaPagamentoCorrispettivoNonRiscosso", false, [&] {
     std::string command = getComando_NonPagato(idPagamento, importo, nome);
     return InviaComandoECR(command);
-  } catch (...) {
-    logFailure(kModule, "InviaPagamentoCorrispettivoNonRiscosso");
-    return false;
-  }
+  });
 }
 
 }  // namespace merid

@@ -70,4 +70,8 @@ bool getCloseConnEachDoc() {
   }
 }
 
+void closeLinkAfterDocument() {
+  if (getCloseConnEachDoc()) ChiusuraComunicazione();
+}
+
 }  // namespace merid

@@ -18,4 +18,18 @@ bool ChiusuraComunicazione();
 // once per thread, written back as "0" when missing.
 bool getCloseConnEachDoc();
 
+// Closes the link when "CloseConnEachDoc" says each document closes it.
+void closeLinkAfterDocument();
+
+// The frame of a routine that is a whole document: opens the link in mode,
+// runs body, then closes the link when so configured. False, without running
+// body, when the link cannot be opened.
+template <class Body>
+bool withLink(int16_t& port, int32_t mode, Body&& body) {
+  if (!AperturaComunicazione(port, mode)) return false;
+  const bool result = body();
+  closeLinkAfterDocument();
+  return result;
+}
+
 }  // namespace merid

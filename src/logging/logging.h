@@ -28,6 +28,19 @@ std::string debugLine(std::string_view label, std::string_view value);
 // For catch blocks: logs the standard error text of the exception being handled.
 void logFailure(std::string_view module, std::string_view routine);
 
+// The boundary of a routine: runs body and answers what it answers; on any
+// failure writes the standard error text and answers failure. failure is read
+// only then, so a routine may pass the result it holds so far.
+template <class R, class Body>
+R failureBoundary(std::string_view module, std::string_view routine, const R& failure, Body&& body) {
+  try {
+    return body();
+  } catch (...) {
+    logFailure(module, routine);
+    return failure;
+  }
+}
+
 // Reads a registry switch of "SOFTWARE\TAVIK\VEK\Options" through the settings
 // store, with the default "0".
 std::string readRegistrySwitch(const std::string& name);

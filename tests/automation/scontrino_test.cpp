@@ -3,11 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <type_traits>
 
 #include "automation/wrapper.h"
-#include "merid/MeridTallo_Fattura.h"
-#include "merid/MeridTallo_NAccr.h"
 #include "merid/MeridTallo_Scontrino.h"
 #include "support/receipt_fixture.h"
 
@@ -91,55 +88,6 @@ TEST_F(DocumentTest, TheGuardOnThePort) {
   MERID_ON_FRESH_THREAD(result = detail::guarded("MeridTallo_Scontrino", "SubTotale", 1, false, failure));
   EXPECT_FALSE(result);
   EXPECT_EQ(logs.errors(), Strings{"MeridTallo_Scontrino-SubTotale Object variable not set"});
-}
-
-// Each method with its parameter kinds and result type; a change fails the build.
-template <class Expected, class... Actual>
-constexpr int same(Actual...) {
-  static_assert((std::is_same_v<Expected, Actual> && ...), "signature changed");
-  return sizeof...(Actual);
-}
-
-TEST(Interface, FortyFiveMethodsWithTheirKinds) {
-  using S = MeridTallo_Scontrino;
-  using F = MeridTallo_Fattura;
-  using N = MeridTallo_NAccr;
-  using Str = const std::string&;
-  using I16 = int16_t;
-  constexpr int count =
-      same<void (S::*)(I16&)>(&S::InitComunicazione) + same<void (S::*)(I16&, I16&)>(&S::InitParametri) +
-      same<bool (S::*)()>(&S::ApriTransazioneFiscale, &S::ChiudiTransazioneFiscale,
-                          &S::ApriTransazioneNonFiscale, &S::ChiudiTransazioneNonFiscale, &S::SubTotale,
-                          &S::Manutenzione_AnnulloScontrinoAperto, &S::Manutenzione_EseguiRapportoZ,
-                          &S::Manutenzione_RipristinoAnomaliaCarta, &S::Manutenzione_ProgrammazioneDataOra,
-                          &S::Manutenzione_RistampaUltimoScontrino, &S::Manutenzione_DGFE_StampaCompleta,
-                          &S::Manutenzione_DFGE_NuovoGiornale, &S::IsConnected) +
-      same<bool (S::*)(Str, Merid_BarcodeType)>(&S::StampaBarcode_Fiscale, &S::StampaBarcode_NonFiscale) +
-      same<MeridCodeErrors (S::*)()>(&S::StatoStampante) +
-      same<bool (S::*)(Str, Str, double, double, double, Str, Str, int32_t)>(&S::Vendita, &S::Reso) +
-      same<bool (S::*)(Str, Merid_Font)>(&S::RigaLiberaFiscale_Vendita) +
-      same<bool (S::*)(Str)>(&S::RigaLiberaFiscale_Promo, &S::RigaLiberaFiscale_Fondo,
-                             &S::InviaComandoDiretto_CefDLL) +
-      same<bool (S::*)(Str, Str, Str, Merid_Font)>(&S::RigaLiberaNonFiscale) +
-      same<bool (S::*)(double, Str)>(&S::ScontoValoreRiga) +
-      same<std::optional<bool> (S::*)(double, Str)>(&S::ScontoValoreTotale) +
-      same<bool (S::*)(int32_t, double, Str)>(&S::Pagamento_CorrispettivoRiscosso,
-                                              &S::Pagamento_CorrispettivoNonRiscosso) +
-      same<bool (S::*)(Str, Str)>(&S::Display_MostraRighe) +
-      same<bool (S::*)(Str, I16)>(&S::Display_MostraRiga) +
-      same<std::optional<bool> (S::*)()>(&S::ApriCassetto, &S::ApriCassettoManuale) +
-      same<bool (S::*)(kMerid_RapportoX&)>(&S::Manutenzione_EseguiRapportoX) +
-      same<bool (S::*)(double&, I16&, I16&)>(&S::Manutenzione_DGFE_Data_NScontrini) +
-      same<bool (S::*)(I16&, I16&)>(&S::Manutenzione_DGFE_IntervalloChiusure) +
-      same<bool (S::*)(int32_t&)>(&S::Manutenzione_DGFE_RichiestaRiga) +
-      same<bool (S::*)(double&, double&)>(&S::Manutenzione_DGFE_StampaIntervalloDate) +
-      same<void (S::*)()>(&S::ChiudiConnessioneCOM) +
-      same<bool (F::*)(I16&, double&, bool&, I16&, I16&)>(&F::ApriFattura) +
-      same<bool (F::*)(Str, Merid_Font&)>(&F::RigaFattura) + same<bool (F::*)(double)>(&F::ChiudiFattura) +
-      same<bool (N::*)(I16&, I16&, I16&)>(&N::ApriNotaAccredito) +
-      same<bool (N::*)(Str, Str, Str, Merid_Font&)>(&N::RigaNotaAccredito) +
-      same<bool (N::*)(double)>(&N::ChiudiNotaAccredito);
-  EXPECT_EQ(count, 45);
 }
 
 }  // namespace

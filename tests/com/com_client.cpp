@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "MeridDLLManager_h.h"
-#include "merid/MeridEnumLists.h"
 
 namespace {
 
@@ -257,6 +256,46 @@ void unloadSection() {
   FreeLibrary(dll);
 }
 
+// A 32-bit printer library names its __stdcall entry points as it was built: "Name@N" (mingw: the recorder
+// beside this program, which the other sections use), "_Name@N" (MSVC) or plain (a .def file). A copy of
+// the DLL in a folder with the recorder built each of the other two ways opens, writes and closes through it.
+void printerLibraryNamesSection() {
+#if !defined(_WIN64)
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const std::wstring bin = std::wstring(self).substr(0, std::wstring(self).find_last_of(L'\\') + 1);
+  const struct {
+    const wchar_t* folder;
+    const char* names;
+  } rows[] = {{L"msvc-names\\", "_Name@N"}, {L"plain-names\\", "plain names"}};
+  for (const auto& row : rows) {
+    const std::wstring dll = bin + row.folder + L"MeridDLLManager.dll";
+    CopyFileW((bin + L"MeridDLLManager.dll").c_str(), dll.c_str(), FALSE);
+    auto getClass = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
+        reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(dll.c_str()), "DllGetClassObject")));
+    std::string got = "no receipt";
+    auto round = [&] {  // on a thread of its own: fresh module data, the connection opens anew
+      CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+      IClassFactory* f = nullptr;
+      IUnknown* o = nullptr;
+      if (getClass && SUCCEEDED(getClass(*kClsids[R], IID_IClassFactory, reinterpret_cast<void**>(&f))))
+        f->CreateInstance(nullptr, *kIids[R], reinterpret_cast<void**>(&o)), f->Release();
+      if (o) {
+        sent();
+        call<void>(o, 1, ref<short>(1));
+        const std::string opened = call<Bool>(o, 6);
+        call<void>(o, 32);
+        got = opened + " -> " + sent();
+        o->Release();
+      }
+      CoUninitialize();
+    };
+    std::thread(round).join();
+    checkEq(std::string("printer library exporting ") + row.names, got, "True -> open 1 19200|30161|close");
+  }
+#endif
+}
+
 template <class T>
 std::string nameOf(T* info, MEMBERID id = MEMBERID_NIL) {
   BSTR name = nullptr;
@@ -317,11 +356,42 @@ void typelibSection() {
     want[name] = kind(TKIND_ALIAS, TYPEFLAG_FHIDDEN) + " of _MeridTallo_Scontrino";
     if (alias) alias->Release();
   }
-#define MEMBER(name, value) " " #name "=" #value
-  want["MeridCodeErrors"] = kind(TKIND_ENUM, 0) + MERID_CODE_ERRORS(MEMBER);
-  want["Merid_BarcodeType"] = kind(TKIND_ENUM, 0) + MERID_BARCODE_TYPES(MEMBER);
-  want["Merid_Font"] = kind(TKIND_ENUM, 0) + MERID_FONTS(MEMBER);
-  want["kMerid_RapportoX"] = kind(TKIND_ENUM, 0) + MERID_RAPPORTO_X(MEMBER);
+  // The published members, written out by hand: the values a host sees must be these.
+  want["MeridCodeErrors"] = kind(TKIND_ENUM, 0) +
+                 " ECK_NonConnesso=-1 ECK_OK=0 ECK_ErroreRicezioneDaMF=2 ECK_ValoreNonValido=3 ECK_NonPossibile=5"
+                 " ECK_ErroreProgrMatricolaInMemoriaFiscale=6 ECK_ScrittaTOTALEInStringa=7"
+                 " ECK_RaggiuntoLimiteBufferOperazione=9 ECK_OverflowTotale=10 ECK_DataAntecedenteUltimaInMF=12"
+                 " ECK_DataNonValida=13 ECK_CartaEsaurita=16 ECK_ScritturaChiusuraInMFNonRiuscita=19"
+                 " ECK_DateInvalideNellaRichiesta=22 ECK_TotaleTransazioneNegativo=23 ECK_LunghezzaComandoInvalida=24"
+                 " ECK_PagamentoIncompleto=25 ECK_DGFEEsaurito=30 ECK_DGFEQuasiEsaurito=31"
+                 " ECK_InizializzazioneDGFENonPossibile=32 ECK_DGFENonPresente=33 ECK_DatiDGFENonCongruenti=34"
+                 " ECK_NessunDatoDGFENellIntervallo=36 ECK_RecordDGFENonPresente=40 ECK_MemoriaFiscaleNonPresente=50"
+                 " ECK_MemoriaFiscalePiena=51 ECK_JumperHINITInserito=52 ECK_MemoriaFiscaleGiaAttivata=53"
+                 " ECK_ChiusuraFiscaleRichiesta=54 ECK_ModoTrainingAttivo=55 ECK_DisplayNonPresente=56"
+                 " ECK_DataOraNonImpostata=57 ECK_DispositivoNonFiscalizzabile=59 ECK_DispositivoNonSerializzato=60"
+                 " ECK_RicezioneDatiInCorso=62 ECK_TransazioneFallita=63 ECK_CoperchioAperto=64"
+                 " ECK_TensioneElevataTestina=65 ECK_TemperaturaElevataTestina=66"
+                 " ECK_ErroreGenericoInternoSistemaOperativo=67 ECK_Errore_sconosciuto=100"
+                 " ECK_MemoriaRicevuteCreditoEsaurita=101 ECK_PrezzoManualeSuperioreLimite=102"
+                 " ECK_TastoNonProgrammato=103 ECK_FunzioneNonDisponibile=116 ECK_FunzioneNonAmmessa=117"
+                 " ECK_QuantitaErrata=118 ECK_DataErrata=119 ECK_EliminazioneImpossibile=120 ECK_ScontoErrato=121"
+                 " ECK_ValoreNonAmmesso=122 ECK_PasswordErrata=123 ECK_FareFattDiff=132 ECK_FareFattTicket=133"
+                 " ECK_ChiudereDocumento=134 ECK_RiscuotereCredito=135 ECK_ContanteInsufficiente=136"
+                 " ECK_RepartoInesistente=148 ECK_RepartoEsistente=149 ECK_PLUInesistente=150 ECK_PLUEsistente=151"
+                 " ECK_OperatoreInesistente=152 ECK_OperatoreEsistente=153 ECK_ClienteInesistente=154"
+                 " ECK_ClienteEsistente=155 ECK_NoConvenzioni=156 ECK_ConvensioneInesistente=157"
+                 " ECK_ConvenzioneEsistente=158 ECK_SocietaInesistente=159 ECK_SocietaEsistente=160"
+                 " ECK_PrecontoNonDisponibile=161 ECK_TrovateZeroRicevuteFatture=162 ECK_StampanteRFNonRisponde=163"
+                 " ECK_TavoloPieno=164 ECK_TavoloVuoto=165 ECK_ChiudereTavolo=166 ECK_SCNonAssociata=167"
+                 " ECK_MCNonAssociata=168 ECK_ProblemiSC=169 ECK_ClienteObbligatorio=189";
+  want["Merid_BarcodeType"] = kind(TKIND_ENUM, 0) +
+                 " CBT_Ean8=8 CBT_Ean13=13 CBT_Code39=39";
+  want["Merid_Font"] = kind(TKIND_ENUM, 0) +
+                 " kMerid_Normale=1 kMerid_Grassetto=2 kMerid_42Caratteri=3 kMerid_DoppiaAltezza=4"
+                 " kMerid_DoppiaLarghezza=5 kMerid_Corsivo=6 kMerid_Normale_DoppiaAltezza_42Car=7"
+                 " kMerid_Grassetto_42Car=8 kMerid_Grassetto_DoppiaAltezza_42Car=9";
+  want["kMerid_RapportoX"] = kind(TKIND_ENUM, 0) +
+                 " kCRX_TotaliDelGiorno=1";
   const int dual = TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FDISPATCHABLE;
   for (int c : {R, F, N, V}) {
     std::set<int> slots;  // the slot table must call every operation
@@ -382,7 +452,8 @@ void registrySection() {
 
 int main() {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  for (void (*section)() : {slotsSection, apartmentsSection, unloadSection, typelibSection, registrySection})
+  for (void (*section)() : {slotsSection, apartmentsSection, unloadSection, printerLibraryNamesSection,
+                            typelibSection, registrySection})
     section();
   CoUninitialize();
   std::printf("com_client: %s\n", gFailures ? "FAILED" : "passed");

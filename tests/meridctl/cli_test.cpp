@@ -101,6 +101,8 @@ TEST_F(Meridctl, ExamplesAndCommands) {
       {"frobnicate", 1, ""},
       {"--port x status", 1, ""},
       {"run /no/such/script", 1, ""},
+      {"help Vendita", 0, nullptr},
+      {"help Nope", 1, ""},
       {"run --help", 0, nullptr},
   };
   for (const auto& [arguments, exit, out] : rows) {
@@ -110,6 +112,8 @@ TEST_F(Meridctl, ExamplesAndCommands) {
       EXPECT_EQ(o.out, out) << arguments;
     }
   }
+  EXPECT_EQ(run("run /no/such/script").err, "meridctl: cannot read /no/such/script: No such file or directory\n");
+  EXPECT_EQ(run("help Vendita").out.rfind("MeridTallo_Scontrino.Vendita(", 0), 0u);
   const std::string t = tape();
   EXPECT_NE(t.find("TOTALE EURO                 5,50\nCONTANTE                   10,00\nRESTO"), std::string::npos) << t;
   const Outcome shown = run("tape --html " + home.file("tape.html"));

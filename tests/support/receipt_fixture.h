@@ -118,6 +118,9 @@ std::function<bool()> onPort(bool (*routine)(int16_t&, A&...), std::enable_if_t<
 inline std::string pad(const std::string& s, std::size_t n = 20) {
   return (s + std::string(n, ' ')).substr(0, n);
 }
+
+// What the display shows when the drawer opens.
+inline const std::string drawer = "7007" + pad("Apertura Cassetto") + pad("");
 // The shopper display after a sale or a payment: the name, then the amount at
 // the right of line 2 behind the euro sign.
 inline std::string shown(const std::string& name, const std::string& amount) {

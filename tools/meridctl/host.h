@@ -25,6 +25,8 @@ std::optional<merid::DateTime> parseNow(const std::string& text);
 // The folder of the running meridctl.
 std::string programFolder();
 std::string defaultHome();
+// The virtual printer meridctl uses when no --printer is given.
+std::string virtualPrinter();
 // Where the virtual printer keeps its state: --sim-dir, else $MERID_SIM_DIR,
 // else its per-user default.
 std::string simulatorFolder(const Options& o);

@@ -12,8 +12,11 @@
 #include "merid/MeridEnumValue.h"
 #include "merid/MeridTallo_Scontrino.h"
 #include "merid/codepage.h"
+#include "merid/version.h"
+#include "check.h"
 #include "demo.h"
 #include "host.h"
+#include "reference.h"
 #include "run.h"
 #include "script.h"
 
@@ -30,6 +33,8 @@ const char* kUsage =
     "  status               the printer status (MeridCodeErrors name and number)\n"
     "  send COMMAND         send one raw printer command; prints True or False\n"
     "  tape [--html FILE]   the virtual printer's paper tape\n"
+    "  check                whether the virtual printer's folder holds its documents whole\n"
+    "  help [METHOD|CLASS]  the reference of the library's methods (--markdown: all of it)\n"
     "\n"
     "Options:\n"
     "  --printer PATH       the printer library to load (default: the virtual printer beside meridctl)\n"
@@ -41,6 +46,7 @@ const char* kUsage =
     "  --debug-log          write the debug log (MeridDll_LoggerDebug.log); it starts anew at each\n"
     "                       object creation unless MeridDll_LoggerDebug_KeepFile=1 is set\n"
     "  --auto-ok            answer operator prompts at once\n"
+    "  --version            the library's version\n"
     "\n"
     "meridctl COMMAND --help describes a command.\n";
 
@@ -68,6 +74,7 @@ const char* commandHelp(const std::string& command) {
     return "usage: meridctl send COMMAND\n"
            "Sends one raw printer command (e.g. 3003) through InviaComandoDiretto_CefDLL and prints\n"
            "True or False.\n";
+  if (command == "check") return meridctl::kCheckHelp;
   if (command == "tape")
     return "usage: meridctl tape [--html FILE]\n"
            "Prints the virtual printer's paper tape; with --html, also writes it as a web page.\n";
@@ -96,7 +103,7 @@ int commandRun(const std::string& path) {
     return 2;
   }
   if (read != meridctl::ScriptFileRead::Ok) {
-    std::cerr << "meridctl: cannot read " << path << "\n";
+    std::cerr << "meridctl: " << meridctl::cannotRead(path) << "\n";
     return 1;
   }
   const meridctl::Script script = meridctl::parseScript(path, text);
@@ -171,6 +178,9 @@ int main(int argc, char** argv) {
     std::string v;
     if (a == "--help" || a == "-h") {
       help = true;
+    } else if (a == "--version") {
+      std::cout << "meridctl " << merid::version() << "\n";
+      return 0;
     } else if (a == "--printer") {
       if (!value(o.printer)) return usageError("--printer needs a path");
     } else if (a == "--sim-dir") {
@@ -194,6 +204,8 @@ int main(int argc, char** argv) {
       o.autoOk = true;
     } else if (a == "--html") {
       if (!value(html)) return usageError("--html needs a file");
+    } else if (a == "help" && rest.empty()) {
+      return meridctl::helpCommand({argv + i + 1, argv + argc}, std::cout, std::cerr);
     } else if (a.rfind("--", 0) == 0) {
       return usageError("unknown option " + a);
     } else {
@@ -219,6 +231,7 @@ int main(int argc, char** argv) {
   if (!html.empty() && command != "tape") return usageError("--html goes with tape");
 
   if (command == "demo") return meridctl::runDemo(o);
+  if (command == "check") return meridctl::runCheck(meridctl::simulatorFolder(o), std::cout);
   if (!meridctl::setUpHost(o)) return 1;
   if (command == "run") return commandRun(rest[1]);
   if (command == "status") return commandStatus(o);
