@@ -23,10 +23,10 @@ struct Outcome {
 class Meridctl : public ::testing::Test {
  protected:
   Outcome run(const std::string& arguments, const std::string& prefix = "") {
-    const std::string command = prefix + MERIDCTL_PATH + " --printer " + MERID_SIM_LIBRARY +
-                                " --sim-dir " + sim() + " --home " + home.path() +
-                                "/home --now \"2026-12-05 10:00\" " + arguments + " > " + home.file("out") +
-                                " 2> " + home.file("err") + " < /dev/null";
+    const std::string command = prefix + MERIDCTL_PATH + " --printer " + MERID_SIM_LIBRARY + " --sim-dir " +
+                                sim() + " --home " + home.path() + "/home --now \"2026-12-05 10:00\" " +
+                                arguments + " > " + home.file("out") + " 2> " + home.file("err") +
+                                " < /dev/null";
     const int status = std::system(command.c_str());
     const int exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return {exit, readFile(home.file("out")), readFile(home.file("err"))};

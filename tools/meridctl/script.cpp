@@ -11,7 +11,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <cerrno>
 #include <map>
 #include <optional>
 
@@ -440,8 +439,8 @@ std::optional<merid::DateTime> dateFields(const std::string& t) {
     if (v) into = *v;
     return v.has_value();
   };
-  if (!field(when.year, 0, 4) || !field(when.month, 5, 2) || !field(when.day, 8, 2) || !field(when.hour, 11, 2) ||
-      !field(when.minute, 14, 2) || !field(when.second, 17, 2))
+  if (!field(when.year, 0, 4) || !field(when.month, 5, 2) || !field(when.day, 8, 2) ||
+      !field(when.hour, 11, 2) || !field(when.minute, 14, 2) || !field(when.second, 17, 2))
     return std::nullopt;
   return when;
 }
@@ -455,7 +454,8 @@ ScriptFileRead readScriptFile(const std::string& path, std::string& text, std::s
   if (::fstat(fd, &st) != 0) {
     result = ScriptFileRead::Unreadable;
   } else if (!S_ISREG(st.st_mode)) {
-    problem = path + " is not a regular file (" + (S_ISDIR(st.st_mode) ? "a folder" : "a device, FIFO or socket") +
+    problem = path + " is not a regular file (" +
+              (S_ISDIR(st.st_mode) ? "a folder" : "a device, FIFO or socket") +
               "); a host script is a text file";
     result = ScriptFileRead::Refused;
   } else if (static_cast<unsigned long long>(st.st_size) > kMaxScriptBytes) {
