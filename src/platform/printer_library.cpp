@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "merid/host.h"
+#include "merid/outcome.h"
 
 namespace merid::platform {
 
@@ -62,6 +63,19 @@ const PrinterFunctions* setPrinterFunctions(const PrinterFunctions* functions) {
   if (complete) adapters.push_back(std::make_unique<FunctionPrinter>(*functions));
   platform::setPrinterLibrary(complete ? adapters.back().get() : nullptr);
   return previous;
+}
+
+std::string printerLibraryProblem() {
+  try {
+    platform::printerLibrary().check();
+    return {};
+  } catch (const platform::PrinterLibraryFailure& f) {
+    return f.reason();
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "the printer library cannot be used";
+  }
 }
 
 }  // namespace merid

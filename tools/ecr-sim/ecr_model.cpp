@@ -346,6 +346,7 @@ int EcrModel::execute(std::string_view command) {
     if ((rc == kPaperEnd || rc == kCoverOpen) && paperOrCoverFault()) state_.held.commands.emplace_back(command);
     if (rc == kOk) {
       commit();
+      if (answerLost(faultConfig_, command)) return kWriteFailed;
     } else if (!damage_.error) {
       saveState();  // the fault counters move even when a command is refused
     }

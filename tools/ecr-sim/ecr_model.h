@@ -27,6 +27,7 @@ namespace merid::sim {
 enum Err : int {
   kOk = 0,
   kNotConnected = -1,
+  kWriteFailed = -2,  // the command ran, the answer was lost (fault lose_answer)
   kBadValue = 3,
   kNotPossible = 5,
   kDateBeforeFiscalMemory = 12,

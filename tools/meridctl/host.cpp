@@ -71,7 +71,10 @@ bool setUpHost(const Options& o) {
   }
   const std::string home = o.home.empty() ? defaultHome() : o.home;
   if (!makeFolder(home)) return false;
-  ::setenv("MERID_HOME", home.c_str(), 1);
+  // The library takes an absolute folder only.
+  std::error_code ec;
+  const std::string absolute = std::filesystem::absolute(home, ec).lexically_normal().string();
+  ::setenv("MERID_HOME", ec ? home.c_str() : absolute.c_str(), 1);
   ::setenv("MeridDll_LoggerDebug", o.debugLog ? "1" : "0", 1);
   if (o.now) merid::setClock([t = *o.now] { return t; });
   const bool wait = !o.autoOk && ::isatty(STDIN_FILENO);

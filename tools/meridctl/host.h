@@ -17,6 +17,10 @@ struct Options {
   std::optional<merid::DateTime> now;
   bool debugLog = false;
   bool autoOk = false;
+  int promptLimit = 0;  // 0: the default (see prompts.h)
+  bool strict = false;
+  bool json = false;
+  bool markdown = false;
 };
 
 // "YYYY-MM-DD HH:MM"

@@ -1,5 +1,5 @@
 // The real printer library on POSIX: $MERID_CEFDLL when set, else
-// libCeFdll.so in the library's own folder, else the dynamic loader's search.
+// libCeFdll.so in the library's own folder; absolute paths only.
 
 #include "platform/library_binding.h"
 
@@ -23,24 +23,42 @@ bool isFile(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+// The loader's words for the last failed dlopen.
+std::string lastError;
+
 void* openLibrary(const std::string& path, std::string& name) {
   void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle) name = path;
+  if (handle) {
+    name = path;
+  } else {
+    const char* why = ::dlerror();
+    lastError = why ? why : path + ": cannot be loaded";
+  }
   return handle;
+}
+
+[[noreturn]] void notLoaded(const std::string& name) {
+  throw PrinterLibraryFailure(PrinterLibraryFailure::kNotLoaded, "File not found: " + name, lastError);
 }
 
 class DlBinding : public LibraryBinding {
  protected:
   void* load(std::string& name) override {
+    // Only ever by an absolute path: a relative one, or a bare name given to
+    // the loader, could load whatever lies in the current directory.
     if (const char* chosen = std::getenv("MERID_CEFDLL"); chosen && *chosen) {
+      if (chosen[0] != '/') {
+        lastError = std::string(chosen) + ": not an absolute path";
+        notLoaded(chosen);
+      }
       if (void* h = openLibrary(chosen, name)) return h;
-      throw RuntimeFailure(std::string("File not found: ") + chosen);
+      notLoaded(chosen);
     }
     const std::string beside = inOwnFolder(kLibraryName);
-    if (isFile(beside))
+    if (beside.front() == '/' && isFile(beside))
       if (void* h = openLibrary(beside, name)) return h;
-    if (void* h = openLibrary(kLibraryName, name)) return h;
-    throw RuntimeFailure(std::string("File not found: ") + kLibraryName);
+    if (!isFile(beside)) lastError = beside + ": no such file";
+    notLoaded(kLibraryName);
   }
   void* find(void* handle, EntryPoint which) override { return ::dlsym(handle, kEntryNames[which]); }
   void unload(void* handle) override { ::dlclose(handle); }
