@@ -2,6 +2,7 @@
 // errors, the examples, and the other commands.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <dlfcn.h>
 
@@ -24,11 +25,11 @@ struct Outcome {
 
 class Meridctl : public ::testing::Test {
  protected:
-  Outcome run(const std::string& arguments) {
-    const std::string command = std::string(MERIDCTL_PATH) + " --printer " + MERID_SIM_LIBRARY +
-                                " --sim-dir " + sim() + " --home " + home.path() +
-                                "/home --now \"2026-12-05 10:00\" " + arguments + " > " + home.file("out") +
-                                " 2> " + home.file("err") + " < /dev/null";
+  Outcome run(const std::string& arguments, const std::string& prefix = "") {
+    const std::string command = prefix + MERIDCTL_PATH + " --printer " + MERID_SIM_LIBRARY + " --sim-dir " +
+                                sim() + " --home " + home.path() + "/home --now \"2026-12-05 10:00\" " +
+                                arguments + " > " + home.file("out") + " 2> " + home.file("err") +
+                                " < /dev/null";
     const int status = std::system(command.c_str());
     const int exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return {exit, readFile(home.file("out")), readFile(home.file("err"))};
@@ -128,6 +129,37 @@ TEST_F(Meridctl, ExamplesAndCommands) {
   const Outcome shown = run("tape --html " + home.file("tape.html"));
   EXPECT_EQ(shown.out, t);
   EXPECT_EQ(readFile(home.file("tape.html")), readFile(sim() + "/tape.html"));
+}
+
+// Input that cannot be a script or a clock time is refused at once, with its
+// reason; a run is cut short after 20 s, as reading /dev/zero or a FIFO with
+// no writer never ends.
+TEST_F(Meridctl, InputLimits) {
+  const std::string fifo = home.file("fifo"), big = home.file("big.meridctl");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  merid::test::writeFile(big, "");
+  std::filesystem::resize_file(big, 16 * 1024 * 1024 + 1);  // sparse: no disk used
+  struct Row {
+    std::string arguments;
+    int exit;
+    std::string error;  // a part of the standard error
+  };
+  const Row rows[] = {
+      {"run /dev/zero", 2, "/dev/zero is not a regular file (a device, FIFO or socket)"},
+      {"run " + fifo, 2, fifo + " is not a regular file"},
+      {"run " + home.path(), 2, home.path() + " is not a regular file (a folder)"},
+      {"run " + big, 2, big + " is 16777217 bytes; a host script is at most 16777216 bytes"},
+      {"--now \"-999-01-01 00:00\" status", 1, "usage: meridctl"},
+      {"--now \"2026-02-31 10:00\" status", 1, "--now needs a date and time that exist"},
+      {"--now \"2026-12-05 -1:-5\" status", 1, "usage: meridctl"},
+      {"--now \"0099-12-31 10:00\" status", 1, "usage: meridctl"},
+      {"--now \"2024-02-29 23:59\" status", 0, ""},
+  };
+  for (const Row& row : rows) {
+    const Outcome o = run(row.arguments, "timeout 20 ");
+    EXPECT_EQ(o.exit, row.exit) << row.arguments << "\n" << o.err;
+    EXPECT_NE(o.err.find(row.error), std::string::npos) << row.arguments << "\n" << o.err;
+  }
 }
 
 // What each call did, beside its boolean: on the virtual printer with a fault,
