@@ -120,6 +120,15 @@ std::optional<std::string> IniDocument::find(std::string_view section, std::stri
 
 std::string IniDocument::newline() const { return crlf_ ? "\r" : ""; }
 
+// Ends the file's last line before a line is added after it. A last line that
+// already ends in '\r' keeps it alone: a second one would become part of its
+// value.
+void IniDocument::closeLastLine() {
+  if (lines_.empty() || finalNewline_) return;
+  if (lines_.back().empty() || lines_.back().back() != '\r') lines_.back() += newline();
+  finalNewline_ = true;
+}
+
 std::string IniDocument::editedLine(std::size_t line, std::string_view value) const {
   const std::string& raw = lines_[line];
   const bool hadCr = !raw.empty() && raw.back() == '\r';
@@ -158,14 +167,11 @@ void IniDocument::set(std::string_view section, std::string_view key, std::strin
     // apart from the next section stay where they are.
     std::size_t at = s->end;
     while (at > s->header + 1 && trimBlanks(content(lines_[at - 1], false)).empty()) --at;
-    if (at == lines_.size() && !finalNewline_) {
-      lines_.back() += cr;
-      finalNewline_ = true;
-    }
+    if (at == lines_.size()) closeLastLine();
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::string(key) + "=" + std::string(value) + cr);
     inserted(at);
   } else {
-    if (!lines_.empty() && !finalNewline_) lines_.back() += cr;
+    closeLastLine();
     const std::size_t header = lines_.size();
     lines_.push_back("[" + std::string(section) + "]" + cr);
     lines_.push_back(std::string(key) + "=" + std::string(value) + cr);

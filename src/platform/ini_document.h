@@ -40,6 +40,7 @@ class IniDocument {
   const Section* findSection(std::string_view section) const;
   std::optional<std::size_t> findKeyLine(const Section& s, std::string_view key) const;
   std::string newline() const;
+  void closeLastLine();
   std::string editedLine(std::size_t line, std::string_view value) const;
   void inserted(std::size_t at);
 
