@@ -125,6 +125,9 @@ std::vector<MethodDoc> build() {
   const std::vector<ParamDoc> discountParams = {
       val("importoSconto", "Discount in euros (2 decimals), as a positive number."),
       val("descrizioneSconto", "Description of the discount, padded or cut to 22 characters.")};
+  // The port ApriFattura and ApriNotaAccredito keep.
+  const ParamDoc documentPort =
+      ref("comPort", "Serial port of the printer, kept for the other methods (no -1 test here: it is used as given).");
   const std::string discountCommands =
       "`3101` + `3` + department of id 1 (2 digits) + `22` + description (22) + amount (9 digits); then the display: "
       "`1109` and `7007` + description (20) + `€ amount` (20).";
@@ -405,7 +408,7 @@ std::vector<MethodDoc> build() {
       {"MeridTallo_Fattura",
        "ApriFattura",
        "Stores the port, opens the cash drawer, opens an invoice with the shop header.",
-       {ref("comPort", "Serial port of the printer, kept for the other methods (no -1 test here: it is used as given)."),
+       {documentPort,
         ref("TotaleFattura", "Invoice total in euros (2 decimals), announced at the opening."),
         ref("isStampaDoppiaCopia", "True prints the invoice in two copies; False, in one."),
         ref("nrCifreDec_Prezzi", kNotUsedDecimals), ref("nrCifreDec_Qta", kNotUsedDecimals)},
@@ -441,7 +444,7 @@ std::vector<MethodDoc> build() {
       {"MeridTallo_NAccr",
        "ApriNotaAccredito",
        "Stores the port and opens a credit note (no drawer).",
-       {ref("comPort", "Serial port of the printer, kept for the other methods (no -1 test here: it is used as given)."),
+       {documentPort,
         ref("nrCifreDec_Prezzi", kNotUsedDecimals), ref("nrCifreDec_Qta", kNotUsedDecimals)},
        "Boolean: True when the link opened and the opening command was sent; it also marks the credit note open "
        "for RigaNotaAccredito.",
