@@ -7,12 +7,12 @@
 #include <cstdint>
 #include <string>
 
+#include "merid/MeridDocument.h"
 #include "merid/MeridEnumValue.h"
-#include "merid/outcome.h"
 
 namespace merid {
 
-class MeridTallo_Fattura {
+class MeridTallo_Fattura : public MeridDocument {
  public:
   MeridTallo_Fattura();
 
@@ -20,17 +20,6 @@ class MeridTallo_Fattura {
                    int16_t& nrCifreDec_Qta);
   bool RigaFattura(const std::string& TestoLibero, Merid_Font& tipoFont);
   bool ChiudiFattura(double TotaleFattura);
-
-  int16_t port() const { return port_; }
-  bool isOpen() const { return open_; }
-
-  // What the last call did, beside the answer it gave (merid/outcome.h).
-  const Outcome& UltimoEsito() const { return esito_; }
-
- private:
-  Outcome esito_;
-  int16_t port_ = 0;
-  bool open_ = false;
 };
 
 }  // namespace merid

@@ -13,8 +13,7 @@ constexpr const char* kFattura = "MeridTallo_Fattura";
 }  // namespace
 
 MeridTallo_Fattura::MeridTallo_Fattura() {
-  detail::creationStep([] { InitErrorLog(); });
-  detail::creationStep([] { InitDebugLog(); });
+  detail::openLogs();
 }
 
 bool MeridTallo_Fattura::ApriFattura(int16_t& comPort, double& TotaleFattura, bool& isStampaDoppiaCopia, int16_t&,

@@ -12,8 +12,7 @@ constexpr const char* kNAccr = "MeridTallo_NAccr";
 }  // namespace
 
 MeridTallo_NAccr::MeridTallo_NAccr() {
-  detail::creationStep([] { InitErrorLog(); });
-  detail::creationStep([] { InitDebugLog(); });
+  detail::openLogs();
 }
 
 bool MeridTallo_NAccr::ApriNotaAccredito(int16_t& comPort, int16_t&, int16_t&) {

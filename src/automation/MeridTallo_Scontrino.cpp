@@ -24,19 +24,30 @@ R guarded(Outcome& esito, const char* method, int16_t port, R fallback, Body&& b
   return detail::guarded(esito, kClass, method, port, fallback, std::forward<Body>(body));
 }
 
-bool sale(int32_t tipo, const std::string& aggiuntiva, const std::string& principale, double qta, double importo,
-          double totale, const std::string& aliquota, int32_t reparto) {
-  std::string a = aggiuntiva, p = principale, iva = aliquota;
-  return tipo == 9 ? Esegui_Reso(a, p, qta, importo, totale, iva, reparto)
-                   : Esegui_Vendita(a, p, qta, importo, totale, iva, reparto);
+// A sale line as the host gives it; Vendita and Reso send it with their own
+// routine, which works on copies.
+struct SaleLine {
+  const std::string& aggiuntiva;
+  const std::string& principale;
+  double qta, importo, totale;
+  const std::string& aliquota;
+  int32_t reparto;
+};
+using SaleRoutine = bool (*)(std::string&, std::string&, double&, double&, double&, std::string&, int32_t&);
+
+bool sendLine(Outcome& esito, int16_t port, const char* method, SaleRoutine routine, const SaleLine& line) {
+  return guarded(esito, method, port, false, [&] {
+    SaleLine copy = line;
+    std::string a = line.aggiuntiva, p = line.principale, iva = line.aliquota;
+    return routine(a, p, copy.qta, copy.importo, copy.totale, iva, copy.reparto);
+  });
 }
 
 }  // namespace
 
 MeridTallo_Scontrino::MeridTallo_Scontrino() {
   detail::creationStep([] { resetMeridSkipError(); });
-  detail::creationStep([] { InitErrorLog(); });
-  detail::creationStep([] { InitDebugLog(); });
+  detail::openLogs();
 }
 
 void MeridTallo_Scontrino::InitComunicazione(int16_t& portaCOM) {
@@ -92,19 +103,15 @@ MeridCodeErrors MeridTallo_Scontrino::StatoStampante() {
 bool MeridTallo_Scontrino::Vendita(const std::string& strDescrAggiuntiva, const std::string& strDescrPrincipale,
                                    double qtaRiga, double importoRiga, double ImportoTotale, const std::string&,
                                    const std::string& AliquotaIva, int32_t idReparto) {
-  return guarded(esito_, "Vendita", port_, false, [&] {
-    return sale(1, strDescrAggiuntiva, strDescrPrincipale, qtaRiga, importoRiga, ImportoTotale, AliquotaIva,
-                idReparto);
-  });
+  return sendLine(esito_, port_, "Vendita", Esegui_Vendita,
+                  {strDescrAggiuntiva, strDescrPrincipale, qtaRiga, importoRiga, ImportoTotale, AliquotaIva, idReparto});
 }
 
 bool MeridTallo_Scontrino::Reso(const std::string& strDescrAggiuntiva, const std::string& strDescrPrincipale,
                                 double qtaRiga, double importoRiga, double ImportoTotale, const std::string&,
                                 const std::string& AliquotaIva, int32_t idReparto) {
-  return guarded(esito_, "Reso", port_, false, [&] {
-    return sale(9, strDescrAggiuntiva, strDescrPrincipale, qtaRiga, importoRiga, ImportoTotale, AliquotaIva,
-                idReparto);
-  });
+  return sendLine(esito_, port_, "Reso", Esegui_Reso,
+                  {strDescrAggiuntiva, strDescrPrincipale, qtaRiga, importoRiga, ImportoTotale, AliquotaIva, idReparto});
 }
 
 bool MeridTallo_Scontrino::RigaLiberaFiscale_Vendita(const std::string& strRiga, Merid_Font FontRiga) {

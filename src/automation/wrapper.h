@@ -74,4 +74,10 @@ void creationStep(Step&& step) {
   }
 }
 
+// The logs every class opens when it is created, each step on its own.
+inline void openLogs() {
+  creationStep([] { InitErrorLog(); });
+  creationStep([] { InitDebugLog(); });
+}
+
 }  // namespace merid::detail

@@ -13,6 +13,10 @@
 
 namespace merid::components {
 
+// What a host installs to create a component of its own.
+template <class T>
+using Factory = std::function<std::unique_ptr<T>()>;
+
 class LogWriter {
  public:
   virtual ~LogWriter() = default;
@@ -44,9 +48,6 @@ class ZReportComponent {
   virtual ~ZReportComponent() = default;
   virtual void Wait(int32_t& milliseconds) = 0;
 };
-
-template <class T>
-using Factory = std::function<std::unique_ptr<T>()>;
 
 // Creating a component: the installed factory when there is one, else the
 // built-in implementation. Creation that fails throws.

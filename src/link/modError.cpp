@@ -157,21 +157,18 @@ int32_t Merid_CheckStatus() {
     callrecord::noteStatusRead(reply.data(), reply.size());
     logStatus("connesso! Test stato...");
     auto present = [&reply](std::size_t position) { return reply[position] == '1'; };
-    if (present(1)) {
-      result = ECK_CoperchioAperto;
-      logStatus("ECK_CoperchioAperto");
-    } else if (present(2)) {
-      result = ECK_CartaEsaurita;
-      logStatus("ECK_CartaEsaurita");
-    } else {
+    // A flag that is up decides the result and is logged by its name.
+    auto flagged = [&](std::size_t position, MeridCodeErrors code, const char* name) {
+      if (!present(position)) return false;
+      result = code;
+      logStatus(name);
+      return true;
+    };
+    if (!flagged(1, ECK_CoperchioAperto, "ECK_CoperchioAperto") &&
+        !flagged(2, ECK_CartaEsaurita, "ECK_CartaEsaurita")) {
       if (present(3)) logStatus("devPaperRNEnd_JNEnd");
-      if (present(4)) {
-        result = ECK_DGFEEsaurito;
-        logStatus("ECK_DGFEEsaurito");
-      } else if (present(5)) {
-        result = ECK_DGFEQuasiEsaurito;
-        logStatus("ECK_DGFEQuasiEsaurito");
-      }
+      if (!flagged(4, ECK_DGFEEsaurito, "ECK_DGFEEsaurito"))
+        flagged(5, ECK_DGFEQuasiEsaurito, "ECK_DGFEQuasiEsaurito");
     }
   } catch (...) {
     callrecord::noteCurrentFailure(kModule, "Merid_CheckStatus");

@@ -1,6 +1,7 @@
 #include "methods.h"
 
 #include <cstdint>
+#include <iterator>
 
 namespace meridctl {
 
@@ -30,6 +31,17 @@ Method receipt(std::string name, std::vector<Kind> params, F f) {
                 [f](HostObject& o, const Args& a) -> Result { return f(*o.scontrino, a); }};
 }
 
+std::string answerText(bool b) { return boolText(b); }
+std::string answerText(std::optional<bool> v) { return variantText(v); }
+
+// A method without arguments that answers a Boolean or a Variant.
+template <class R>
+Method receipt(std::string name, R (MeridTallo_Scontrino::*method)()) {
+  return receipt(std::move(name), {}, [method](MeridTallo_Scontrino& o, const Args&) -> Result {
+    return answerText((o.*method)());
+  });
+}
+
 const std::vector<Method>& scontrinoMethods() {
   using K = Kind;
   using S = MeridTallo_Scontrino;
@@ -46,13 +58,10 @@ const std::vector<Method>& scontrinoMethods() {
                 o.InitParametri(p, q);
                 return std::nullopt;
               }),
-      receipt("ApriTransazioneFiscale", {}, [](S& o, const Args&) -> Result { return boolText(o.ApriTransazioneFiscale()); }),
-      receipt("ChiudiTransazioneFiscale", {},
-              [](S& o, const Args&) -> Result { return boolText(o.ChiudiTransazioneFiscale()); }),
-      receipt("ApriTransazioneNonFiscale", {},
-              [](S& o, const Args&) -> Result { return boolText(o.ApriTransazioneNonFiscale()); }),
-      receipt("ChiudiTransazioneNonFiscale", {},
-              [](S& o, const Args&) -> Result { return boolText(o.ChiudiTransazioneNonFiscale()); }),
+      receipt("ApriTransazioneFiscale", &S::ApriTransazioneFiscale),
+      receipt("ChiudiTransazioneFiscale", &S::ChiudiTransazioneFiscale),
+      receipt("ApriTransazioneNonFiscale", &S::ApriTransazioneNonFiscale),
+      receipt("ChiudiTransazioneNonFiscale", &S::ChiudiTransazioneNonFiscale),
       receipt("StampaBarcode_Fiscale", {K::String, K::Barcode},
               [](S& o, const Args& a) -> Result { return boolText(o.StampaBarcode_Fiscale(s(a, 0), barcode(a, 1))); }),
       receipt("StampaBarcode_NonFiscale", {K::String, K::Barcode},
@@ -82,7 +91,7 @@ const std::vector<Method>& scontrinoMethods() {
               [](S& o, const Args& a) -> Result { return boolText(o.ScontoValoreRiga(d(a, 0), s(a, 1))); }),
       receipt("ScontoValoreTotale", {K::Double, K::String},
               [](S& o, const Args& a) -> Result { return variantText(o.ScontoValoreTotale(d(a, 0), s(a, 1))); }),
-      receipt("SubTotale", {}, [](S& o, const Args&) -> Result { return boolText(o.SubTotale()); }),
+      receipt("SubTotale", &S::SubTotale),
       receipt("Pagamento_CorrispettivoRiscosso", {K::Long, K::Double, K::String},
               [](S& o, const Args& a) -> Result {
                 return boolText(o.Pagamento_CorrispettivoRiscosso(i32(a, 0), d(a, 1), s(a, 2)));
@@ -97,39 +106,31 @@ const std::vector<Method>& scontrinoMethods() {
               [](S& o, const Args& a) -> Result { return boolText(o.Display_MostraRighe(s(a, 0), s(a, 1))); }),
       receipt("Display_MostraRiga", {K::String, K::Integer},
               [](S& o, const Args& a) -> Result { return boolText(o.Display_MostraRiga(s(a, 0), i16(a, 1))); }),
-      receipt("ApriCassetto", {}, [](S& o, const Args&) -> Result { return variantText(o.ApriCassetto()); }),
-      receipt("ApriCassettoManuale", {},
-              [](S& o, const Args&) -> Result { return variantText(o.ApriCassettoManuale()); }),
-      receipt("Manutenzione_AnnulloScontrinoAperto", {},
-              [](S& o, const Args&) -> Result { return boolText(o.Manutenzione_AnnulloScontrinoAperto()); }),
-      receipt("Manutenzione_EseguiRapportoZ", {},
-              [](S& o, const Args&) -> Result { return boolText(o.Manutenzione_EseguiRapportoZ()); }),
+      receipt("ApriCassetto", &S::ApriCassetto),
+      receipt("ApriCassettoManuale", &S::ApriCassettoManuale),
+      receipt("Manutenzione_AnnulloScontrinoAperto", &S::Manutenzione_AnnulloScontrinoAperto),
+      receipt("Manutenzione_EseguiRapportoZ", &S::Manutenzione_EseguiRapportoZ),
       receipt("Manutenzione_EseguiRapportoX", {K::RapportoX},
               [](S& o, const Args& a) -> Result {
                 auto kind = static_cast<merid::kMerid_RapportoX>(i32(a, 0));
                 return boolText(o.Manutenzione_EseguiRapportoX(kind));
               }),
-      receipt("Manutenzione_RipristinoAnomaliaCarta", {},
-              [](S& o, const Args&) -> Result { return boolText(o.Manutenzione_RipristinoAnomaliaCarta()); }),
-      receipt("Manutenzione_ProgrammazioneDataOra", {},
-              [](S& o, const Args&) -> Result { return boolText(o.Manutenzione_ProgrammazioneDataOra()); }),
-      receipt("Manutenzione_RistampaUltimoScontrino", {},
-              [](S& o, const Args&) -> Result { return boolText(o.Manutenzione_RistampaUltimoScontrino()); }),
+      receipt("Manutenzione_RipristinoAnomaliaCarta", &S::Manutenzione_RipristinoAnomaliaCarta),
+      receipt("Manutenzione_ProgrammazioneDataOra", &S::Manutenzione_ProgrammazioneDataOra),
+      receipt("Manutenzione_RistampaUltimoScontrino", &S::Manutenzione_RistampaUltimoScontrino),
       receipt("Manutenzione_DGFE_Data_NScontrini", {K::Date, K::Integer, K::Integer},
               [](S& o, const Args& a) -> Result {
                 double date = d(a, 0);
                 int16_t from = i16(a, 1), to = i16(a, 2);
                 return boolText(o.Manutenzione_DGFE_Data_NScontrini(date, from, to));
               }),
-      receipt("Manutenzione_DGFE_StampaCompleta", {},
-              [](S& o, const Args&) -> Result { return boolText(o.Manutenzione_DGFE_StampaCompleta()); }),
+      receipt("Manutenzione_DGFE_StampaCompleta", &S::Manutenzione_DGFE_StampaCompleta),
       receipt("Manutenzione_DGFE_IntervalloChiusure", {K::Integer, K::Integer},
               [](S& o, const Args& a) -> Result {
                 int16_t from = i16(a, 0), to = i16(a, 1);
                 return boolText(o.Manutenzione_DGFE_IntervalloChiusure(from, to));
               }),
-      receipt("Manutenzione_DFGE_NuovoGiornale", {},
-              [](S& o, const Args&) -> Result { return boolText(o.Manutenzione_DFGE_NuovoGiornale()); }),
+      receipt("Manutenzione_DFGE_NuovoGiornale", &S::Manutenzione_DFGE_NuovoGiornale),
       receipt("Manutenzione_DGFE_RichiestaRiga", {K::Long},
               [](S& o, const Args& a) -> Result {
                 int32_t record = i32(a, 0);
@@ -140,7 +141,7 @@ const std::vector<Method>& scontrinoMethods() {
                 double from = d(a, 0), to = d(a, 1);
                 return boolText(o.Manutenzione_DGFE_StampaIntervalloDate(from, to));
               }),
-      receipt("IsConnected", {}, [](S& o, const Args&) -> Result { return boolText(o.IsConnected()); }),
+      receipt("IsConnected", &S::IsConnected),
       receipt("ChiudiConnessioneCOM", {},
               [](S& o, const Args&) -> Result {
                 o.ChiudiConnessioneCOM();
@@ -223,19 +224,42 @@ const Method* findMethod(const std::string& className, const std::string& method
   return nullptr;
 }
 
+namespace {
+
+// How each kind reads in a message ("expects a string") and in the reference,
+// in the order of Kind.
+struct KindNames {
+  const char* phrase;
+  const char* type;
+};
+constexpr KindNames kKindNames[] = {
+    {"a string", "String"},
+    {"a number", "Double"},
+    {"an Integer (-32768 to 32767)", "Integer (16-bit)"},
+    {"a Long (-2147483648 to 2147483647)", "Long (32-bit)"},
+    {"True or False", "Boolean"},
+    {"a date (#YYYY-MM-DD# or #YYYY-MM-DD HH:MM[:SS]#)", "Date"},
+    {"a Merid_Font", "Merid_Font"},
+    {"a Merid_BarcodeType", "Merid_BarcodeType"},
+    {"a kMerid_RapportoX", "kMerid_RapportoX"},
+};
+static_assert(std::size(kKindNames) == static_cast<std::size_t>(Kind::RapportoX) + 1, "a row for every kind");
+
+const KindNames* namesOf(Kind kind) {
+  const auto i = static_cast<std::size_t>(kind);
+  return i < std::size(kKindNames) ? &kKindNames[i] : nullptr;
+}
+
+}  // namespace
+
 const char* kindName(Kind kind) {
-  switch (kind) {
-    case Kind::String: return "a string";
-    case Kind::Double: return "a number";
-    case Kind::Integer: return "an Integer (-32768 to 32767)";
-    case Kind::Long: return "a Long (-2147483648 to 2147483647)";
-    case Kind::Boolean: return "True or False";
-    case Kind::Date: return "a date (#YYYY-MM-DD# or #YYYY-MM-DD HH:MM[:SS]#)";
-    case Kind::Font: return "a Merid_Font";
-    case Kind::Barcode: return "a Merid_BarcodeType";
-    case Kind::RapportoX: return "a kMerid_RapportoX";
-  }
-  return "a value";
+  const KindNames* names = namesOf(kind);
+  return names ? names->phrase : "a value";
+}
+
+const char* typeName(Kind kind) {
+  const KindNames* names = namesOf(kind);
+  return names ? names->type : "?";
 }
 
 const merid::Outcome& outcomeOf(const HostObject& object) {

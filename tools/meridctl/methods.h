@@ -46,7 +46,10 @@ HostObject createObject(const std::string& className);
 // The methods of a class, in their declaration order.
 const std::vector<Method>& methodsOf(const std::string& className);
 const Method* findMethod(const std::string& className, const std::string& method);
+// A kind as a message names it ("a string") and as the reference names its
+// type ("String").
 const char* kindName(Kind kind);
+const char* typeName(Kind kind);
 // The outcome of the object's last call.
 const merid::Outcome& outcomeOf(const HostObject& object);
 

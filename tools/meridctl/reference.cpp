@@ -36,6 +36,20 @@ const std::string kNotUsedDecimals =
 ParamDoc val(std::string name, std::string meaning) { return {std::move(name), false, std::move(meaning)}; }
 ParamDoc ref(std::string name, std::string meaning) { return {std::move(name), true, std::move(meaning)}; }
 
+// RigaLiberaFiscale_Promo and RigaLiberaFiscale_Fondo: a line kept for the
+// closing of the receipt.
+MethodDoc keptLine(const char* method, const char* summary) {
+  return {"MeridTallo_Scontrino",
+          method,
+          summary,
+          {val("strRiga",
+               "Text printed after the total by ChiudiTransazioneFiscale, font 1, cut to 32 characters. Up to 10 "
+               "lines are kept (a thread); more are dropped.")},
+          "Boolean: True, even when the line was dropped." + kNoPort,
+          "None now; ChiudiTransazioneFiscale sends `3012` + `1` + length (2 digits) + text.",
+          "None."};
+}
+
 MethodDoc sale(const char* method, const char* summary, const char* rowType, const char* amount,
                const char* shown) {
   return {"MeridTallo_Scontrino",
@@ -102,6 +116,21 @@ std::vector<MethodDoc> build() {
       kCloseConn + "; " + kRefusals + ".";
   const std::string nonFiscalLine =
       "`4003` + font + `32` + the line padded or cut to 32 characters, e.g. `4003132` + text";
+  // StampaBarcode_Fiscale and StampaBarcode_NonFiscale; ScontoValoreRiga and ScontoValoreTotale.
+  const std::vector<ParamDoc> barcodeParams = {
+      val("strBarcode", "The barcode's characters, sent unchanged; the printer checks them."),
+      val("tipoBarcode",
+          "Merid_BarcodeType: CBT_Ean13 (13), CBT_Ean8 (8) or CBT_Code39 (39); any other value sends no "
+          "symbology and leaves it to the printer.")};
+  const std::vector<ParamDoc> discountParams = {
+      val("importoSconto", "Discount in euros (2 decimals), as a positive number."),
+      val("descrizioneSconto", "Description of the discount, padded or cut to 22 characters.")};
+  // The port ApriFattura and ApriNotaAccredito keep.
+  const ParamDoc documentPort =
+      ref("comPort", "Serial port of the printer, kept for the other methods (no -1 test here: it is used as given).");
+  const std::string discountCommands =
+      "`3101` + `3` + department of id 1 (2 digits) + `22` + description (22) + amount (9 digits); then the display: "
+      "`1109` and `7007` + description (20) + `€ amount` (20).";
   return {
       {S,
        "InitComunicazione",
@@ -155,10 +184,7 @@ std::vector<MethodDoc> build() {
       {S,
        "StampaBarcode_Fiscale",
        "Prints a barcode.",
-       {val("strBarcode", "The barcode's characters, sent unchanged; the printer checks them."),
-        val("tipoBarcode",
-            "Merid_BarcodeType: CBT_Ean13 (13), CBT_Ean8 (8) or CBT_Code39 (39); any other value sends no "
-            "symbology and leaves it to the printer.")},
+       barcodeParams,
        "Boolean: True when the command was sent." + kNoPort,
        "`3021` + symbology (`1` EAN-13, `2` EAN-8, `3` Code 39) + `2` + `00` + length (2 digits) + code, e.g. "
        "`30211200138001234567895`.",
@@ -166,10 +192,7 @@ std::vector<MethodDoc> build() {
       {S,
        "StampaBarcode_NonFiscale",
        "Prints a barcode; the same as StampaBarcode_Fiscale.",
-       {val("strBarcode", "The barcode's characters, sent unchanged; the printer checks them."),
-        val("tipoBarcode",
-            "Merid_BarcodeType: CBT_Ean13 (13), CBT_Ean8 (8) or CBT_Code39 (39); any other value sends no "
-            "symbology and leaves it to the printer.")},
+       barcodeParams,
        "Boolean: True when the command was sent." + kNoPort,
        "`3021` + symbology (`1` EAN-13, `2` EAN-8, `3` Code 39) + `2` + `00` + length (2 digits) + code.",
        kRefusals + "."},
@@ -197,24 +220,8 @@ std::vector<MethodDoc> build() {
        "Boolean: True when the line was sent." + kNoPort,
        "`3002` + font + length (2 digits) + text, e.g. `3002216OFFERTA SPECIALE`.",
        kRefusals + "."},
-      {S,
-       "RigaLiberaFiscale_Promo",
-       "Keeps a line to print after the total when the receipt is closed.",
-       {val("strRiga",
-            "Text printed after the total by ChiudiTransazioneFiscale, font 1, cut to 32 characters. Up to 10 lines "
-            "are kept (a thread); more are dropped.")},
-       "Boolean: True, even when the line was dropped." + kNoPort,
-       "None now; ChiudiTransazioneFiscale sends `3012` + `1` + length (2 digits) + text.",
-       "None."},
-      {S,
-       "RigaLiberaFiscale_Fondo",
-       "Keeps a line to print after the total; the same as RigaLiberaFiscale_Promo.",
-       {val("strRiga",
-            "Text printed after the total by ChiudiTransazioneFiscale, font 1, cut to 32 characters. Up to 10 lines "
-            "are kept (a thread); more are dropped.")},
-       "Boolean: True, even when the line was dropped." + kNoPort,
-       "None now; ChiudiTransazioneFiscale sends `3012` + `1` + length (2 digits) + text.",
-       "None."},
+      keptLine("RigaLiberaFiscale_Promo", "Keeps a line to print after the total when the receipt is closed."),
+      keptLine("RigaLiberaFiscale_Fondo", "Keeps a line to print after the total; the same as RigaLiberaFiscale_Promo."),
       {S,
        "RigaLiberaNonFiscale",
        "A line of a non-fiscal document: texts left, price right.",
@@ -231,20 +238,16 @@ std::vector<MethodDoc> build() {
       {S,
        "ScontoValoreRiga",
        "A discount of an amount on the line above: a sale line of row type 3.",
-       {val("importoSconto", "Discount in euros (2 decimals), as a positive number."),
-        val("descrizioneSconto", "Description of the discount, padded or cut to 22 characters.")},
+       discountParams,
        "Boolean: True when the discount line was sent; the display does not count." + kNoPort,
-       "`3101` + `3` + department of id 1 (2 digits) + `22` + description (22) + amount (9 digits); then the display: "
-       "`1109` and `7007` + description (20) + `€ amount` (20).",
+       discountCommands,
        "[RepartoVek1] repartoMerid; " + kEuro + "; " + kRefusals + "."},
       {S,
        "ScontoValoreTotale",
        "A discount of an amount on the subtotal; the same command as ScontoValoreRiga.",
-       {val("importoSconto", "Discount in euros (2 decimals), as a positive number."),
-        val("descrizioneSconto", "Description of the discount, padded or cut to 22 characters.")},
+       discountParams,
        "Variant: True or False as for ScontoValoreRiga; Empty without a port or after a trapped failure.",
-       "`3101` + `3` + department of id 1 (2 digits) + `22` + description (22) + amount (9 digits); then the display: "
-       "`1109` and `7007` + description (20) + `€ amount` (20).",
+       discountCommands,
        "[RepartoVek1] repartoMerid; " + kEuro + "; " + kRefusals + "."},
       {S,
        "SubTotale",
@@ -405,7 +408,7 @@ std::vector<MethodDoc> build() {
       {"MeridTallo_Fattura",
        "ApriFattura",
        "Stores the port, opens the cash drawer, opens an invoice with the shop header.",
-       {ref("comPort", "Serial port of the printer, kept for the other methods (no -1 test here: it is used as given)."),
+       {documentPort,
         ref("TotaleFattura", "Invoice total in euros (2 decimals), announced at the opening."),
         ref("isStampaDoppiaCopia", "True prints the invoice in two copies; False, in one."),
         ref("nrCifreDec_Prezzi", kNotUsedDecimals), ref("nrCifreDec_Qta", kNotUsedDecimals)},
@@ -441,7 +444,7 @@ std::vector<MethodDoc> build() {
       {"MeridTallo_NAccr",
        "ApriNotaAccredito",
        "Stores the port and opens a credit note (no drawer).",
-       {ref("comPort", "Serial port of the printer, kept for the other methods (no -1 test here: it is used as given)."),
+       {documentPort,
         ref("nrCifreDec_Prezzi", kNotUsedDecimals), ref("nrCifreDec_Qta", kNotUsedDecimals)},
        "Boolean: True when the link opened and the opening command was sent; it also marks the credit note open "
        "for RigaNotaAccredito.",
@@ -474,21 +477,6 @@ std::vector<MethodDoc> build() {
 std::string lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return s;
-}
-
-const char* typeName(Kind kind) {
-  switch (kind) {
-    case Kind::String: return "String";
-    case Kind::Double: return "Double";
-    case Kind::Integer: return "Integer (16-bit)";
-    case Kind::Long: return "Long (32-bit)";
-    case Kind::Boolean: return "Boolean";
-    case Kind::Date: return "Date";
-    case Kind::Font: return "Merid_Font";
-    case Kind::Barcode: return "Merid_BarcodeType";
-    case Kind::RapportoX: return "kMerid_RapportoX";
-  }
-  return "?";
 }
 
 const Method* methodOf(const MethodDoc& doc) { return findMethod(doc.className, doc.method); }

@@ -187,13 +187,10 @@ std::string readLiteral(const std::string& s, std::size_t& i, Literal& out) {
   return "";
 }
 
+// The enumeration a kind takes its member names from, if any.
 const char* enumTypeOf(Kind k) {
-  switch (k) {
-    case Kind::Font: return "Merid_Font";
-    case Kind::Barcode: return "Merid_BarcodeType";
-    case Kind::RapportoX: return "kMerid_RapportoX";
-    default: return nullptr;
-  }
+  const bool enumeration = k == Kind::Font || k == Kind::Barcode || k == Kind::RapportoX;
+  return enumeration ? typeName(k) : nullptr;
 }
 
 // Checks a literal against the parameter's kind; empty message on success.

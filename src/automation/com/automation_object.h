@@ -7,7 +7,6 @@
 #include <windows.h>
 #include <oleauto.h>
 
-#include <atomic>
 #include <optional>
 #include <string>
 
@@ -62,15 +61,28 @@ HRESULT answerVariant(const char* cls, const char* method, VARIANT* result, Body
   return S_OK;
 }
 
+// How a by-reference value crosses the wire: as it is, except an automation
+// boolean, where any non-zero value is True and True goes back as -1.
+template <class T, class Wire>
+struct WireValue {
+  static T in(Wire w) { return static_cast<T>(w); }
+  static Wire out(const T& v) { return static_cast<Wire>(v); }
+};
+template <>
+struct WireValue<bool, VARIANT_BOOL> {
+  static bool in(VARIANT_BOOL w) { return w != VARIANT_FALSE; }
+  static VARIANT_BOOL out(bool v) { return toVariantBool(v); }
+};
+
 // A by-reference argument: the method works on a copy of the caller's value,
-// written back when the call ends. A null pointer reads as zero and takes
-// nothing back.
+// written back when the call ends. A null pointer reads as zero (False) and
+// takes nothing back.
 template <class T, class Wire>
 class InOut {
  public:
-  explicit InOut(Wire* p) : p_(p), value_(p ? static_cast<T>(*p) : T{}) {}
+  explicit InOut(Wire* p) : p_(p), value_(p ? WireValue<T, Wire>::in(*p) : T{}) {}
   ~InOut() {
-    if (p_) *p_ = static_cast<Wire>(value_);
+    if (p_) *p_ = WireValue<T, Wire>::out(value_);
   }
   InOut(const InOut&) = delete;
   InOut& operator=(const InOut&) = delete;
@@ -81,22 +93,7 @@ class InOut {
   T value_;
 };
 
-// An automation boolean by reference: any non-zero value is True, and True
-// goes back as -1.
-class InOutBool {
- public:
-  explicit InOutBool(VARIANT_BOOL* p) : p_(p), value_(p && *p != VARIANT_FALSE) {}
-  ~InOutBool() {
-    if (p_) *p_ = toVariantBool(value_);
-  }
-  InOutBool(const InOutBool&) = delete;
-  InOutBool& operator=(const InOutBool&) = delete;
-  bool& operator*() { return value_; }
-
- private:
-  VARIANT_BOOL* p_;
-  bool value_;
-};
+using InOutBool = InOut<bool, VARIANT_BOOL>;
 
 // An automation string of the library's text (Windows-1252); never fails
 // outward: on failure the result is NULL, which hosts read as "".
@@ -115,34 +112,9 @@ static_assert(kEsito_Eseguito == static_cast<int>(merid::OutcomeKind::Done) &&
 // interface for late binding (names not found there are looked up in
 // _MeridEsito, whose dispatch ids are its own).
 template <class Interface>
-class AutomationObject : public Interface, public _MeridEsito {
+class AutomationObject : public RefCounted<Interface, _MeridEsito> {
  public:
-  explicit AutomationObject(const IID& iid) : iid_(iid) { objectCreated(); }
-  AutomationObject(const AutomationObject&) = delete;
-  AutomationObject& operator=(const AutomationObject&) = delete;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (!out) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, iid_) ||
-        answersFor(riid)) {
-      *out = static_cast<Interface*>(this);
-      this->AddRef();
-      return S_OK;
-    }
-    if (IsEqualIID(riid, IID__MeridEsito)) {
-      *out = static_cast<_MeridEsito*>(this);
-      this->AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
+  explicit AutomationObject(const IID& iid) : iid_(iid) {}
 
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
     if (!count) return E_POINTER;
@@ -210,9 +182,16 @@ class AutomationObject : public Interface, public _MeridEsito {
   }
 
  protected:
-  virtual ~AutomationObject() { objectDestroyed(); }
   virtual bool answersFor(REFIID) const { return false; }
   virtual const merid::Outcome& lastOutcome() const = 0;
+
+ private:
+  void* interfaceFor(REFIID riid) override {
+    if (IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, iid_) || answersFor(riid))
+      return static_cast<Interface*>(this);
+    if (IsEqualIID(riid, IID__MeridEsito)) return static_cast<_MeridEsito*>(this);
+    return nullptr;
+  }
 
  private:
   static constexpr DISPID kFirstEsitoId = 0x4D450001, kLastEsitoId = 0x4D45FFFF;
@@ -233,7 +212,6 @@ class AutomationObject : public Interface, public _MeridEsito {
   }
 
   const IID iid_;
-  std::atomic<ULONG> references_{1};
 };
 
 }  // namespace merid::com

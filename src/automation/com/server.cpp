@@ -35,28 +35,10 @@ void pinModule() {
 
 using Creator = HRESULT (*)(REFIID, void**);
 
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public RefCounted<IClassFactory> {
  public:
-  explicit ClassFactory(Creator create) : create_(create) { objectCreated(); }
-  ClassFactory(const ClassFactory&) = delete;
-  ClassFactory& operator=(const ClassFactory&) = delete;
+  explicit ClassFactory(Creator create) : create_(create) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (!out) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-      *out = static_cast<IClassFactory*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** out) override {
     if (!out) return E_POINTER;
     *out = nullptr;
@@ -70,9 +52,10 @@ class ClassFactory final : public IClassFactory {
   }
 
  private:
-  ~ClassFactory() { objectDestroyed(); }
+  void* interfaceFor(REFIID riid) override {
+    return IsEqualIID(riid, IID_IClassFactory) ? static_cast<IClassFactory*>(this) : nullptr;
+  }
   Creator create_;
-  std::atomic<ULONG> references_{1};
 };
 
 struct ClassEntry {

@@ -71,11 +71,7 @@ DlBinding& binding() {
 
 }  // namespace
 
-PrinterLibrary& builtinPrinterLibrary() {
-  return binding();
-}
-void resetBuiltinPrinterLibrary() {
-  binding().reset();
-}
+PrinterLibrary& builtinPrinterLibrary() { return binding(); }
+void resetBuiltinPrinterLibrary() { binding().reset(); }
 
 }  // namespace merid::platform
