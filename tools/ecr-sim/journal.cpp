@@ -99,7 +99,9 @@ bool decodeRecord(const std::string& line, JournalRecord& r) {
     if (!unescapeField(f[i], l)) return false;
     r.lines.push_back(std::move(l));
   }
-  return true;
+  // Only the bytes the printer itself writes: a field it would have escaped
+  // differently is not one of its records.
+  return encodeRecord(r) == line + "\n";
 }
 
 std::string encodeFiscal(const FiscalRecord& r) {
@@ -117,7 +119,8 @@ bool decodeFiscal(const std::string& line, FiscalRecord& r) {
   return toNum(f[1], r.z) && unescapeField(f[2], r.date) && unescapeField(f[3], r.time) &&
          toNum(f[4], r.total) && toNum(f[5], r.receipts) && toNum(f[6], r.voided) &&
          toNum(f[7], r.invoices) && toNum(f[8], r.creditNotes) && toNum(f[9], r.grandTotal) &&
-         decodeDepartments(f[10], r.departments) && decodePayments(f[11], r.payments);
+         decodeDepartments(f[10], r.departments) && decodePayments(f[11], r.payments) &&
+         encodeFiscal(r) == line + "\n";
 }
 
 }  // namespace merid::sim
