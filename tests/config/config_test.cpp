@@ -19,18 +19,10 @@ namespace merid {
 namespace {
 
 using test::fileExists;
+using test::get;
+using test::put;
 using test::readFile;
 using test::writeFile;
-
-std::string get(const std::string& file, const std::string& section, const std::string& key,
-                size_t n = 65535) {
-  std::string out = "stale";
-  platform::builtinProfile().getString(section, key, out, n, file);
-  return out;
-}
-void put(const std::string& file, const std::string& section, const std::string& key, const std::string& v) {
-  EXPECT_TRUE(platform::builtinProfile().writeString(section, key, v, file));
-}
 
 // Another process rewrites the file in place, same size, 10 ms after a read.
 TEST(Profile, AnEditByAnotherProcessIsSeenByTheNextRead) {

@@ -16,18 +16,10 @@ namespace merid {
 namespace {
 
 using test::fileExists;
+using test::get;
+using test::put;
 using test::readFile;
 using test::writeFile;
-
-std::string get(const std::string& file, const std::string& section, const std::string& key,
-                size_t n = 65535) {
-  std::string out = "stale";
-  platform::builtinProfile().getString(section, key, out, n, file);
-  return out;
-}
-void put(const std::string& file, const std::string& section, const std::string& key, const std::string& v) {
-  EXPECT_TRUE(platform::builtinProfile().writeString(section, key, v, file));
-}
 
 // As the Windows functions give them; "" also when missing.
 TEST(Profile, ReadsValuesTheWayTheWindowsFunctionsDo) {
@@ -58,8 +50,8 @@ TEST(Profile, AWriteKeepsEveryOtherLine) {
                            std::string("\r\nn\0l=\0\r\n[fiscal]\r\nBuffer=5", 27) +
                            "\r\n[Other]\r\nlong=" + longLine;
   writeFile(file, bom + "[Fiscal]\r\nBuffer=0" + rest);
-  put(file, "fiscal", "BUFFER", "1");
-  put(file, "Other", "k", "v");
+  EXPECT_TRUE(put(file, "fiscal", "BUFFER", "1"));
+  EXPECT_TRUE(put(file, "Other", "k", "v"));
   EXPECT_EQ(readFile(file), bom + "[Fiscal]\r\nBuffer=1" + rest + "\r\nk=v\r\n");
   struct Row {
     const char* before; const char* key; std::string value; std::string after;
@@ -72,7 +64,7 @@ TEST(Profile, AWriteKeepsEveryOtherLine) {
       {nullptr, "w", std::string(70000, 'w'), "[Fiscal]\nw=" + std::string(65534, 'w') + "\n"}};
   for (const auto& [before, key, value, after] : rows) {
     before ? writeFile(file, before) : (void)std::remove(file.c_str());
-    put(file, "Fiscal", key, value);
+    EXPECT_TRUE(put(file, "Fiscal", key, value));
     EXPECT_EQ(readFile(file), after) << (before ? before : "no file");
   }
 }

@@ -3,6 +3,8 @@
 //
 // Input: a host script.
 
+#define MERID_CEFDLL_IMPLEMENTATION  // the entry points are linked in
+
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -12,13 +14,6 @@
 #include "merid/host.h"
 #include "run.h"
 #include "script.h"
-
-extern "C" {
-int32_t VbCEFOpen(int32_t, int32_t, uint8_t, uint8_t, uint8_t, uint8_t, int32_t*);
-int32_t VbCEFWrite(char**, int32_t*);
-int32_t VbCEFRead(MeridByteArray**, int32_t*, int32_t*);
-int32_t VbCEFClose(int32_t*);
-}
 
 namespace {
 

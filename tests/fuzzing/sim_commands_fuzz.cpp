@@ -5,6 +5,8 @@
 // Input: one command a line. "=TEXT" sets the faults (TEXT with '|' for line
 // breaks), "@open", "@close" and "@read" call those entry points.
 
+#define MERID_CEFDLL_IMPLEMENTATION  // the entry points are linked in
+
 #include <cstdlib>
 #include <filesystem>
 #include <set>
@@ -13,13 +15,7 @@
 #include "fuzz_support.h"
 #include "merid/cefdll.h"
 
-extern "C" {
-int32_t VbCEFOpen(int32_t, int32_t, uint8_t, uint8_t, uint8_t, uint8_t, int32_t*);
-int32_t VbCEFWrite(char**, int32_t*);
-int32_t VbCEFRead(MeridByteArray**, int32_t*, int32_t*);
-int32_t VbCEFClose(int32_t*);
-int32_t MeridSimSetFaults(const char*);
-}
+extern "C" int32_t MeridSimSetFaults(const char*);
 
 namespace {
 

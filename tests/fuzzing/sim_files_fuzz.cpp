@@ -10,20 +10,15 @@
 // Input: files, each after a line "@@ NAME" (state.txt, journal.txt,
 // fiscal.txt, settings.ini, faults.ini); without such a line, the journal.
 
+#define MERID_CEFDLL_IMPLEMENTATION  // the entry points are linked in
+
 #include <cstdlib>
 #include <map>
 #include <string>
 
 #include "fuzz_support.h"
-#include "journal.h"
 #include "merid/cefdll.h"
-
-extern "C" {
-int32_t VbCEFOpen(int32_t, int32_t, uint8_t, uint8_t, uint8_t, uint8_t, int32_t*);
-int32_t VbCEFWrite(char**, int32_t*);
-int32_t VbCEFRead(MeridByteArray**, int32_t*, int32_t*);
-int32_t VbCEFClose(int32_t*);
-}
+#include "journal.h"
 
 namespace {
 

@@ -165,10 +165,15 @@ TEST_F(Meridctl, InputLimits) {
 // What each call did, beside its boolean: on the virtual printer with a fault,
 // the result line, the exit status with --strict, and what stderr says.
 TEST_F(Meridctl, OutcomesOnTheVirtualPrinter) {
-  const std::string receipt =
-      "s = MeridTallo_Scontrino\ns.InitComunicazione 1\ns.ApriTransazioneFiscale\n"
-      "s.Vendita \"\", \"PANE\", 1, 2.5, 2.5, \"\", \"4\", 1\ns.Pagamento_CorrispettivoRiscosso 1, 10, \"Contanti\"\n"
-      "s.ChiudiTransazioneFiscale\n";
+  const std::string init = "s = MeridTallo_Scontrino\ns.InitComunicazione 1\n",
+                    unopened = init + "s.ChiudiTransazioneFiscale\n";
+  const auto paying = [&](const char* paid) {
+    return init + "s.ApriTransazioneFiscale\ns.Vendita \"\", \"PANE\", 1, 2.5, 2.5, \"\", \"4\", 1\n"
+                  "s.Pagamento_CorrispettivoRiscosso 1, " + paid + ", \"Contanti\"\ns.ChiudiTransazioneFiscale\n";
+  };
+  const std::string receipt = paying("10"),
+                    notConnected = "s.ChiudiTransazioneFiscale -> True  [refused -1 ECK_NonConnesso: printer not "
+                                   "connected: no answer]";
   struct Row {
     const char* what;
     std::string faults, script, options;
@@ -176,18 +181,10 @@ TEST_F(Meridctl, OutcomesOnTheVirtualPrinter) {
     std::string lastLine, err;
   };
   const Row rows[] = {
-      {"a receipt closed that was never opened", "",
-       "s = MeridTallo_Scontrino\ns.InitComunicazione 1\ns.ChiudiTransazioneFiscale\n", "", 0,
-       "s.ChiudiTransazioneFiscale -> True  [refused -1 ECK_NonConnesso: printer not connected: no answer]", ""},
-      {"the same, strict", "", "s = MeridTallo_Scontrino\ns.InitComunicazione 1\ns.ChiudiTransazioneFiscale\n",
-       "--strict", 1, "s.ChiudiTransazioneFiscale -> True  [refused -1 ECK_NonConnesso: printer not connected: no answer]",
-       ""},
-      {"underpaid on an open link", "",
-       "s = MeridTallo_Scontrino\ns.InitComunicazione 1\ns.ApriTransazioneFiscale\n"
-       "s.Vendita \"\", \"PANE\", 1, 2.5, 2.5, \"\", \"4\", 1\ns.Pagamento_CorrispettivoRiscosso 1, 1, \"Contanti\"\n"
-       "s.ChiudiTransazioneFiscale\n",
-       "--strict", 1, "s.ChiudiTransazioneFiscale -> True  [refused 25 ECK_PagamentoIncompleto: incomplete payment]",
-       ""},
+      {"a receipt closed that was never opened", "", unopened, "", 0, notConnected, ""},
+      {"the same, strict", "", unopened, "--strict", 1, notConnected, ""},
+      {"underpaid on an open link", "", paying("1"), "--strict", 1,
+       "s.ChiudiTransazioneFiscale -> True  [refused 25 ECK_PagamentoIncompleto: incomplete payment]", ""},
       {"the answer to the last command is lost", "lose_answer = 3013", receipt, "--strict", 1,
        "s.ChiudiTransazioneFiscale -> True  [unknown: the write of 3013 failed with -2; it may have printed, "
        "look at the journal before printing again]",

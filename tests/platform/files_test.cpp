@@ -80,19 +80,11 @@ class FaultyFiles : public platform::FileSystem {
   platform::FileSystem* previous_;
 };
 
-int32_t acceptOpen(int32_t, int32_t, uint8_t, uint8_t, uint8_t, uint8_t, int32_t*) {
-  return 0;
-}
-int32_t acceptWrite(char**, int32_t*) {
-  return 0;
-}
-int32_t acceptRead(MeridByteArray**, int32_t*, int32_t*) {
-  return 0;
-}
-int32_t acceptClose(int32_t*) {
-  return 0;
-}
-const PrinterFunctions kAcceptingPrinter{acceptOpen, acceptWrite, acceptRead, acceptClose};
+// A printer that accepts everything.
+const PrinterFunctions kAcceptingPrinter{
+    [](int32_t, int32_t, uint8_t, uint8_t, uint8_t, uint8_t, int32_t*) { return 0; },
+    [](char**, int32_t*) { return 0; }, [](MeridByteArray**, int32_t*, int32_t*) { return 0; },
+    [](int32_t*) { return 0; }};
 
 const char* const kSeed =
     "; settings of the shop\r\n[Fiscal]\r\nBuffer=0\r\nCloseConnEachDoc=1\r\n\r\n[Shop]\r\nName=Bar "

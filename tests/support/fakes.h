@@ -29,6 +29,17 @@ void unsetEnvironment(const std::string& name);
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& content);
 bool fileExists(const std::string& path);
+// A value through the built-in profile functions ("stale" stays only if they do not write it), and a write.
+inline std::string get(const std::string& file, const std::string& section, const std::string& key,
+                       std::size_t n = 65535) {
+  std::string out = "stale";
+  platform::builtinProfile().getString(section, key, out, n, file);
+  return out;
+}
+inline bool put(const std::string& file, const std::string& section, const std::string& key,
+                const std::string& v) {
+  return platform::builtinProfile().writeString(section, key, v, file);
+}
 // Runs body on a new thread (fresh per-thread module data) and waits for it.
 void onFreshThread(const std::function<void()>& body);
 
