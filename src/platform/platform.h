@@ -74,6 +74,9 @@ std::string ownFolder();
 // the previous one.
 std::string setOwnFolderOverride(const std::string& folder);
 std::string ownFolderOverride();
+// The calling thread's own folder, which wins over the one above; empty for
+// none. Returns the previous one.
+std::string setThreadOwnFolderOverride(const std::string& folder);
 // ownFolder() joined with a file name.
 std::string inOwnFolder(const std::string& name);
 // Where the printer library keeps its own log ("C:\CeFdll.log" on Windows).

@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "platform/failure.h"
 #include "platform/platform.h"
@@ -30,8 +31,16 @@ void* openLibrary(const std::string& path, std::string& name) {
 }
 
 class DlBinding : public LibraryBinding {
+ public:
+  DlBinding() = default;
+  explicit DlBinding(std::string file) : file_(std::move(file)) {}
+
  protected:
   void* load(std::string& name) override {
+    if (!file_.empty()) {
+      if (void* h = openLibrary(file_, name)) return h;
+      throw RuntimeFailure("File not found: " + file_);
+    }
     if (const char* chosen = std::getenv("MERID_CEFDLL"); chosen && *chosen) {
       if (void* h = openLibrary(chosen, name)) return h;
       throw RuntimeFailure(std::string("File not found: ") + chosen);
@@ -44,6 +53,9 @@ class DlBinding : public LibraryBinding {
   }
   void* find(void* handle, EntryPoint which) override { return ::dlsym(handle, kEntryNames[which]); }
   void unload(void* handle) override { ::dlclose(handle); }
+
+ private:
+  std::string file_;  // empty: the search above
 };
 
 DlBinding& binding() {
@@ -52,6 +64,10 @@ DlBinding& binding() {
 }
 
 }  // namespace
+
+std::unique_ptr<LibraryBinding> libraryBindingAt(const std::string& path) {
+  return std::make_unique<DlBinding>(path);
+}
 
 PrinterLibrary& builtinPrinterLibrary() {
   return binding();

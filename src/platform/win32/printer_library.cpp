@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/failure.h"
@@ -69,8 +70,20 @@ std::vector<std::wstring> pathFolders() {
 }
 
 class Win32Binding : public LibraryBinding {
+ public:
+  Win32Binding() = default;
+  explicit Win32Binding(std::string file) : file_(std::move(file)) {}
+
  protected:
   void* load(std::string& name) override {
+    if (!file_.empty()) {
+      const std::wstring path = win32::widen(file_, CP_UTF8);
+      if (HMODULE handle = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)) {
+        name = file_;
+        return handle;
+      }
+      throw RuntimeFailure("File not found: " + file_);
+    }
     std::vector<std::wstring> folders;
     folders.push_back(folderOf(win32::ownModulePath()));
     folders.push_back(processFolder());
@@ -100,6 +113,9 @@ class Win32Binding : public LibraryBinding {
   }
 
   void unload(void* handle) override { FreeLibrary(static_cast<HMODULE>(handle)); }
+
+ private:
+  std::string file_;  // empty: the search above
 };
 
 Win32Binding& binding() {
@@ -108,6 +124,10 @@ Win32Binding& binding() {
 }
 
 }  // namespace
+
+std::unique_ptr<LibraryBinding> libraryBindingAt(const std::string& path) {
+  return std::make_unique<Win32Binding>(path);
+}
 
 PrinterLibrary& builtinPrinterLibrary() { return binding(); }
 void resetBuiltinPrinterLibrary() { binding().reset(); }
