@@ -299,15 +299,16 @@ class Planner {
       Merid_Font font;
     };
     std::vector<Row> rows;
-    // The class prints the reference field for handwriting; the document
-    // reference goes on the first line instead.
-    const std::string reference = text(body, "", "reference", true, 40);
-    rows.push_back({"RIF. DOC. " + reference, "", "", merid::kMerid_Normale});
+    // The class leaves the printer's reference field blank for handwriting
+    // and prints 20 characters of each line: the document reference goes on
+    // a first line of its own, at no price.
+    const std::string reference = text(body, "", "reference", true, 15);
+    rows.push_back({"RIF. " + reference, "", "0,00", merid::kMerid_Normale});
     const json& lines = list(body, "lines", true);
     for (std::size_t i = 0; i < lines.size(); ++i) {
       const std::string path = "lines[" + std::to_string(i) + "]";
       const json& l = object(lines, i, "lines");
-      rows.push_back({text(l, path, "text", true, 64), text(l, path, "text2", false, 64),
+      rows.push_back({text(l, path, "text", true, 20), text(l, path, "text2", false, 64),
                       text(l, path, "price", false, 16), font(l, path)});
     }
     for (const auto& r : rows)

@@ -135,9 +135,11 @@ json Worker::askStatus() {
   Objects o;
   int16_t port = static_cast<int16_t>(printer_.port);
   o.receipt.InitComunicazione(port);
+  const bool connected = o.receipt.IsConnected();
   const merid::MeridCodeErrors code = o.receipt.StatoStampante();
   // Whether a document is open is not told by the library to its hosts yet.
-  return {{"status", static_cast<int>(code)},
+  return {{"connected", connected},
+          {"status", static_cast<int>(code)},
           {"name", std::string(merid::codeErrorName(code))},
           {"documentOpen", json()},
           {"at", utcNow()}};
@@ -148,9 +150,19 @@ void Worker::run(std::vector<Task> interrupted) {
   merid::setThreadPrinterLibrary(printer_.library);
   merid::setThreadHomeFolder(printer_.home);
   if (!interrupted.empty()) {
-    // What the printer says now, for the person who checks its journal.
-    const std::string said = askStatus().dump();
-    for (const auto& t : interrupted) store_.setPrinterSaid(t.id, said);
+    // What the printer says now, for the person who checks its journal. A
+    // receipt cut short is still open on the printer: voided, so that the
+    // next task's lines do not join it. The interrupted task is not run again.
+    json said = askStatus();
+    bool receipt = false;
+    for (const auto& t : interrupted) receipt = receipt || t.kind == "receipt";
+    if (receipt) {
+      Objects o;
+      int16_t port = static_cast<int16_t>(printer_.port);
+      o.receipt.InitComunicazione(port);
+      said["voidedOpenReceipt"] = o.receipt.Manutenzione_AnnulloScontrinoAperto();
+    }
+    for (const auto& t : interrupted) store_.setPrinterSaid(t.id, said.dump());
   }
   for (;;) {
     std::unique_lock<std::mutex> lock(mutex_);
