@@ -230,11 +230,12 @@ void Service::taskEnded() {
 }
 
 int Service::start(std::string& error) {
+  std::error_code ec;
+  std::filesystem::create_directories(std::filesystem::path(config_.database).parent_path(), ec);
   if (!store_.open(config_.database, error)) return -1;
   std::map<std::string, std::vector<Task>> interrupted;
   for (auto& t : store_.interrupted()) interrupted[t.printer].push_back(t);
   for (const auto& p : config_.printers) {
-    std::error_code ec;
     std::filesystem::create_directories(p.home, ec);
     if (!p.simulatorFolder.empty()) {
       std::filesystem::create_directories(p.simulatorFolder, ec);
