@@ -5,9 +5,13 @@
 #include <chrono>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <random>
 
 #include "documents.h"
+#include "merid/codepage.h"
+#include "page.h"
 #include "merid/MeridDLLManager.h"
 #include "merid/host.h"
 
@@ -401,6 +405,30 @@ void Service::routes() {
       std::unique_lock<std::mutex> lock(endMutex_);
       ended_.wait_until(lock, deadline, [&] { return endCount_ != seen; });
     }
+  });
+
+  s.Get("/", [](const httplib::Request&, httplib::Response& res) {
+    res.set_header("Content-Security-Policy", "default-src 'self'; style-src 'unsafe-inline'");
+    res.set_content(kPageHtml, "text/html; charset=utf-8");
+  });
+  s.Get("/app.js", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content(kPageScript, "text/javascript; charset=utf-8");
+  });
+
+  // The end of a virtual printer's paper tape. The file is the configured
+  // folder's; nothing from the request goes into its name.
+  s.Get(R"(/printers/([^/]+)/tape)", [this](const httplib::Request& req, httplib::Response& res) {
+    auto w = workers_.find(req.matches[1].str());
+    if (w == workers_.end()) return bad(res, 404, "printer", "no printer " + req.matches[1].str());
+    const std::string& folder = w->second->printer().simulatorFolder;
+    if (folder.empty()) return bad(res, 404, "printer", "not a virtual printer");
+    std::ifstream in(std::filesystem::path(folder) / "tape.txt", std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    std::string tape = text.str();
+    constexpr std::size_t kTail = 64 * 1024;
+    if (tape.size() > kTail) tape = tape.substr(tape.find('\n', tape.size() - kTail) + 1);
+    res.set_content(merid::ansiToUtf8(tape), "text/plain; charset=utf-8");
   });
 
   s.Get("/tasks", [this](const httplib::Request&, httplib::Response& res) {
