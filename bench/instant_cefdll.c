@@ -7,7 +7,8 @@
 
 #include "merid/cefdll.h"
 
-int32_t VbCEFOpen(int32_t port, int32_t baud, uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4, int32_t* status) {
+int32_t VbCEFOpen(int32_t port, int32_t baud, uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4,
+                  int32_t* status) {
   (void)port, (void)baud, (void)b1, (void)b2, (void)b3, (void)b4;
   *status = 0;
   return 0;

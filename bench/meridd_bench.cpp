@@ -74,7 +74,8 @@ void BM_ReceiptTask(benchmark::State& state) {
     const auto start = std::chrono::steady_clock::now();
     auto posted = client.Post("/printers/p1/receipt", body.dump(), "application/json");
     auto done = client.Get(("/tasks/" + id + "?wait=30").c_str());
-    micros.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+    micros.push_back(
+        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
     if (!posted || posted->status != 202 || !done || done->body.find("\"done\"") == std::string::npos) {
       state.SkipWithError("a task did not end done");
       break;
@@ -82,7 +83,9 @@ void BM_ReceiptTask(benchmark::State& state) {
   }
   if (micros.empty()) return;
   std::sort(micros.begin(), micros.end());
-  auto at = [&](double q) { return micros[std::min(micros.size() - 1, static_cast<std::size_t>(q * micros.size()))]; };
+  auto at = [&](double q) {
+    return micros[std::min(micros.size() - 1, static_cast<std::size_t>(q * micros.size()))];
+  };
   state.counters["p50_us"] = benchmark::Counter(at(0.5), benchmark::Counter::kAvgThreads);
   state.counters["p99_us"] = benchmark::Counter(at(0.99), benchmark::Counter::kAvgThreads);
 }

@@ -52,8 +52,11 @@ std::size_t count(const std::string& text, const std::string& what) {
 
 json receipt(const std::string& id, const std::string& description, int items = 1) {
   json lines = json::array();
-  for (int i = 0; i < items; ++i) lines.push_back({{"description", description}, {"unitPrice", 1.5}, {"vat", "22"}});
-  return {{"taskId", id}, {"items", lines}, {"payments", {{{"amount", 1.5 * items}, {"description", "Contanti"}}}}};
+  for (int i = 0; i < items; ++i)
+    lines.push_back({{"description", description}, {"unitPrice", 1.5}, {"vat", "22"}});
+  return {{"taskId", id},
+          {"items", lines},
+          {"payments", {{{"amount", 1.5 * items}, {"description", "Contanti"}}}}};
 }
 
 // One meridd process on the virtual printer "p1". Its folder is on tmpfs when
@@ -66,8 +69,8 @@ class Meridd {
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     std::ofstream(dir_ / "meridd.json") << json{{"listen", {{"port", 0}}},
-                                               {"database", "tasks.sqlite"},
-                                               {"printers", {{{"id", "p1"}, {"simulatorFolder", "sim"}}}}};
+                                                {"database", "tasks.sqlite"},
+                                                {"printers", {{{"id", "p1"}, {"simulatorFolder", "sim"}}}}};
   }
   ~Meridd() {
     stop(SIGTERM);
@@ -150,14 +153,18 @@ TEST(Meridd, EveryDocumentTypePrints) {
         {"totalDiscount", {{"amount", 0.1}}},
         {"payments", {{{"type", 2}, {"amount", 0.9}, {"description", "Bancomat"}}}}},
        "TESSERA 42"},
-      {"nonfiscal", {{"lines", {{{"text", "BUONO SCONTO"}, {"price", "5,00"}}, {{"barcode", "8001234567897"}}}}},
+      {"nonfiscal",
+       {{"lines", {{{"text", "BUONO SCONTO"}, {"price", "5,00"}}, {{"barcode", "8001234567897"}}}}},
        "BUONO SCONTO"},
       {"invoice",
        {{"total", 122},
         {"customer", {{"name", "ROSSI SRL"}, {"vatNumber", "01234567890"}}},
         {"lines", {{{"text", "2 X CESTO          122,00"}}}}},
        "P.IVA 01234567890"},
-      {"creditnote", {{"reference", "FA 12/2026"}, {"total", 19.9}, {"lines", {{{"text", "RESO SCIARPA"}, {"price", "19,90"}}}}},
+      {"creditnote",
+       {{"reference", "FA 12/2026"},
+        {"total", 19.9},
+        {"lines", {{{"text", "RESO SCIARPA"}, {"price", "19,90"}}}}},
        "RIF. FA 12/2026"},
       {"display", {{"line1", "BENVENUTI"}, {"line2", "CASSA 1"}}, ""},
       {"drawer", json::object(), ""},
@@ -179,7 +186,8 @@ TEST(Meridd, EveryDocumentTypePrints) {
     }
   }
   const std::string journal = m.journal();
-  for (const char* kind : {"|SC|", "|NF|", "|FA|", "|NC|", "|Z|"}) EXPECT_EQ(count(journal, kind), 1u) << kind;
+  for (const char* kind : {"|SC|", "|NF|", "|FA|", "|NC|", "|Z|"})
+    EXPECT_EQ(count(journal, kind), 1u) << kind;
 }
 
 TEST(Meridd, ARepeatedTaskIdPrintsOnce) {
@@ -201,7 +209,8 @@ TEST(Meridd, ARepeatedTaskIdPrintsOnce) {
     const json answer = m.post("receipt", r.body, &status);
     EXPECT_EQ(status, r.status) << answer.dump();
   }
-  EXPECT_EQ(m.post("nonfiscal", {{"taskId", "again-1"}, {"lines", {{{"text", "X"}}}}}, &status)["field"], "taskId");
+  EXPECT_EQ(m.post("nonfiscal", {{"taskId", "again-1"}, {"lines", {{{"text", "X"}}}}}, &status)["field"],
+            "taskId");
   EXPECT_EQ(status, 409);
   EXPECT_EQ(records(m.journal(), "AGAIN1"), 1u);
   EXPECT_EQ(records(m.journal(), "AGAIN2"), 0u);
@@ -271,7 +280,8 @@ TEST(Meridd, AnAddressBeyondLoopbackNeedsAToken) {
 
 // Clients send receipts, a third of them again under an id already sent.
 // Returns the ids that were accepted (202 or 200).
-std::set<std::string> sendReceipts(const Meridd& m, int clients, int each, std::atomic<bool>* halt = nullptr) {
+std::set<std::string> sendReceipts(const Meridd& m, int clients, int each,
+                                   std::atomic<bool>* halt = nullptr) {
   std::mutex mutex;
   std::set<std::string> accepted;
   std::vector<std::thread> threads;

@@ -26,11 +26,13 @@ std::string resolved(const fs::path& base, const std::string& path) {
 
 // A member of the given JSON type, or its absence; any other type is an error.
 template <class T>
-bool member(const json& o, const char* key, json::value_t type, T& out, const std::string& where, std::string& error) {
+bool member(const json& o, const char* key, json::value_t type, T& out, const std::string& where,
+            std::string& error) {
   auto it = o.find(key);
   if (it == o.end()) return true;
-  const bool number = type == json::value_t::number_integer &&
-                      (it->type() == json::value_t::number_unsigned || it->type() == json::value_t::number_integer);
+  const bool number =
+      type == json::value_t::number_integer &&
+      (it->type() == json::value_t::number_unsigned || it->type() == json::value_t::number_integer);
   if (!number && it->type() != type) {
     error = where + key + ": wrong type";
     return false;
@@ -45,7 +47,8 @@ bool isLoopback(const std::string& address) {
   return address == "localhost" || address == "::1" || address.rfind("127.", 0) == 0;
 }
 
-bool loadConfig(const std::string& file, const std::string& programFolder, Config& config, std::string& error) {
+bool loadConfig(const std::string& file, const std::string& programFolder, Config& config,
+                std::string& error) {
   std::ifstream in(file, std::ios::binary);
   if (!in) {
     error = "cannot read " + file;
@@ -66,7 +69,8 @@ bool loadConfig(const std::string& file, const std::string& programFolder, Confi
         !member(*it, "port", num, config.port, "listen.", error))
       return false;
   }
-  if (!member(j, "token", str, config.token, "", error) || !member(j, "database", str, config.database, "", error))
+  if (!member(j, "token", str, config.token, "", error) ||
+      !member(j, "database", str, config.database, "", error))
     return false;
   if (auto it = j.find("allowedOrigins"); it != j.end()) {
     if (!it->is_array()) return error = "allowedOrigins: wrong type", false;

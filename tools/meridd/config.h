@@ -8,10 +8,10 @@
 namespace meridd {
 
 struct PrinterConfig {
-  std::string id;       // the {id} of the printer's URLs
-  std::string library;  // the printer library file its worker loads
-  int port = 1;         // the COM port number handed to the document classes
-  std::string home;     // its settings and log folder
+  std::string id;               // the {id} of the printer's URLs
+  std::string library;          // the printer library file its worker loads
+  int port = 1;                 // the COM port number handed to the document classes
+  std::string home;             // its settings and log folder
   std::string simulatorFolder;  // the virtual printer's state folder, when it is one
 };
 
@@ -28,6 +28,7 @@ bool isLoopback(const std::string& address);
 
 // Reads and checks the file; relative paths count from the file's folder.
 // On failure returns false with a one-line reason in error.
-bool loadConfig(const std::string& file, const std::string& programFolder, Config& config, std::string& error);
+bool loadConfig(const std::string& file, const std::string& programFolder, Config& config,
+                std::string& error);
 
 }  // namespace meridd

@@ -8,16 +8,20 @@ namespace meridd {
 
 namespace {
 
-using nlohmann::json;
 using merid::Merid_Font;
+using nlohmann::json;
 
 struct Refusal {
   BadInput bad;
 };
 
-[[noreturn]] void refuse(const std::string& field, const std::string& message) { throw Refusal{{field, message}}; }
+[[noreturn]] void refuse(const std::string& field, const std::string& message) {
+  throw Refusal{{field, message}};
+}
 
-std::string at(const std::string& path, const std::string& key) { return path.empty() ? key : path + "." + key; }
+std::string at(const std::string& path, const std::string& key) {
+  return path.empty() ? key : path + "." + key;
+}
 
 const json* find(const json& o, const std::string& path, const char* key, bool required) {
   auto it = o.find(key);
@@ -29,12 +33,14 @@ const json* find(const json& o, const std::string& path, const char* key, bool r
 }
 
 // Texts arrive as UTF-8 and go to the printer in Windows-1252.
-std::string text(const json& o, const std::string& path, const char* key, bool required, std::size_t maxLength) {
+std::string text(const json& o, const std::string& path, const char* key, bool required,
+                 std::size_t maxLength) {
   const json* v = find(o, path, key, required);
   if (!v) return "";
   if (!v->is_string()) refuse(at(path, key), "must be a string");
   std::string ansi = merid::utf8ToAnsi(v->get<std::string>());
-  if (ansi.size() > maxLength) refuse(at(path, key), "longer than " + std::to_string(maxLength) + " characters");
+  if (ansi.size() > maxLength)
+    refuse(at(path, key), "longer than " + std::to_string(maxLength) + " characters");
   return ansi;
 }
 
@@ -48,14 +54,17 @@ double number(const json& o, const std::string& path, const char* key, bool requ
   return d;
 }
 
-int64_t cents(double amount) { return std::llround(amount * 100); }
+int64_t cents(double amount) {
+  return std::llround(amount * 100);
+}
 
 int64_t integer(const json& o, const std::string& path, const char* key, bool required, int64_t fallback,
                 int64_t low, int64_t high) {
   const json* v = find(o, path, key, required);
   if (!v) return fallback;
   if (!v->is_number_integer() && !v->is_number_unsigned()) refuse(at(path, key), "must be a whole number");
-  const int64_t n = v->is_number_unsigned() && v->get<uint64_t>() > uint64_t(INT64_MAX) ? INT64_MAX : v->get<int64_t>();
+  const int64_t n =
+      v->is_number_unsigned() && v->get<uint64_t>() > uint64_t(INT64_MAX) ? INT64_MAX : v->get<int64_t>();
   if (n < low || n > high)
     refuse(at(path, key), "must be from " + std::to_string(low) + " to " + std::to_string(high));
   return n;
@@ -103,7 +112,9 @@ const json& object(const json& list, std::size_t i, const std::string& name) {
   return list[i];
 }
 
-std::optional<bool> done(bool b) { return b; }
+std::optional<bool> done(bool b) {
+  return b;
+}
 
 class Planner {
  public:
@@ -127,7 +138,8 @@ class Planner {
 
   void receipt(const json& body) {
     connect();
-    add("ApriTransazioneFiscale", json::array(), [](Objects& o) { return done(o.receipt.ApriTransazioneFiscale()); });
+    add("ApriTransazioneFiscale", json::array(),
+        [](Objects& o) { return done(o.receipt.ApriTransazioneFiscale()); });
     opens();
     afterRefusal("Manutenzione_AnnulloScontrinoAperto", json::array(),
                  [](Objects& o) { return done(o.receipt.Manutenzione_AnnulloScontrinoAperto()); });
@@ -154,8 +166,10 @@ class Planner {
         if (total < 0) refuse(path, "the receipt total would go below zero");
         add(sale ? "Vendita" : "Reso", {extra, description, quantity, unit, amount, vatCode, vat, department},
             [=](Objects& o) {
-              return done(sale ? o.receipt.Vendita(extra, description, quantity, unit, amount, vatCode, vat, department)
-                               : o.receipt.Reso(extra, description, quantity, unit, amount, vatCode, vat, department));
+              return done(sale ? o.receipt.Vendita(extra, description, quantity, unit, amount, vatCode, vat,
+                                                   department)
+                               : o.receipt.Reso(extra, description, quantity, unit, amount, vatCode, vat,
+                                                department));
             });
       } else if (type == "discount") {
         const double amount = number(item, path, "amount", true, 0);
@@ -316,7 +330,8 @@ class Planner {
         Merid_Font f = r.font;
         return done(o.creditNote.RigaNotaAccredito(r.t1, r.t2, r.price, f));
       });
-    add("ChiudiNotaAccredito", {total}, [=](Objects& o) { return done(o.creditNote.ChiudiNotaAccredito(total)); });
+    add("ChiudiNotaAccredito", {total},
+        [=](Objects& o) { return done(o.creditNote.ChiudiNotaAccredito(total)); });
   }
 
   void device(const std::string& kind, const json& body) {
@@ -334,7 +349,8 @@ class Planner {
     } else if (kind == "display") {
       const std::string l1 = text(body, "", "line1", false, 20);
       const std::string l2 = text(body, "", "line2", false, 20);
-      add("Display_MostraRighe", {l1, l2}, [=](Objects& o) { return done(o.receipt.Display_MostraRighe(l1, l2)); });
+      add("Display_MostraRighe", {l1, l2},
+          [=](Objects& o) { return done(o.receipt.Display_MostraRighe(l1, l2)); });
     } else {  // raw
       const std::string command = text(body, "", "command", true, 512);
       if (command.empty()) refuse("command", "must not be empty");
@@ -351,8 +367,8 @@ class Planner {
 }  // namespace
 
 const std::vector<std::string>& documentKinds() {
-  static const std::vector<std::string> kinds = {"receipt", "nonfiscal", "invoice",  "creditnote", "reports/x",
-                                                 "reports/z", "drawer",  "display", "raw"};
+  static const std::vector<std::string> kinds = {
+      "receipt", "nonfiscal", "invoice", "creditnote", "reports/x", "reports/z", "drawer", "display", "raw"};
   return kinds;
 }
 

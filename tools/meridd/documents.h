@@ -45,6 +45,7 @@ struct BadInput {
 const std::vector<std::string>& documentKinds();
 
 // The body without its taskId; port is the printer's COM port.
-std::optional<BadInput> planDocument(const std::string& kind, const nlohmann::json& body, int port, Plan& plan);
+std::optional<BadInput> planDocument(const std::string& kind, const nlohmann::json& body, int port,
+                                     Plan& plan);
 
 }  // namespace meridd

@@ -6,14 +6,14 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <random>
+#include <sstream>
 
 #include "documents.h"
-#include "merid/codepage.h"
-#include "page.h"
 #include "merid/MeridDLLManager.h"
+#include "merid/codepage.h"
 #include "merid/host.h"
+#include "page.h"
 
 namespace meridd {
 
@@ -24,12 +24,15 @@ using nlohmann::json;
 constexpr std::size_t kMaxBody = 1 << 20;
 constexpr int kMaxWaitSeconds = 60;
 
-bool terminal(const std::string& state) { return state == "done" || state == "failed" || state == "unknown"; }
+bool terminal(const std::string& state) {
+  return state == "done" || state == "failed" || state == "unknown";
+}
 
 bool plainId(const std::string& s) {
   if (s.empty() || s.size() > 64) return false;
   for (char c : s)
-    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_' && c != '.' && c != ':') return false;
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_' && c != '.' && c != ':')
+      return false;
   return true;
 }
 
@@ -47,9 +50,9 @@ json taskJson(const Task& t) {
   json calls = json::parse(t.calls, nullptr, false);
   json said = t.printerSaid.empty() ? json() : json::parse(t.printerSaid, nullptr, false);
   auto orNull = [](const std::string& s) { return s.empty() ? json() : json(s); };
-  return {{"taskId", t.id},     {"printer", t.printer},      {"kind", t.kind},
-          {"state", t.state},   {"calls", calls},            {"error", orNull(t.error)},
-          {"printerSaid", said}, {"created", t.created},     {"started", orNull(t.started)},
+  return {{"taskId", t.id},          {"printer", t.printer}, {"kind", t.kind},
+          {"state", t.state},        {"calls", calls},       {"error", orNull(t.error)},
+          {"printerSaid", said},     {"created", t.created}, {"started", orNull(t.started)},
           {"ended", orNull(t.ended)}};
 }
 
@@ -65,7 +68,10 @@ void bad(httplib::Response& res, int status, const std::string& field, const std
 // The record of one call. outcome stays null until the library reports
 // each call's outcome beside its result.
 json callRecord(const Call& c, std::optional<bool> result) {
-  return {{"method", c.method}, {"args", c.args}, {"result", result ? json(*result) : json()}, {"outcome", json()}};
+  return {{"method", c.method},
+          {"args", c.args},
+          {"result", result ? json(*result) : json()},
+          {"outcome", json()}};
 }
 
 }  // namespace
@@ -82,8 +88,8 @@ std::string utcNow() {
 #endif
   char out[80];
   const auto ms = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
-  std::snprintf(out, sizeof out, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
-                tm.tm_hour, tm.tm_min, tm.tm_sec, static_cast<int>(ms));
+  std::snprintf(out, sizeof out, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", tm.tm_year + 1900, tm.tm_mon + 1,
+                tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, static_cast<int>(ms));
   return out;
 }
 
@@ -92,10 +98,13 @@ std::string utcNow() {
 Worker::Worker(const PrinterConfig& printer, Store& store, std::function<void()> onTaskEnd)
     : printer_(printer), store_(store), onTaskEnd_(std::move(onTaskEnd)) {}
 
-Worker::~Worker() { stop(); }
+Worker::~Worker() {
+  stop();
+}
 
 void Worker::start(std::vector<Task> interrupted) {
-  thread_ = std::thread([this, interrupted = std::move(interrupted)]() mutable { run(std::move(interrupted)); });
+  thread_ =
+      std::thread([this, interrupted = std::move(interrupted)]() mutable { run(std::move(interrupted)); });
 }
 
 void Worker::stop() {
@@ -223,7 +232,9 @@ void Worker::runTask(const std::string& id) {
 
 Service::Service(Config config) : config_(std::move(config)), server_(std::make_unique<httplib::Server>()) {}
 
-Service::~Service() { stop(); }
+Service::~Service() {
+  stop();
+}
 
 void Service::taskEnded() {
   {
@@ -255,13 +266,16 @@ int Service::start(std::string& error) {
     workers_[p.id] = std::move(w);
   }
   routes();
-  const int port = config_.port == 0 ? server_->bind_to_any_port(config_.address)
-                                     : (server_->bind_to_port(config_.address, config_.port) ? config_.port : -1);
+  const int port = config_.port == 0
+                       ? server_->bind_to_any_port(config_.address)
+                       : (server_->bind_to_port(config_.address, config_.port) ? config_.port : -1);
   if (port < 0) error = "cannot listen on " + config_.address + ":" + std::to_string(config_.port);
   return port;
 }
 
-void Service::serve() { server_->listen_after_bind(); }
+void Service::serve() {
+  server_->listen_after_bind();
+}
 
 void Service::stop() {
   if (server_) server_->stop();
@@ -272,8 +286,8 @@ void Service::routes() {
   httplib::Server& s = *server_;
   s.new_task_queue = [] { return new httplib::ThreadPool(32); };
   s.set_payload_max_length(kMaxBody);
-  s.set_error_handler(httplib::Server::HandlerWithResponse(
-      [](const httplib::Request& req, httplib::Response& res) {
+  s.set_error_handler(
+      httplib::Server::HandlerWithResponse([](const httplib::Request& req, httplib::Response& res) {
         if (!res.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
         if (res.status == 413)
           bad(res, 413, "body", "the body is over 1 MB");
@@ -401,7 +415,8 @@ void Service::routes() {
       }
       auto task = store_.get(id);
       if (!task) return bad(res, 404, "taskId", "no task " + id);
-      if (terminal(task->state) || std::chrono::steady_clock::now() >= deadline) return reply(res, 200, taskJson(*task));
+      if (terminal(task->state) || std::chrono::steady_clock::now() >= deadline)
+        return reply(res, 200, taskJson(*task));
       std::unique_lock<std::mutex> lock(endMutex_);
       ended_.wait_until(lock, deadline, [&] { return endCount_ != seen; });
     }

@@ -21,7 +21,8 @@ CREATE TABLE IF NOT EXISTS tasks(
 CREATE INDEX IF NOT EXISTS tasks_queue ON tasks(printer, state, seq);
 )";
 
-const char* const kColumns = "seq, id, printer, kind, body, state, calls, error, printer_said, created, started, ended";
+const char* const kColumns =
+    "seq, id, printer, kind, body, state, calls, error, printer_said, created, started, ended";
 
 std::string text(sqlite3_stmt* st, int column) {
   const unsigned char* t = sqlite3_column_text(st, column);
@@ -36,7 +37,9 @@ struct Statement {
 
 }  // namespace
 
-Store::~Store() { sqlite3_close(db_); }
+Store::~Store() {
+  sqlite3_close(db_);
+}
 
 bool Store::open(const std::string& file, std::string& error) {
   if (sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
@@ -53,7 +56,9 @@ bool Store::open(const std::string& file, std::string& error) {
   return true;
 }
 
-bool Store::exec(const char* sql) { return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+bool Store::exec(const char* sql) {
+  return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
 
 bool Store::run(const char* sql, const std::vector<std::string>& args) {
   Statement s;
@@ -95,7 +100,8 @@ Store::Added Store::add(const Task& task, Task& stored) {
   const std::string byId = std::string("SELECT ") + kColumns + " FROM tasks WHERE id = ?1";
   auto found = select(byId.c_str(), {task.id});
   if (found.empty()) {
-    if (!run("INSERT INTO tasks(id, printer, kind, body, state, created) VALUES(?1, ?2, ?3, ?4, 'enqueued', ?5)",
+    if (!run("INSERT INTO tasks(id, printer, kind, body, state, created) VALUES(?1, ?2, ?3, ?4, 'enqueued', "
+             "?5)",
              {task.id, task.printer, task.kind, task.body, task.created}))
       return Added::Failed;
     found = select(byId.c_str(), {task.id});
@@ -123,7 +129,8 @@ std::vector<Task> Store::recent(int limit) {
 
 bool Store::markRunning(const std::string& id, const std::string& when) {
   std::lock_guard<std::mutex> lock(mutex_);
-  return run("UPDATE tasks SET state = 'running', started = ?2 WHERE id = ?1 AND state = 'enqueued'", {id, when}) &&
+  return run("UPDATE tasks SET state = 'running', started = ?2 WHERE id = ?1 AND state = 'enqueued'",
+             {id, when}) &&
          sqlite3_changes(db_) == 1;
 }
 
@@ -141,7 +148,8 @@ bool Store::setPrinterSaid(const std::string& id, const std::string& json) {
 
 std::vector<Task> Store::interrupted() {
   std::lock_guard<std::mutex> lock(mutex_);
-  auto tasks = select((std::string("SELECT ") + kColumns + " FROM tasks WHERE state = 'running'").c_str(), {});
+  auto tasks =
+      select((std::string("SELECT ") + kColumns + " FROM tasks WHERE state = 'running'").c_str(), {});
   run("UPDATE tasks SET state = 'unknown' WHERE state = 'running'", {});
   for (auto& t : tasks) t.state = "unknown";
   return tasks;

@@ -40,8 +40,8 @@ class Store {
   // The most recent tasks first.
   std::vector<Task> recent(int limit);
   bool markRunning(const std::string& id, const std::string& when);
-  bool finish(const std::string& id, const std::string& state, const std::string& calls, const std::string& error,
-              const std::string& when);
+  bool finish(const std::string& id, const std::string& state, const std::string& calls,
+              const std::string& error, const std::string& when);
   bool setPrinterSaid(const std::string& id, const std::string& json);
   // At start: every running task becomes unknown. Returns their ids.
   std::vector<Task> interrupted();
