@@ -126,6 +126,7 @@ class Meridd {
   std::string journal() const { return readFile(dir_ / "sim" / "journal.txt"); }
   std::string tape() const { return readFile(dir_ / "sim" / "tape.txt"); }
   const fs::path& dir() const { return dir_; }
+  int port() const { return port_; }
 
  private:
   static inline int serial_ = 0;
@@ -265,6 +266,8 @@ TEST(Meridd, BadInputIsRefusedNamingTheFieldAndPrintsNothing) {
   auto foreign = m.client().Post("/printers/p1/receipt", {{"Origin", "http://elsewhere.example"}}, good,
                                  "application/json");
   EXPECT_EQ(foreign->status, 403);
+  auto rebound = m.client().Post("/printers/p1/receipt", {{"Host", "evil.example:80"}}, good, "application/json");
+  EXPECT_EQ(json::parse(rebound->body).value("field", ""), "Host");
   EXPECT_EQ(m.client().Get("/tasks/ok")->status, 404);  // none of them became a task
   EXPECT_EQ(m.tape(), "");
 }
@@ -359,6 +362,34 @@ TEST(Meridd, AKillDuringTasksLosesNoneAndPrintsNoneTwice) {
   }
   EXPECT_EQ(states["AFTER-0001"], "done");
   EXPECT_EQ(unknown, 1);  // only the one that was running
+}
+
+// The page in a headless browser shows a receipt posted a moment before: its
+// task and its lines on the tape. The screenshot is left in the build folder.
+TEST(Meridd, ThePageShowsAPostedReceipt) {
+#ifndef MERID_CHROMIUM
+  GTEST_SKIP() << "chromium is not installed";
+#else
+  Meridd m;
+  m.start();
+  int status = 0;
+  m.post("receipt", receipt("PAGE-0001", "PAGE-0001"), &status);
+  ASSERT_EQ(status, 202);
+  ASSERT_EQ(m.task("PAGE-0001")["state"], "done");
+  const std::string url = "http://127.0.0.1:" + std::to_string(m.port()) + "/";
+  const std::string browser = std::string(MERID_CHROMIUM) +
+                              " --headless --no-sandbox --disable-gpu --virtual-time-budget=3000"
+                              " --window-size=1200,900 ";
+  const fs::path dom = m.dir() / "dom.html";
+  ASSERT_EQ(std::system((browser + "--dump-dom " + url + " > " + dom.string() + " 2>/dev/null").c_str()), 0);
+  const std::string page = readFile(dom);
+  EXPECT_NE(page.find("PAGE-0001</td>"), std::string::npos);  // the task row
+  EXPECT_NE(page.find("DOCUMENTO COMMERCIALE"), std::string::npos);  // the tape
+  EXPECT_NE(page.find(">done<"), std::string::npos);
+  const std::string shot = fs::absolute("meridd-page.png").string();
+  EXPECT_EQ(std::system((browser + "--screenshot=" + shot + " " + url + " >/dev/null 2>&1").c_str()), 0);
+  EXPECT_TRUE(fs::exists(shot));
+#endif
 }
 
 }  // namespace

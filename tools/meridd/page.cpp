@@ -15,7 +15,7 @@ table { border-collapse: collapse; font-size: 0.9em; }
 td, th { border-bottom: 1px solid #ddd; padding: 0.25em 0.6em; text-align: left; vertical-align: top; }
 .done { color: #1a7f37; } .failed, .unknown { color: #b42318; font-weight: bold; } .running { color: #9a6700; }
 .columns { display: flex; gap: 2em; align-items: flex-start; flex-wrap: wrap; }
-pre.tape { background: #fffdf5; border: 1px solid #ccc; padding: 0.8em; width: 34ch; max-height: 70vh;
+pre.tape { background: #fffdf5; border: 1px solid #ccc; padding: 0.8em; width: 44ch; max-height: 70vh;
            overflow-y: auto; font-size: 0.85em; box-shadow: 2px 2px 6px #0002; }
 #error { color: #b42318; }
 </style>

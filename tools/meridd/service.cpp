@@ -46,6 +46,17 @@ std::string newTaskId() {
   return out;
 }
 
+// "127.0.0.1:8710", "localhost", "[::1]:8710".
+bool loopbackHost(const std::string& host) {
+  std::string name = host;
+  if (!name.empty() && name.front() == '[') {
+    name = name.substr(0, name.find(']') + 1);
+  } else if (auto colon = name.rfind(':'); colon != std::string::npos) {
+    name = name.substr(0, colon);
+  }
+  return name == "localhost" || name == "[::1]" || (name.rfind("127.", 0) == 0 && isLoopback(name));
+}
+
 json taskJson(const Task& t) {
   json calls = json::parse(t.calls, nullptr, false);
   json said = t.printerSaid.empty() ? json() : json::parse(t.printerSaid, nullptr, false);
@@ -305,6 +316,12 @@ void Service::routes() {
   // this service's own page or an origin the configuration lists.
   s.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
     using R = httplib::Server::HandlerResponse;
+    // On loopback, a page elsewhere could still reach the service through a
+    // name of its own that resolves to 127.0.0.1: only loopback names count.
+    if (isLoopback(config_.address) && !loopbackHost(req.get_header_value("Host"))) {
+      bad(res, 403, "Host", "only loopback host names are served");
+      return R::Handled;
+    }
     if (req.has_header("Origin")) {
       const std::string origin = req.get_header_value("Origin");
       const bool own = origin == "http://" + req.get_header_value("Host");
