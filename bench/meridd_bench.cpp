@@ -108,7 +108,8 @@ void BM_AcceptTask(benchmark::State& state) {
                                  {"payments", {{{"amount", 5}, {"description", "Contanti"}}}}};
     const auto start = std::chrono::steady_clock::now();
     auto posted = client.Post("/printers/p1/receipt", body.dump(), "application/json");
-    micros.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+    micros.push_back(
+        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
     if (!posted || posted->status != 202) {
       state.SkipWithError("a task was not accepted");
       break;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "merid/MeridEnumValue.h"
+#include "merid/outcome.h"
 
 namespace merid {
 
@@ -23,7 +24,11 @@ class MeridTallo_Fattura {
   int16_t port() const { return port_; }
   bool isOpen() const { return open_; }
 
+  // What the last call did, beside the answer it gave (merid/outcome.h).
+  const Outcome& UltimoEsito() const { return esito_; }
+
  private:
+  Outcome esito_;
   int16_t port_ = 0;
   bool open_ = false;
 };

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "merid/MeridEnumValue.h"
+#include "merid/outcome.h"
 
 namespace merid {
 
@@ -71,7 +72,11 @@ class MeridTallo_Scontrino {
 
   int16_t port() const { return port_; }
 
+  // What the last call did, beside the answer it gave (merid/outcome.h).
+  const Outcome& UltimoEsito() const { return esito_; }
+
  private:
+  Outcome esito_;
   int16_t port_ = -1;
 };
 

@@ -68,7 +68,11 @@ typedef int32_t(MERID_CEFCALL *VbCEFGetVersion_t)(char **version, int32_t *statu
 #ifdef MERID_CEFDLL_IMPLEMENTATION
 MERID_CEFEXPORT int32_t MERID_CEFCALL VbCEFOpen(int32_t port, int32_t baud, uint8_t b1, uint8_t b2, uint8_t b3,
                                                 uint8_t b4, int32_t *status);
-/* The command is NUL-terminated ANSI text; the library may change it in place. */
+/* The command is NUL-terminated ANSI text; the library may change it in place.
+ * Answers 0 when the printer executed it; a positive number when the printer
+ * refused it (the MeridCodeErrors numbering, nothing executed); -1 when the
+ * link is not connected (nothing went out); any other negative number when the
+ * write failed part-way, so the printer may or may not have executed it. */
 MERID_CEFEXPORT int32_t MERID_CEFCALL VbCEFWrite(char **command, int32_t *status);
 MERID_CEFEXPORT int32_t MERID_CEFCALL VbCEFRead(MeridByteArray **reply, int32_t *length, int32_t *status);
 MERID_CEFEXPORT int32_t MERID_CEFCALL VbCEFClose(int32_t *status);

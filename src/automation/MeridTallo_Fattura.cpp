@@ -19,7 +19,7 @@ MeridTallo_Fattura::MeridTallo_Fattura() {
 
 bool MeridTallo_Fattura::ApriFattura(int16_t& comPort, double& TotaleFattura, bool& isStampaDoppiaCopia, int16_t&,
                                      int16_t&) {
-  return detail::unguarded(kFattura, "ApriFattura", false, [&] {
+  return detail::unguarded(esito_, kFattura, "ApriFattura", false, [&] {
     port_ = comPort;
     ApriCassetto(comPort);
     open_ = ApriFatturaFiscale(comPort, TotaleFattura, isStampaDoppiaCopia);
@@ -28,12 +28,12 @@ bool MeridTallo_Fattura::ApriFattura(int16_t& comPort, double& TotaleFattura, bo
 }
 
 bool MeridTallo_Fattura::RigaFattura(const std::string& TestoLibero, Merid_Font& tipoFont) {
-  return detail::guarded(kFattura, "RigaFattura", port_, false,
+  return detail::guarded(esito_, kFattura, "RigaFattura", port_, false,
                          [&] { return open_ && StampaRigaFatturaLibera(TestoLibero, tipoFont); });
 }
 
 bool MeridTallo_Fattura::ChiudiFattura(double TotaleFattura) {
-  return detail::unguarded(kFattura, "ChiudiFattura", false, [&] {
+  return detail::unguarded(esito_, kFattura, "ChiudiFattura", false, [&] {
     const bool result = ChiudiFatturaFiscale(TotaleFattura);
     ChiusuraComunicazione();
     open_ = false;

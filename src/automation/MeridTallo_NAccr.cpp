@@ -17,7 +17,7 @@ MeridTallo_NAccr::MeridTallo_NAccr() {
 }
 
 bool MeridTallo_NAccr::ApriNotaAccredito(int16_t& comPort, int16_t&, int16_t&) {
-  return detail::unguarded(kNAccr, "ApriNotaAccredito", false, [&] {
+  return detail::unguarded(esito_, kNAccr, "ApriNotaAccredito", false, [&] {
     port_ = comPort;
     open_ = ApriNotaAccreditoFiscale(comPort);
     return open_;
@@ -26,7 +26,7 @@ bool MeridTallo_NAccr::ApriNotaAccredito(int16_t& comPort, int16_t&, int16_t&) {
 
 bool MeridTallo_NAccr::RigaNotaAccredito(const std::string& Testo1, const std::string& Testo2,
                                          const std::string& Prezzo, Merid_Font&) {
-  return detail::guarded(kNAccr, "RigaNotaAccredito", port_, false, [&] {
+  return detail::guarded(esito_, kNAccr, "RigaNotaAccredito", port_, false, [&] {
     if (!open_) return false;
     std::string t1 = Testo1, t2 = Testo2, price = Prezzo;
     return ScriviRigaNAccr(t1, t2, price);
@@ -34,7 +34,7 @@ bool MeridTallo_NAccr::RigaNotaAccredito(const std::string& Testo1, const std::s
 }
 
 bool MeridTallo_NAccr::ChiudiNotaAccredito(double TotaleNotaAccredito) {
-  return detail::unguarded(kNAccr, "ChiudiNotaAccredito", false, [&] {
+  return detail::unguarded(esito_, kNAccr, "ChiudiNotaAccredito", false, [&] {
     const bool result = ChiudiNotaAccreditoFiscale(TotaleNotaAccredito);
     closeLinkAfterDocument();
     return result;

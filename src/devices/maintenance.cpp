@@ -8,6 +8,7 @@
 #include "link/modConnessioneCOM.h"
 #include "link/modError.h"
 #include "platform/platform.h"
+#include "link/commands.h"
 
 namespace merid {
 
@@ -50,46 +51,46 @@ bool checkedJournalPrint(const char* routine, int16_t& port, bool valid, const c
 }  // namespace
 
 bool Manutenzione_RistampaUltimoScontrino(int16_t& port) {
-  return sendOne("Manutenzione_RistampaUltimoScontrino", port, [] { return std::string("4007"); });
+  return sendOne("Manutenzione_RistampaUltimoScontrino", port, [] { return cmd::kReprintLast; });
 }
 
 bool Manutenzione_ProgrammazioneDataOra(int16_t& port) {
   return sendOne("Manutenzione_ProgrammazioneDataOra", port, [] {
     const std::string day = formatDate(platform::clock().now(), "ddmmyy");
     const std::string time = formatDate(platform::clock().now(), "hhmm");
-    return "2001" + day + time;
+    return cmd::kSetClock + day + time;
   });
 }
 
 bool Manutenzione_StampaGiornaleElettronicoDaDataAData(int16_t& port, double& dataInizio, double& dataFine) {
-  return checkedJournalPrint("Manutenzione_StampaGiornaleElettronicoDaDataAData", port, !(dataInizio > dataFine), "Il valore di data inizio non pu\xF2 essere maggiore di data fine.", [&] { return "8001" + date(dataInizio) + date(dataFine) + "0"; });
+  return checkedJournalPrint("Manutenzione_StampaGiornaleElettronicoDaDataAData", port, !(dataInizio > dataFine), "Il valore di data inizio non pu\xF2 essere maggiore di data fine.", [&] { return cmd::kJournalByDates + date(dataInizio) + date(dataFine) + "0"; });
 }
 
 bool Manutenzione_StampaGiornaleElettronico_Data_NScontrini(int16_t& port, double& data, int16_t& nrScontrinoInizio,
                                                             int16_t& nrScontrinoFine) {
   return checkedJournalPrint("Manutenzione_StampaGiornaleElettronico_Data_NScontrini", port, validNumber(nrScontrinoInizio) && validNumber(nrScontrinoFine), "Il numero scontrino dev'essere maggiore di zero e inferiore a 9999.", [&] {
-    return "8002" + date(data) + number(nrScontrinoInizio, "0000") + number(nrScontrinoFine, "0000") + "0";
+    return cmd::kJournalByDateAndNumbers + date(data) + number(nrScontrinoInizio, "0000") + number(nrScontrinoFine, "0000") + "0";
   });
 }
 
 bool Manutenzione_StampaGiornaleElettronico_IntervalloChiusure(int16_t& port, int16_t& nrChiusuraInizio,
                                                                int16_t& nrChiusuraFine) {
   return checkedJournalPrint("Manutenzione_StampaGiornaleElettronico_IntervalloChiusure", port, validNumber(nrChiusuraInizio) && validNumber(nrChiusuraFine), "Il numero di chiusura dev'essere maggiore di zero e inferiore a 9999.", [&] {
-    return "8003" + number(nrChiusuraInizio, "0000") + number(nrChiusuraFine, "0000") + "0000";
+    return cmd::kJournalByClosings + number(nrChiusuraInizio, "0000") + number(nrChiusuraFine, "0000") + "0000";
   });
 }
 
 bool Manutenzione_StampaGiornaleElettronico_RigaDGFE(int16_t& port, int32_t& nrRiga) {
   return sendOne("Manutenzione_StampaGiornaleElettronico_RigaDGFE", port,
-                 [&] { return "8004" + number(nrRiga, "000000000"); });
+                 [&] { return cmd::kJournalLine + number(nrRiga, "000000000"); });
 }
 
 bool Manutenzione_StampaGiornaleElettronico_Integrale(int16_t& port) {
-  return sendOne("Manutenzione_StampaGiornaleElettronico_Integrale", port, [] { return std::string("8005"); });
+  return sendOne("Manutenzione_StampaGiornaleElettronico_Integrale", port, [] { return cmd::kJournalWhole; });
 }
 
 bool Manutenzione_StampaGiornaleElettronico_NuovoDGFE(int16_t& port) {
-  return sendOne("Manutenzione_StampaGiornaleElettronico_NuovoDGFE", port, [] { return std::string("8007"); });
+  return sendOne("Manutenzione_StampaGiornaleElettronico_NuovoDGFE", port, [] { return cmd::kNewJournal; });
 }
 
 }  // namespace merid

@@ -3,12 +3,13 @@
 #include "logging/logging.h"
 #include "text/number_text.h"
 #include "link/modError.h"
+#include "link/commands.h"
 
 namespace merid {
 
 std::string getComando_StampaBarcode(std::string& strBarcode, int32_t& tipoBarcode, int16_t& option) {
   return failureBoundary<std::string>("modBarcode", "getComando_StampaBarcode", "", [&]() -> std::string {
-    std::string command = "3021";
+    std::string command = cmd::kBarcode;
     switch (tipoBarcode) {
       case CBT_Ean13: command += "1"; break;
       case CBT_Ean8: command += "2"; break;

@@ -7,6 +7,7 @@
 #include "devices/modDisplay.h"
 #include "link/modConnessioneCOM.h"
 #include "link/modError.h"
+#include "link/commands.h"
 
 namespace merid {
 
@@ -33,7 +34,7 @@ bool OpenDrawer(int16_t& port) {
     int32_t mode = 3;
     outcome = AperturaComunicazione(port, mode);
     // Sent even when the link did not open: the printer's answer decides.
-    std::string command = "70081";
+    std::string command = cmd::kOpenDrawer;
     outcome = InviaComandoECR(command) && outcome;
     outcome = MostraRigheADisplay("Apertura Cassetto", "") && outcome;
     closeLinkAfterDocument();

@@ -4,6 +4,7 @@
 #include "components/thread_components.h"
 #include "logging/logging.h"
 #include "link/modError.h"
+#include "link/commands.h"
 
 namespace merid {
 
@@ -29,7 +30,7 @@ std::string getComando_InviaRigheDisplay(const std::string& riga1, const std::st
   return failureBoundary<std::string>("modDisplay", "getComando_InviaRigheDisplay", "", [&]() -> std::string {
     const std::string line1 = FilterText(riga1);
     const std::string line2 = FilterText(riga2);
-    return "7007" + field(line1) + field(line2);
+    return cmd::kDisplay + field(line1) + field(line2);
   });
 }
 
@@ -38,9 +39,9 @@ std::string getComando_Merid_DisplayRiga(int16_t indice, const std::string& riga
     const std::string line = FilterText(riga);
     if (indice == 1) {
       module().rememberedLine1 = line;
-      return "7007" + field(line) + std::string(20, ' ');
+      return cmd::kDisplay + field(line) + std::string(20, ' ');
     }
-    return "7007" + field(module().rememberedLine1) + field(line);
+    return cmd::kDisplay + field(module().rememberedLine1) + field(line);
   });
 }
 

@@ -8,6 +8,7 @@
 #include "link/modConnessioneCOM.h"
 #include "link/modError.h"
 #include "components/components.h"
+#include "link/commands.h"
 
 namespace merid {
 
@@ -44,7 +45,7 @@ bool EseguiRapportoZ(int16_t& port) {
         outcome = InviaComandoECR(second) && outcome;
         waitAfterPreClosing();
       }
-      std::string closing = "2002";
+      std::string closing = cmd::kZReport;
       return InviaComandoECR(closing) && outcome;
     });
   });
@@ -54,7 +55,7 @@ bool EseguiRapportoX(int16_t& port, int32_t& kind) {
   return failureBoundary(kModule, "EseguiRapportoX", false, [&] {
     return withLink(port, 3, [&] {
       if (kind != kCRX_TotaliDelGiorno) return false;
-      std::string command = "2003";
+      std::string command = cmd::kXReport;
       return InviaComandoECR(command);
     });
   });

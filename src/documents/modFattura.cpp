@@ -8,6 +8,7 @@
 #include "documents/modNonFiscale.h"
 #include "link/modConnessioneCOM.h"
 #include "link/modError.h"
+#include "link/commands.h"
 
 namespace merid {
 
@@ -42,9 +43,9 @@ bool ApriFatturaFiscale(int16_t& comPort, double& TotaleFattura, bool& isStampaD
     module().port = comPort;
     int32_t mode = bufferFattureOn() ? 1 : 2;
     if (!AperturaComunicazione(comPort, mode)) return false;
-    if (!send("40012" + std::string(isStampaDoppiaCopia ? "1" : "0") + amountField(TotaleFattura)))
+    if (!send(cmd::kOpenInvoice + std::string(isStampaDoppiaCopia ? "1" : "0") + amountField(TotaleFattura)))
       return false;
-    return send("4002");
+    return send(cmd::kShopHeader);
   });
 }
 
@@ -58,10 +59,10 @@ bool ChiudiFatturaFiscale(double& TotaleFattura) {
   return failureBoundary(kModule, "ChiudiFatturaFiscale", false, [&] {
     const std::string manual = ReadINI(meridFiscalIni(), "StampaImportoManualeSuFatturaNativaMerid", "value", "");
     const std::string label = !manual.empty() && manual != "0" ? "" : "Importo";
-    if (!send("4003F" + formatNumber(static_cast<double>(label.size()), "00") + label +
+    if (!send(cmd::kInvoiceTotalLine + formatNumber(static_cast<double>(label.size()), "00") + label +
               amountField(TotaleFattura)))
       return false;
-    const bool result = send("4006");
+    const bool result = send(cmd::kCloseInvoice);
     std::string drawer = ReadINI(meridFiscalIni(), "ApriCassettoDopoStampaFattura", "value", "");
     if (drawer.empty()) {
       drawer = "0";

@@ -6,6 +6,7 @@
 #include "link/modConnessioneCOM.h"
 #include "link/modError.h"
 #include "platform/failure.h"
+#include "link/commands.h"
 
 namespace merid {
 
@@ -56,7 +57,7 @@ std::string getComando_RigaNonFiscaleOCorpoFattura(const std::string& testo, int
   return failureBoundary<std::string>(kModule, "getComando_RigaNonFiscaleOCorpoFattura", "", [&]() -> std::string {
     if (font == 7 || font == 8 || font == 9) font = 1;
     const std::string text = (FilterText(testo) + std::string(kWidth, ' ')).substr(0, kWidth);
-    return "4003" + std::to_string(font) + "32" + text;
+    return cmd::kNonFiscalLine + std::to_string(font) + "32" + text;
   });
 }
 
@@ -85,17 +86,17 @@ bool AperturaTransazioneNonFiscale(int16_t& portaCOM) {
   return failureBoundary(kModule, "AperturaTransazioneNonFiscale", false, [&] {
     int32_t mode = 3;
     if (!AperturaComunicazione(portaCOM, mode)) return false;
-    if (!send("40011")) return false;
-    if (nonFiscalSetting("TaglioCarta") != "0" && !send("3013")) return false;
+    if (!send(cmd::kOpenNonFiscal)) return false;
+    if (nonFiscalSetting("TaglioCarta") != "0" && !send(cmd::kPrintAndCut)) return false;
     if (nonFiscalSetting("StampaIntestazione") == "0") return true;
-    return send("4002");
+    return send(cmd::kShopHeader);
   });
 }
 
 bool ChiusuraTransazioneNonFiscale() {
   return failureBoundary(kModule, "ChiusuraTransazioneNonFiscale", false, [&] {
-    const bool cut = nonFiscalSetting("TaglioCarta") != "0" ? send("3013") : true;
-    const bool closed = send("4004");
+    const bool cut = nonFiscalSetting("TaglioCarta") != "0" ? send(cmd::kPrintAndCut) : true;
+    const bool closed = send(cmd::kCloseNonFiscal);
     closeLinkAfterDocument();
     return cut && closed;
   });

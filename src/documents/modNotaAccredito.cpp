@@ -7,6 +7,7 @@
 #include "documents/modFattura.h"
 #include "link/modConnessioneCOM.h"
 #include "link/modError.h"
+#include "link/commands.h"
 
 namespace merid {
 
@@ -26,13 +27,13 @@ bool ApriNotaAccreditoFiscale(int16_t& comPort) {
   return failureBoundary(kModule, "ApriNotaAccreditoFiscale", false, [&] {
     int32_t mode = bufferFattureOn() ? 1 : 2;
     if (!AperturaComunicazione(comPort, mode)) return false;
-    return send("7102600000");
+    return send(cmd::kOpenCreditNote);
   });
 }
 
 std::string getComando_ScriviRigaNAccrNonFisc(std::string& text, std::string&) {
   return failureBoundary<std::string>(kModule, "getComando_ScriviRigaNAccrNonFisc", "", [&]() -> std::string {
-    return "3001120" + text;
+    return cmd::kCreditNoteLine + text;
   });
 }
 
@@ -51,10 +52,10 @@ bool ScriviRigaNAccr(std::string& Testo1, std::string& Testo2, std::string& Prez
 
 bool ChiudiNotaAccreditoFiscale(double& TotaleNotaAccredito) {
   return failureBoundary(kModule, "ChiudiNotaAccreditoFiscale", false, [&] {
-    bool result = send("300408CONTANTI" + amountField(TotaleNotaAccredito));
-    result = send("3010P12___________") && result;
-    result = send("3011") && result;
-    result = send("3013") && result;
+    bool result = send(cmd::kCreditNoteCash + amountField(TotaleNotaAccredito));
+    result = send(cmd::kCreditNoteReference) && result;
+    result = send(cmd::kCloseReceipt) && result;
+    result = send(cmd::kPrintAndCut) && result;
     closeLinkAfterDocument();
     return result;
   });

@@ -9,6 +9,7 @@
 #include "devices/modDisplay.h"
 #include "link/modConnessioneCOM.h"
 #include "link/modError.h"
+#include "link/commands.h"
 
 namespace merid {
 
@@ -23,7 +24,7 @@ std::string ini(const char* section, const char* key, const char* fallback) {
 }
 
 // "<code><font><length 00><text cut to 32>", the shape of "3002" and "3012".
-std::string textLine(const char* code, const std::string& text, int32_t font) {
+std::string textLine(const std::string& code, const std::string& text, int32_t font) {
   const std::string line = FilterText(text).substr(0, 32);
   return code + std::to_string(font) + formatNumber(static_cast<double>(line.size()), "00") + line;
 }
@@ -53,8 +54,8 @@ bool ApriScontrinoFiscale(int16_t& port) {
 bool ChiudiScontrinoFiscale(int16_t& port) {
   bool result = true;
   return failureBoundary(kModule, "ChiudiScontrinoFiscale", false, [&] {
-    if (ini("ForzaStampaResto", "Value", "") == "1") result = send("3009") && result;
-    result = send(ini("Merid_OperazioneChiusuraFiscale", "code", "3011")) && result;
+    if (ini("ForzaStampaResto", "Value", "") == "1") result = send(cmd::kPrintChange) && result;
+    result = send(ini("Merid_OperazioneChiusuraFiscale", "code", cmd::kCloseReceipt.c_str())) && result;
     const std::string post = ini("Merid_OperazionePostChiusuraFiscale", "code", "");
     if (!post.empty()) send(post);
     for (auto& slot : BufferRighePromo()) {
@@ -63,7 +64,7 @@ bool ChiudiScontrinoFiscale(int16_t& port) {
       slot.text.clear();
       slot.font = 1;
     }
-    result = send(ini("Merid_PrintAndCut", "code", "3013")) && result;
+    result = send(ini("Merid_PrintAndCut", "code", cmd::kPrintAndCut.c_str())) && result;
     std::string drawer = ini("ApriCassettoDopoStampaScontrino", "value", "");
     if (drawer.empty()) {
       drawer = "0";
@@ -77,13 +78,13 @@ bool ChiudiScontrinoFiscale(int16_t& port) {
 
 std::string getComando_RigaCortesiaDopoTotale(std::string text, int32_t& font) {
   return failureBoundary<std::string>(kModule, "getComando_RigaCortesiaDopoTotale", "", [&]() -> std::string {
-    return textLine("3012", text, font);
+    return textLine(cmd::kAfterTotalLine, text, font);
   });
 }
 
 std::string getComando_RigaDescrittivaFiscale(std::string text, int32_t& font) {
   return failureBoundary<std::string>(kModule, "getComando_RigaDescrittivaFiscale", "", [&]() -> std::string {
-    return textLine("3002", text, font);
+    return textLine(cmd::kDescriptiveLine, text, font);
   });
 }
 
@@ -128,7 +129,7 @@ bool Esegui_VenditaAReparto(const std::string& descrPrincipale, const std::strin
       if (!RigaDescrittivaFiscale(aggiuntiva, font)) return false;
     }
     const std::string description = (FilterText(descrPrincipale) + std::string(22, ' ')).substr(0, 22);
-    std::string command = "3101" + std::to_string(tipoRiga) + Merid_GetRepartoFromIDReparto(idReparto) + "22" +
+    std::string command = cmd::kSaleLine + std::to_string(tipoRiga) + Merid_GetRepartoFromIDReparto(idReparto) + "22" +
                           description + amountField(totale);
     if (!InviaComandoECR(command)) return false;
     result = true;
@@ -188,7 +189,7 @@ bool InviaComandoECR_AnnulloScontrino(int16_t& port) {
   bool result = false;
   return failureBoundary("modError", "InviaComandoECR_AnnulloScontrino", result, [&] {
     const std::string text = "Annullo transazione";
-    std::string command = "30018" + formatNumber(static_cast<double>(text.size()), "00") + text + FormatPrzMerid("0");
+    std::string command = cmd::kVoidLine + "8" + formatNumber(static_cast<double>(text.size()), "00") + text + FormatPrzMerid("0");
     if (!InviaComando(command)) return false;
     result = ChiudiScontrinoFiscale(port);
     return result;

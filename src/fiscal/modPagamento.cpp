@@ -9,6 +9,7 @@
 #include "text/number_text.h"
 #include "devices/modDisplay.h"
 #include "link/modError.h"
+#include "link/commands.h"
 
 namespace merid {
 
@@ -68,7 +69,7 @@ std::string getComando_Pagamento(int32_t&, double& importo, std::string& nome) {
       description = setting("Pagamento_" + nome, known->description);
       flag = setting("isCorrNonRiscosso_" + nome, known->notCollected);
     }
-    command = (flag == "1" ? "3005" : "3004") + formatNumber(static_cast<double>(description.size()), "00") +
+    command = (flag == "1" ? cmd::kPaymentNotCollected : cmd::kPaymentCollected) + formatNumber(static_cast<double>(description.size()), "00") +
               description + paymentAmount(importo);
     // The display shows the payment before the printer has answered; a
     // failure there leaves the command whole.
@@ -80,7 +81,7 @@ std::string getComando_Pagamento(int32_t&, double& importo, std::string& nome) {
 std::string getComando_NonPagato(int32_t&, double& importo, std::string&) {
   std::string command;
   return failureBoundary<std::string>(kModule, "getComando_NonPagato", command, [&]() -> std::string {
-    command = "300510NON PAGATO" + paymentAmount(importo);
+    command = cmd::kPaymentNotCollected + "10NON PAGATO" + paymentAmount(importo);
     showPayment("NON PAGATO", importo);
     return command;
   });

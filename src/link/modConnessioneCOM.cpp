@@ -5,6 +5,7 @@
 #include "merid/MeridEnumValue.h"
 #include "logging/logging.h"
 #include "config/modIni.h"
+#include "link/call_record.h"
 #include "link/modError.h"
 #include "link/printer_calls.h"
 #include "platform/failure.h"
@@ -29,13 +30,21 @@ bool AperturaComunicazione(int16_t& port, int32_t& mode) {
   try {
     // Any answer to the status check means the port is already open;
     // opening it again is what the check avoids.
-    if (Merid_CheckStatus() == ECK_NonConnesso && ecrOpen(port) != 0) return false;
+    if (Merid_CheckStatus() == ECK_NonConnesso) {
+      if (const int32_t opened = ecrOpen(port); opened != 0) {
+        callrecord::noteNotSent(NotSentReason::LinkNotOpen, "the printer did not answer and opening port " +
+                                                                std::to_string(port) + " failed with " +
+                                                                std::to_string(opened));
+        return false;
+      }
+    }
     result = true;
     if (mode == 1 || mode == 2) {
       std::string bufferMode = mode == 1 ? "30161" : "30160";
       ecrWrite(bufferMode);
     }
   } catch (...) {
+    callrecord::noteCurrentFailure("modConnessioneCOM", "AperturaComunicazione");
     logTrapped("modConnessioneCOM", "AperturaComunicazione");
   }
   return result;

@@ -6,6 +6,7 @@
 #include "logging/logging.h"
 #include "config/modIni.h"
 #include "text/number_text.h"
+#include "link/call_record.h"
 #include "link/printer_calls.h"
 #include "platform/platform.h"
 
@@ -40,6 +41,7 @@ bool InviaComandoECR(std::string& cmd) {
   try {
     return InviaComando(cmd);
   } catch (...) {
+    callrecord::noteCurrentFailure(kModule, "InviaComandoECR");
     logTrapped(kModule, "InviaComandoECR");
     return false;
   }
@@ -47,10 +49,14 @@ bool InviaComandoECR(std::string& cmd) {
 
 bool InviaComando(std::string& cmd) {
   try {
-    if (cmd.empty()) return false;
+    if (cmd.empty()) {
+      callrecord::noteNotSent(NotSentReason::EmptyCommand, "");
+      return false;
+    }
     loggerDebug("Invio comando a ECR...");
     const int16_t attempt = 1;
     int32_t err = ecrWrite(cmd);
+    callrecord::noteWritten(cmd, err);
     loggerDebug(debugLine("Comando:", cmd + "(nrTentativi: " + std::to_string(attempt) + ")"));
     if (err == 0) {
       loggerDebug(debugLine("Comando OK!", ""));
@@ -59,17 +65,26 @@ bool InviaComando(std::string& cmd) {
     const std::string errorString = "Codice errore " + std::to_string(err) + ", tentativo " +
                                     std::to_string(attempt) + ", comando: " + cmd;
     loggerDebug(debugLine("Stringa errore:", errorString));
-    for (;;) {
+    // -1 is the library's "not connected": nothing went out. Any other
+    // negative number is a write that failed part-way (merid/cefdll.h): the
+    // printer may or may not have executed the command.
+    if (err < ECK_NonConnesso) callrecord::noteUnknown(err);
+    for (bool first = true;; first = false) {
       // Fresh each pass, so a handler that fails before deciding can never
       // leave a retry behind from the previous pass.
       int32_t outcome = 0;
+      const int32_t refused = err;
       gestioneErrore(err, outcome);
       loggerDebug(debugLine("esitoCheck:", std::to_string(outcome)));
+      if (outcome == esitoCheckErr_OpRitenta) callrecord::notePrompt(err);
+      if (outcome == esitoCheckErr_OpAbbandona) callrecord::noteGaveUp(err);
+      if (first && refused != 0 && outcome == esitoCheckErr_OpConcluso) callrecord::noteRefused(refused);
       if (outcome != esitoCheckErr_OpRitenta) return outcome == esitoCheckErr_OpConcluso;
       loggerDebug(debugLine("esitoCheckErr_OpRitenta:", "GoTo Merid_CheckStatus/checkStatus"));
       err = Merid_CheckStatus();
     }
   } catch (...) {
+    callrecord::noteCurrentFailure(kModule, "InviaComando");
     logTrapped(kModule, "InviaComando");
     return false;
   }
@@ -88,9 +103,11 @@ void gestioneErrore(int32_t& err, int32_t& outcome) {
     }
     if (err == ECK_CartaEsaurita || err == ECK_CoperchioAperto) {
       loggerDebug(debugLine("Is InFineCartaOCoperchioAperto:", "SI"));
-      platform::showMessageBox("Carta esaurita o coperchio aperto: premere OK quando pronti.",
-                               "Errore stampante", platform::kMbOk | platform::kMbIconExclamation);
-      outcome = esitoCheckErr_OpRitenta;
+      const int answer =
+          platform::showMessageBox("Carta esaurita o coperchio aperto: premere OK quando pronti.",
+                                   "Errore stampante", platform::kMbOk | platform::kMbIconExclamation);
+      // The box itself has OK only; a host's prompt handler may give up.
+      outcome = answer == platform::kIdCancel ? esitoCheckErr_OpAbbandona : esitoCheckErr_OpRitenta;
     }
   } catch (...) {
     logTrapped(kModule, "gestioneErrore");
@@ -137,6 +154,7 @@ int32_t Merid_CheckStatus() {
       logStatus("non connesso.");
       return result;
     }
+    callrecord::noteStatusRead(reply.data(), reply.size());
     logStatus("connesso! Test stato...");
     auto present = [&reply](std::size_t position) { return reply[position] == '1'; };
     if (present(1)) {
@@ -156,6 +174,7 @@ int32_t Merid_CheckStatus() {
       }
     }
   } catch (...) {
+    callrecord::noteCurrentFailure(kModule, "Merid_CheckStatus");
     logTrapped(kModule, "Merid_CheckStatus");
   }
   return result;

@@ -11,6 +11,7 @@ namespace merid {
 // Outcomes of gestioneErrore.
 enum : int32_t {
   esitoCheckErr_OpRitenta = 1,   // operator asked to fix paper or cover: check the status again
+  esitoCheckErr_OpAbbandona = 2,  // the operator prompt was answered "give up": the command fails
   esitoCheckErr_OpConcluso = 3,  // the command counts as done
 };
 
@@ -24,8 +25,8 @@ bool InviaComando(std::string& cmd);
 
 // Verdict on a printer error number: sets the number to 0 when the skip-error
 // list names it; asks the operator (modal box) and answers
-// esitoCheckErr_OpRitenta for paper end or cover open, else
-// esitoCheckErr_OpConcluso.
+// esitoCheckErr_OpRitenta for paper end or cover open (esitoCheckErr_OpAbbandona
+// when the host's prompt handler gives up), else esitoCheckErr_OpConcluso.
 void gestioneErrore(int32_t& err, int32_t& outcome);
 
 // Loads the values of the skip-error list that are not loaded yet from

@@ -1,8 +1,11 @@
 #include "logging/logging.h"
 
 #include <atomic>
+#include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <mutex>
+#include <system_error>
 
 #include "merid/host.h"
 
@@ -19,7 +22,56 @@ struct LogModule {
   std::unique_ptr<components::LogWriter> errorWriter;
   std::unique_ptr<components::LogWriter> debugWriter;
   std::unique_ptr<platform::SettingsStore> settings;
+  // The debug log's size cap: 0 for none. The bytes are counted as written
+  // (the message and the writer's time stamp and tag), from the file's size
+  // when it was kept.
+  uint64_t debugCap = 0;
+  uint64_t debugBytes = 0;
 };
+
+// The size cap of the debug log, in KB: section "Logging", key
+// "DebugLogMaxKB" of MeridFiscal.ini. Missing, empty or not a whole number:
+// the default; 0: no cap.
+constexpr uint64_t kDefaultDebugLogMaxKB = 10240;
+// What the built-in writer adds to each message: time stamp, tabs, tag, end of line.
+constexpr uint64_t kEntryOverhead = 33;
+
+uint64_t debugLogCap() {
+  std::string text;
+  platform::profile().getString("Logging", "DebugLogMaxKB", text, 32, platform::inOwnFolder("MeridFiscal.ini"));
+  uint64_t kb = 0;
+  if (text.empty() || text.size() > 9) return kDefaultDebugLogMaxKB * 1024;
+  for (char c : text) {
+    if (c < '0' || c > '9') return kDefaultDebugLogMaxKB * 1024;
+    kb = kb * 10 + static_cast<uint64_t>(c - '0');
+  }
+  return kb * 1024;
+}
+
+uint64_t fileSize(const std::string& path) {
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(path, ec);
+  return ec ? 0 : static_cast<uint64_t>(size);
+}
+
+void openDebugWriter(LogModule& m, const std::string& path) {
+  m.debugWriter = components::createLogWriter();
+  m.debugWriter->SetLogMode(3);
+  m.debugWriter->SetFilePath(path);
+  m.debugWriter->SetSourceName("MeridDll_LoggerDebug");
+}
+
+// The cap is reached: the file is moved aside to ".1" (replacing the one
+// before) and a new one starts, so the log never takes more than twice the cap.
+void rotateDebugLog(LogModule& m) {
+  const std::string path = platform::inOwnFolder("MeridDll_LoggerDebug.log");
+  m.debugWriter.reset();  // lets the file go before it is moved
+  m.debugBytes = 0;
+  auto& fs = platform::fileSystem();
+  fs.copyReplacing(path, path + ".1");
+  fs.removeForced(path);
+  openDebugWriter(m, path);
+}
 
 LogModule& module() {
   thread_local LogModule m;
@@ -66,7 +118,11 @@ void loggerError(const std::string& message) {
   write(module().errorWriter.get(), "loggerError", LogKind::Error, message);
 }
 void loggerDebug(const std::string& message) {
-  write(module().debugWriter.get(), "loggerDebug", LogKind::Debug, message);
+  LogModule& m = module();
+  if (!m.debugWriter) return;
+  write(m.debugWriter.get(), "loggerDebug", LogKind::Debug, message);
+  m.debugBytes += message.size() + kEntryOverhead;
+  if (m.debugCap && m.debugBytes >= m.debugCap) ignoringFailure([&] { rotateDebugLog(m); });
 }
 
 LogSink setLogSink(LogSink sink) {
@@ -134,6 +190,8 @@ void InitDebugLog() {
   m.debugWriter->SetLogMode(3);
   m.debugWriter->SetFilePath(path);
   m.debugWriter->SetSourceName("MeridDll_LoggerDebug");
+  m.debugCap = debugLogCap();
+  m.debugBytes = fileSize(path);
 }
 
 }  // namespace merid

@@ -9,8 +9,11 @@ void* LibraryBinding::entry(EntryPoint which) {
   if (!handle_) handle_ = load(name_);
   if (!entries_[which]) {
     void* symbol = find(handle_, which);
-    if (!symbol)
-      throw RuntimeFailure(std::string("Can't find DLL entry point ") + kEntryNames[which] + " in " + name_);
+    if (!symbol) {
+      const std::string text = std::string("Can't find DLL entry point ") + kEntryNames[which] + " in " + name_;
+      throw PrinterLibraryFailure(PrinterLibraryFailure::kEntryPointMissing, text,
+                                  name_ + ": no entry point " + kEntryNames[which]);
+    }
     entries_[which] = symbol;
   }
   return entries_[which];
@@ -30,6 +33,10 @@ int32_t LibraryBinding::read(MeridByteArray** reply, int32_t& length, int32_t& s
 }
 
 int32_t LibraryBinding::close(int32_t& status) { return reinterpret_cast<VbCEFClose_t>(entry(kClose))(&status); }
+
+void LibraryBinding::check() {
+  for (int which = 0; which < kEntryPoints; ++which) entry(static_cast<EntryPoint>(which));
+}
 
 void LibraryBinding::reset() {
   std::lock_guard<std::mutex> lock(mutex_);

@@ -21,6 +21,7 @@ class LibraryBinding : public PrinterLibrary {
   int32_t write(char** command, int32_t& status) override;
   int32_t read(MeridByteArray** reply, int32_t& length, int32_t& status) override;
   int32_t close(int32_t& status) override;
+  void check() override;
 
   // Lets the library go and forgets every bound entry point.
   void reset();

@@ -8,6 +8,7 @@
 
 #include "merid/host.h"
 #include "platform/library_binding.h"
+#include "merid/outcome.h"
 
 namespace merid::platform {
 
@@ -86,6 +87,19 @@ std::string setThreadPrinterLibrary(const std::string& path) {
   if (!binding) binding = platform::libraryBindingAt(path);
   platform::tLibrary = binding.get();
   return previous;
+}
+
+std::string printerLibraryProblem() {
+  try {
+    platform::printerLibrary().check();
+    return {};
+  } catch (const platform::PrinterLibraryFailure& f) {
+    return f.reason();
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "the printer library cannot be used";
+  }
 }
 
 }  // namespace merid

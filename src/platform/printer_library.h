@@ -6,10 +6,27 @@
 // A library or entry point that cannot be found throws RuntimeFailure.
 
 #include <cstdint>
+#include <string>
 
 #include "merid/cefdll.h"
+#include "platform/failure.h"
 
 namespace merid::platform {
+
+// The printer library cannot be used: what() is the error-log text, reason
+// the system's own words (the loader's message, or the missing name).
+class PrinterLibraryFailure : public RuntimeFailure {
+ public:
+  enum Kind { kNotLoaded, kEntryPointMissing };
+  PrinterLibraryFailure(Kind kind, const std::string& text, std::string reason)
+      : RuntimeFailure(text), kind_(kind), reason_(std::move(reason)) {}
+  Kind kind() const { return kind_; }
+  const std::string& reason() const { return reason_; }
+
+ private:
+  Kind kind_;
+  std::string reason_;
+};
 
 class PrinterLibrary {
  public:
@@ -20,6 +37,9 @@ class PrinterLibrary {
   virtual int32_t write(char** command, int32_t& status) = 0;
   virtual int32_t read(MeridByteArray** reply, int32_t& length, int32_t& status) = 0;
   virtual int32_t close(int32_t& status) = 0;
+  // Makes sure every entry point can be called, without calling any; throws
+  // PrinterLibraryFailure when not.
+  virtual void check() {}
 };
 
 // A descriptor of a one-dimensional array of MERID_REPLY_SIZE bytes at data,

@@ -85,8 +85,10 @@ TEST_F(DocumentTest, TheGuardOnThePort) {
   // A failure inside a routine of SubTotale.
   auto failure = []() -> bool { throw RuntimeFailure("Object variable not set"); };
   bool result = true;
-  MERID_ON_FRESH_THREAD(result = detail::guarded("MeridTallo_Scontrino", "SubTotale", 1, false, failure));
+  Outcome esito;
+  MERID_ON_FRESH_THREAD(result = detail::guarded(esito, "MeridTallo_Scontrino", "SubTotale", 1, false, failure));
   EXPECT_FALSE(result);
+  EXPECT_EQ(esito.summary(), "not sent: run-time failure: MeridTallo_Scontrino-SubTotale Object variable not set");
   EXPECT_EQ(logs.errors(), Strings{"MeridTallo_Scontrino-SubTotale Object variable not set"});
 }
 

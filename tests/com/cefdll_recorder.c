@@ -2,7 +2,10 @@
  * to the file %MERID_RECORD% '|' and what each call sent: "open <port> <baud>", a command other than
  * the status request 1109, or "close". */
 
+/* The builds with a .def file (MERID_RECORDER_DEF) name their exports there. */
+#ifndef MERID_RECORDER_DEF
 #define MERID_CEFDLL_IMPLEMENTATION
+#endif
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>

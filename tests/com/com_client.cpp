@@ -256,6 +256,46 @@ void unloadSection() {
   FreeLibrary(dll);
 }
 
+// A 32-bit printer library names its __stdcall entry points as it was built: "Name@N" (mingw: the recorder
+// beside this program, which the other sections use), "_Name@N" (MSVC) or plain (a .def file). A copy of
+// the DLL in a folder with the recorder built each of the other two ways opens, writes and closes through it.
+void printerLibraryNamesSection() {
+#if !defined(_WIN64)
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const std::wstring bin = std::wstring(self).substr(0, std::wstring(self).find_last_of(L'\\') + 1);
+  const struct {
+    const wchar_t* folder;
+    const char* names;
+  } rows[] = {{L"msvc-names\\", "_Name@N"}, {L"plain-names\\", "plain names"}};
+  for (const auto& row : rows) {
+    const std::wstring dll = bin + row.folder + L"MeridDLLManager.dll";
+    CopyFileW((bin + L"MeridDLLManager.dll").c_str(), dll.c_str(), FALSE);
+    auto getClass = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
+        reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(dll.c_str()), "DllGetClassObject")));
+    std::string got = "no receipt";
+    auto round = [&] {  // on a thread of its own: fresh module data, the connection opens anew
+      CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+      IClassFactory* f = nullptr;
+      IUnknown* o = nullptr;
+      if (getClass && SUCCEEDED(getClass(*kClsids[R], IID_IClassFactory, reinterpret_cast<void**>(&f))))
+        f->CreateInstance(nullptr, *kIids[R], reinterpret_cast<void**>(&o)), f->Release();
+      if (o) {
+        sent();
+        call<void>(o, 1, ref<short>(1));
+        const std::string opened = call<Bool>(o, 6);
+        call<void>(o, 32);
+        got = opened + " -> " + sent();
+        o->Release();
+      }
+      CoUninitialize();
+    };
+    std::thread(round).join();
+    checkEq(std::string("printer library exporting ") + row.names, got, "True -> open 1 19200|30161|close");
+  }
+#endif
+}
+
 template <class T>
 std::string nameOf(T* info, MEMBERID id = MEMBERID_NIL) {
   BSTR name = nullptr;
@@ -367,6 +407,120 @@ void typelibSection() {
   lib->Release();
 }
 
+// The outcome of the last call: _MeridEsito by QueryInterface on each class, and the same names
+// through each object's own IDispatch, with dispatch ids that none of the class interfaces uses.
+void outcomeSection() {
+  IUnknown* objects[] = {create(R), create(F), create(N)};
+  if (!objects[R] || !objects[F] || !objects[N]) return;
+  call<void>(objects[R], 1, ref<short>(1));
+  call<void>(objects[R], 32);                                      // the link closed: the recorder answers 5
+  checkEq("a refusal counts as done", call<Bool>(objects[R], 21, S(L"4015")), "True");
+  call<Bool>(objects[F], 2, S(L"Riga"), ref(::kMerid_Normale));    // no invoice open
+  auto outcome = [](IUnknown* o) {
+    _MeridEsito* e = nullptr;
+    if (FAILED(o->QueryInterface(IID__MeridEsito, reinterpret_cast<void**>(&e))) || !e) return std::string("none");
+    MeridEsitoChiamata kind = static_cast<MeridEsitoChiamata>(-9);
+    LONG code = -9, answer = -9, prompts = -9;
+    BSTR name = nullptr, command = nullptr, message = nullptr, english = nullptr, read = nullptr;
+    e->get_UltimoEsito(&kind), e->get_UltimoCodice(&code), e->get_UltimoNomeCodice(&name);
+    e->get_UltimoComando(&command), e->get_UltimaRisposta(&answer), e->get_UltimiDatiLetti(&read);
+    e->get_UltimeRichieste(&prompts), e->get_UltimoMessaggio(&message), e->get_UltimoMessaggioInglese(&english);
+    auto narrow = [](BSTR b) {
+      std::string t(b, b + SysStringLen(b));
+      SysFreeString(b);
+      return t;
+    };
+    std::string t = std::to_string(kind) + " " + std::to_string(code) + " " + narrow(name) + " [" + narrow(command) +
+                    "] " + std::to_string(answer) + " [" + narrow(read) + "] " + std::to_string(prompts) + " | " +
+                    narrow(message) + " | " + narrow(english);
+    e->Release();
+    return t;
+  };
+  checkEq("receipt outcome", outcome(objects[R]),
+          "2 5 ECK_NonPossibile [4015] 5 [] 0 | rifiutato e considerato eseguito: 5 ECK_NonPossibile: operazione "
+          "non possibile | refused, counted as done: 5 ECK_NonPossibile: operation not possible");
+  checkEq("invoice outcome", outcome(objects[F]), "3 0  [] 0 [] 0 | non inviato (declined) | not sent (declined)");
+  checkEq("credit note outcome", outcome(objects[N]), "0 0 ECK_OK [] 0 [] 0 | eseguito | done");
+
+  // Late binding: every name of _MeridEsito through the class's own IDispatch.
+  const wchar_t* names[] = {L"UltimoEsito",     L"UltimoCodice",   L"UltimoNomeCodice",
+                            L"UltimoMessaggio", L"UltimoMessaggioInglese", L"UltimoComando",
+                            L"UltimaRisposta",  L"UltimiDatiLetti", L"UltimeRichieste"};
+  for (int c : {R, F, N}) {
+    IDispatch* d = nullptr;
+    objects[c]->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&d));
+    if (!d) {
+      check(false, std::string("IDispatch of ") + kNames[c]);
+      continue;
+    }
+    for (DISPID i = 0; i < 9; ++i) {
+      LPOLESTR name = const_cast<LPOLESTR>(names[i]);
+      DISPID id = 0;
+      const HRESULT hr = d->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
+      check(hr == S_OK && id == 0x4D450001 + i, std::string(kNames[c]) + " dispatch id of name " + std::to_string(i));
+    }
+    // The class interface's own ids stay below those of _MeridEsito.
+    ITypeInfo* info = nullptr;
+    d->GetTypeInfo(0, LOCALE_USER_DEFAULT, &info);
+    TYPEATTR* a = nullptr;
+    if (info && SUCCEEDED(info->GetTypeAttr(&a))) {
+      for (UINT f = 0; f < a->cFuncs; ++f) {
+        FUNCDESC* fd = nullptr;
+        info->GetFuncDesc(f, &fd);
+        // IUnknown's and IDispatch's own operations are restricted, with ids of the system's.
+        if (fd && !(fd->wFuncFlags & FUNCFLAG_FRESTRICTED))
+          check(fd->memid > 0 && fd->memid < 0x4D450000, std::string(kNames[c]) + " operation id below the outcome's");
+        if (fd) info->ReleaseFuncDesc(fd);
+      }
+      info->ReleaseTypeAttr(a);
+    }
+    if (info) info->Release();
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    VARIANT v;
+    VariantInit(&v);
+    const HRESULT hr = d->Invoke(0x4D450001, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &v,
+                                 nullptr, nullptr);
+    const LONG want = c == R ? 2 : c == F ? 3 : 0;
+    check(hr == S_OK && V_VT(&v) == VT_I4 && V_I4(&v) == want, std::string(kNames[c]) + " UltimoEsito by Invoke");
+    VariantClear(&v);
+    d->Release();
+  }
+  for (IUnknown* o : objects) o->Release();
+  sent();
+}
+
+// Each creatable class lists _MeridEsito beside its default interface.
+void outcomeTypesSection() {
+  ITypeLib* lib = nullptr;
+  LoadTypeLibEx(L"MeridDLLManager.dll", REGKIND_NONE, &lib);
+  if (!lib) return check(false, "type library embedded in the DLL");
+  ITypeInfo* esito = nullptr;
+  lib->GetTypeInfoOfGuid(IID__MeridEsito, &esito);
+  const int dual = TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FDISPATCHABLE;
+  checkEq("_MeridEsito", describe(esito),
+          "_MeridEsito" + kind(TKIND_DISPATCH, dual) + " of _MeridEsito" +
+              kind(TKIND_INTERFACE, dual | TYPEFLAG_FOLEAUTOMATION) + " operations 9");
+  if (esito) esito->Release();
+  for (int c : {R, F, N}) {
+    ITypeInfo* coclass = nullptr;
+    lib->GetTypeInfoOfGuid(*kClsids[c], &coclass);
+    std::string implemented;
+    TYPEATTR* a = nullptr;
+    if (coclass && SUCCEEDED(coclass->GetTypeAttr(&a))) {
+      for (UINT i = 0; i < a->cImplTypes; ++i) {
+        HREFTYPE ref = 0;
+        ITypeInfo* other = nullptr;
+        if (SUCCEEDED(coclass->GetRefTypeOfImplType(i, &ref)) && SUCCEEDED(coclass->GetRefTypeInfo(ref, &other)))
+          implemented += " " + nameOf(other), other->Release();
+      }
+      coclass->ReleaseTypeAttr(a);
+    }
+    if (coclass) coclass->Release();
+    checkEq(std::string(kNames[c]) + " implements", implemented, std::string(" _") + kNames[c] + " _MeridEsito");
+  }
+  lib->Release();
+}
+
 // The debug switch lives in the registry: HKEY_CURRENT_USER before HKEY_LOCAL_MACHINE, a string or a
 // DWORD. Each round creates a receipt on a thread of its own (fresh module data) and sends one command.
 void registrySection() {
@@ -412,7 +566,8 @@ void registrySection() {
 
 int main() {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  for (void (*section)() : {slotsSection, apartmentsSection, unloadSection, typelibSection, registrySection})
+  for (void (*section)() : {slotsSection, apartmentsSection, unloadSection, printerLibraryNamesSection,
+                            typelibSection, registrySection, outcomeSection, outcomeTypesSection})
     section();
   CoUninitialize();
   std::printf("com_client: %s\n", gFailures ? "FAILED" : "passed");

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# com_test.sh static <objdump> <dll> <tlb> <syskind>: the DLL checked without running it.
-# com_test.sh wine <bin> <sim> <linux-bin> <tests>: the COM tests under Wine, in a fresh prefix.
+# com_test.sh static <objdump> <dll> <tlb> <syskind> <version>: the DLL checked without running it.
+# com_test.sh wine <bin> <sim> <linux-bin> <tests>: the COM tests under Wine, in a fresh prefix:
+# wine64, or the wine named by MERID_WINE (scripts/wine32 names its 32-bit one) and WINESERVER.
 set -euo pipefail
 status=0
 fail() { echo "FAIL $*"; status=1; }
@@ -16,6 +17,8 @@ if [ "$1" = static ]; then
   header=$(hex -N 28 "$4")
   [ "${header:0:8} $((0x${header:40:2} & 15)) ${header:48:8}" = "4d534654 $5 03000200" ] || fail "type library $header"
   grep -qF -e "$(hex "$4")" <(hex "$3") || fail "the type library is not embedded in the DLL"
+  # The version resource names the project version (UTF-16 strings).
+  strings -el "$3" | grep -A1 -x FileVersion | tail -n 1 | grep -qx "$6" || fail "no FileVersion $6 in the DLL"
   exit $status
 fi
 
@@ -24,14 +27,15 @@ winpath() { echo "Z:${1//\//\\}"; }
 dll=$(winpath "$bin/MeridDLLManager.dll")
 export WINEPREFIX=$(dirname "$bin")/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export MERID_RECORD=$(winpath "$bin/cefdll-record.txt")
-wine=$(command -v /usr/lib/wine/wine64 wine64 | head -n 1)
+wine=${MERID_WINE:-$(command -v /usr/lib/wine/wine64 wine64 | head -n 1)}
+wineserver=${WINESERVER:-${wine%64}server}
 # A program under Wine with a settings folder of its own. Wine's helper
 # processes outlive it and would hold CTest's pipe open: it writes to a file.
 run() {
   mkdir -p "$home/$1"
   MERID_HOME=$(winpath "$home/$1") "$wine" "${@:2}" >"$home/$1.log" 2>&1 </dev/null
 }
-"${wine%64}server" -k >/dev/null 2>&1 || true
+"$wineserver" -k >/dev/null 2>&1 || true
 rm -rf "$WINEPREFIX" "$home"
 mkdir -p "$WINEPREFIX" "$home/windows" "$home/linux"
 "$wine" wineboot -i >/dev/null 2>&1 </dev/null
@@ -68,5 +72,5 @@ run regsvr32-u regsvr32 /u /s "$dll" || fail "regsvr32 /u"
 for key in "${keys[@]}"; do
   if "$wine" reg query "$key" >/dev/null 2>&1; then fail "still registered: $key"; fi
 done
-"${wine%64}server" -k >/dev/null 2>&1 || true
+"$wineserver" -k >/dev/null 2>&1 || true
 exit $status

@@ -83,4 +83,22 @@ For round = 0 To 8
   r = n.ChiudiNotaAccredito(v): Check "ChiudiNotaAccredito", r, True
   p = h: o.InitComunicazione p: r = o.ApriTransazioneFiscale: Check "ApriTransazioneFiscale on port " & h, p, h
 Next
+'The outcome of the last call, through each object's own IDispatch: a refusal of the closed link (the
+'recorder answers 5) counts as done; an empty command is not sent; an invoice line with no invoice open
+'is declined.
+round = 0
+p = 1: o.InitComunicazione p: o.ChiudiConnessioneCOM
+r = o.InviaComandoDiretto_CefDLL("4015")
+Check "refused", r & " " & o.UltimoEsito & " " & o.UltimoCodice & " " & o.UltimoNomeCodice & " " & o.UltimoComando & _
+  " " & o.UltimaRisposta & " " & o.UltimeRichieste, "True 2 5 ECK_NonPossibile 4015 5 0"
+Check "refused, in Italian", o.UltimoMessaggio, "rifiutato e considerato eseguito: 5 ECK_NonPossibile: operazione non possibile"
+Check "refused, in English", o.UltimoMessaggioInglese, "refused, counted as done: 5 ECK_NonPossibile: operation not possible"
+r = o.InviaComandoDiretto_CefDLL(""): Check "not sent", r & " " & o.UltimoEsito, "False 3"
+r = o.IsConnected: r = o.StatoStampante
+Check "done", r & " " & o.UltimoEsito & " " & o.UltimoCodice & " [" & o.UltimiDatiLetti & "]", "0 0 0 [000000]"
+Set f = CreateObject("MeridDLLManager.MeridTallo_Fattura")
+p = 1: r = f.RigaFattura("Riga", p): Check "declined", r & " " & f.UltimoEsito, "False 3"
+Set n = CreateObject("MeridDLLManager.MeridTallo_NAccr")
+Check "nothing called yet", n.UltimoEsito & " [" & n.UltimoComando & "]", "0 []"
+o.ChiudiConnessioneCOM
 If gFailures = 0 Then WScript.Echo "vbs suite passed: " & gChecks & " checks" Else WScript.Echo gFailures & " failed"

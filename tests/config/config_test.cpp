@@ -235,6 +235,34 @@ TEST(Logging, DebugSwitchKeepFileAndModuleData) {
   }
 }
 
+// The debug log's size cap (section Logging, DebugLogMaxKB, in KB): reached, the
+// file moves aside to ".1" once and a new one starts; 0 means no cap.
+TEST(Logging, TheDebugLogIsCappedAndMovedAside) {
+  const std::tuple<const char*, bool, uint64_t> rows[] = {
+      {"1", true, 1024}, {"0", false, 0}, {"word", false, 0}, {nullptr, false, 0}};
+  for (const auto& [cap, rotated, limit] : rows) {
+    test::TempHome home;
+    test::FakeSettings settings;
+    settings.set("MeridDll_LoggerDebug", "1");
+    if (cap) writeFile(home.file("MeridFiscal.ini"), std::string("[Logging]\nDebugLogMaxKB=") + cap + "\n");
+    const std::string log = home.file("MeridDll_LoggerDebug.log");
+    test::onFreshThread([] {
+      InitDebugLog();
+      for (int i = 0; i < 60; ++i) loggerDebug("line " + std::to_string(i) + std::string(40, '.'));
+    });
+    EXPECT_EQ(fileExists(log + ".1"), rotated) << (cap ? cap : "absent");
+    const std::string text = readFile(log);
+    EXPECT_NE(text.find("line 59"), std::string::npos);
+    if (rotated) {
+      EXPECT_LE(text.size(), limit);
+      EXPECT_EQ(text.find("line 0."), std::string::npos);
+      EXPECT_LE(readFile(log + ".1").size(), limit + 100);
+    } else {
+      EXPECT_NE(text.find("line 0."), std::string::npos);
+    }
+  }
+}
+
 // MERID_HOME overrides the executable's folder; the default box writes to stderr.
 TEST(Platform, OwnFolderLogsAndMessageBox) {
   char exe[4096] = {};

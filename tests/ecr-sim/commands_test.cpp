@@ -128,6 +128,9 @@ const std::vector<Group> kGroups = {
      {"8007", 0, header("NUOVO DGFE", "DGFE N. 0002", "05-12-2026 09:00") + kFooter}}},
     {"fiscal memory full", {"2002", "2002"}, {{"2002", 51}}},
     {"new journal", kPaid + Lines{"2002", "8007"}, {{"8005", 36}, {"8004000000001", 40}}},
+    {"new journal before any closing", {"8007"}, {{kSale}}},
+    {"fiscal memory lost after a new journal", kPaid + Lines{"2002", "8007", "-fiscal.txt"}, {{kSale, 50},
+     {"2002", 50}, {kDisplay}}},
     // Killed between the Z in the journal and in the fiscal memory: the next start copies it there.
     {"fiscal memory behind the journal", {"2002", "-fiscal.txt"}, {{"20010312261542", 12},
      {kSale, 0, header("DOCUMENTO COMMERCIALE", "N. 0002-0001") + Lines{kPane}}}},

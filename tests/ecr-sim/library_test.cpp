@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <map>
@@ -91,8 +92,63 @@ TEST_F(CefdllTest, EntryPoints) {
   }
 }
 
-// A lock around each command keeps the documents of several processes whole and their numbers distinct.
-TEST(EcrStorage, SeveralProcessesShareOnePrinter) {
+// The port belongs to one process from its open to its close or its end: another process's open answers 5
+// and what it sends is refused; a holder killed with SIGKILL leaves the port free.
+TEST_F(CefdllTest, ThePortIsExclusive) {
+  ASSERT_EQ(close(&status), 0);
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t holder = fork();
+  ASSERT_GE(holder, 0);
+  if (holder == 0) {
+    const char opened = openPort() == 0 && send(kSale) == 0 ? 'y' : 'n';
+    if (::write(ready[1], &opened, 1) == 1) pause();
+    _exit(0);
+  }
+  char opened = 0;
+  ASSERT_EQ(::read(ready[0], &opened, 1), 1);
+  EXPECT_EQ(opened, 'y');
+  EXPECT_EQ((Answers{openPort(), send("1109"), send(kSale), openPort()}), (Answers{5, -1, -1, 5}));
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
+  EXPECT_EQ((Answers{openPort(), send(kSale), close(&status), openPort(), close(&status)}),
+            (Answers{0, 0, 0, 0, 0}));
+  ::close(ready[0]);
+  ::close(ready[1]);
+}
+
+// Four hosts start forty receipts each at once: whoever has the port prints, the others' opens are
+// refused, and each receipt in the journal holds one sale of the one host that printed it.
+TEST_F(CefdllTest, FourHostsAtOnceDoNotMix) {
+  ASSERT_EQ(close(&status), 0);
+  for (char host : {'A', 'B', 'C', 'D'})
+    if (fork() == 0) {
+      if (openPort() != 0) _exit(10);  // the port is busy
+      for (int k = 0; k < 40; ++k)
+        if (send(sale('1', 3, std::string(1, host), 100)) || send(cash(0)) || send("3011") || send("3013"))
+          _exit(1);
+      _exit(0);
+    }
+  size_t printed = 0;
+  for (int exit = 0; wait(&exit) > 0;) {
+    EXPECT_TRUE(WIFEXITED(exit) && (WEXITSTATUS(exit) == 0 || WEXITSTATUS(exit) == 10)) << exit;
+    printed += WIFEXITED(exit) && WEXITSTATUS(exit) == 0;
+  }
+  EXPECT_GE(printed, 1u);
+  sim.m.refresh();
+  EXPECT_EQ(sim.m.journal().size(), 40 * printed);
+  for (const JournalRecord& r : sim.m.journal()) {  // the font digit, then a host's name alone
+    auto hostSale = [](const std::string& l) {
+      return l.size() > 2 && l[1] >= 'A' && l[1] <= 'D' && l[2] == ' ';
+    };
+    EXPECT_EQ(r.total, 100);
+    EXPECT_EQ(std::count_if(r.lines.begin(), r.lines.end(), hostSale), 1) << r.recno;
+  }
+}
+
+// Models on one folder (meridctl check beside a host, say): a lock around each command keeps the
+// documents whole and their numbers distinct.
+TEST(EcrStorage, SeveralModelsShareOneFolder) {
   Sim sim;
   for (char c : {'A', 'B', 'C'})
     if (fork() == 0) {  // eight documents each, retrying while another one is open (117)

@@ -1,6 +1,6 @@
 // The core on the virtual printer: a whole day of trading through the public
 // classes, with the paper running out in the first receipt, and a second
-// process carrying on the numbering.
+// process refused while this one holds the port, then carrying on the numbering.
 
 #include <gtest/gtest.h>
 
@@ -119,15 +119,27 @@ TEST_F(OnTheVirtualPrinter, ADayOfTradingThePaperRunningOutAndASecondProcess) {
     if (r.size() > 7 && r[5] == "SC") receipts += std::stoll(r[7]);
   EXPECT_EQ(receipts, 420 + 660 + 105);
 
-  // meridctl carries on: the next receipt and Z report have the next numbers.
+  // meridctl, a second process, finds the port held by this one: its receipt is refused whole.
   test::writeFile(home.file("next.meridctl"),
                   "s = MeridTallo_Scontrino\ns.InitComunicazione 1\ns.ApriTransazioneFiscale\n"
                   "s.Vendita \"\", \"LATTE\", 1, 1.5, 1.5, \"\", \"\", 1\n"
                   "s.Pagamento_CorrispettivoRiscosso 1, 1.5, \"Contanti\"\ns.ChiudiTransazioneFiscale\n"
                   "s.Manutenzione_EseguiRapportoZ\n");
   const std::string command = std::string(MERIDCTL_PATH) + " --printer " + MERID_SIM_LIBRARY + " --sim-dir " +
-                              sim() + " --home " + home.path() + " run " + home.file("next.meridctl");
-  ASSERT_EQ(std::system((command + " > /dev/null").c_str()), 0);
+                              sim() + " --home " + home.path() + " run " + home.file("next.meridctl") + " > " +
+                              home.file("out");
+  const std::string before = tape();
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_NE(test::readFile(home.file("out")).find("s.ApriTransazioneFiscale -> False"), std::string::npos);
+  EXPECT_EQ(tape(), before);
+  // Once this process closes its link, meridctl carries on with the next numbers.
+  test::onFreshThread([] {
+    MeridTallo_Scontrino s;
+    int16_t port = 1;
+    s.InitComunicazione(port);
+    s.ChiudiConnessioneCOM();
+  });
+  ASSERT_EQ(std::system(command.c_str()), 0);
   const std::string t = tape();
   EXPECT_NE(t.find("N. 0002-0001\n"), std::string::npos);
   EXPECT_NE(t.find("Z N. 0002\n"), std::string::npos);

@@ -52,12 +52,14 @@ TEST_F(Meridctl, EveryMethodFromOneScript) {
             "s.ApriTransazioneFiscale -> True\ns.Vendita -> True\n"
             "s.Manutenzione_AnnulloScontrinoAperto -> True\ns.ApriTransazioneNonFiscale -> True\n"
             "s.RigaLiberaNonFiscale -> True\ns.StampaBarcode_NonFiscale -> True\n"
-            "s.ChiudiTransazioneNonFiscale -> True\ns.InviaComandoDiretto_CefDLL -> True\n"
+            "s.ChiudiTransazioneNonFiscale -> True\n"
+            "s.InviaComandoDiretto_CefDLL -> True  [refused 117 ECK_FunzioneNonAmmessa: function not allowed now]\n"
             "f.ApriFattura -> True\nf.RigaFattura -> True\nf.ChiudiFattura -> True\n"
             "n.ApriNotaAccredito -> True\nn.RigaNotaAccredito -> True\nn.ChiudiNotaAccredito -> True\n"
             "s.Manutenzione_EseguiRapportoX -> True\ns.Manutenzione_DGFE_RichiestaRiga -> True\n"
             "s.Manutenzione_DGFE_StampaCompleta -> True\ns.Manutenzione_DGFE_StampaIntervalloDate -> True\n"
-            "s.Manutenzione_DGFE_StampaIntervalloDate -> False\ns.Manutenzione_DGFE_Data_NScontrini -> True\n"
+            "s.Manutenzione_DGFE_StampaIntervalloDate -> False  [not sent: declined]\n"
+            "s.Manutenzione_DGFE_Data_NScontrini -> True\n"
             "s.Manutenzione_EseguiRapportoZ -> True\ns.Manutenzione_DGFE_IntervalloChiusure -> True\n"
             "s.Manutenzione_DFGE_NuovoGiornale -> True\ns.ChiudiConnessioneCOM\n");
   EXPECT_EQ(o.err,
@@ -96,10 +98,14 @@ TEST_F(Meridctl, ExamplesAndCommands) {
       {std::string("run ") + MERID_EXAMPLES_DIR + "/invoice.meridctl", 0,
        "f.ApriFattura -> True\nf.RigaFattura -> True\nf.RigaFattura -> True\nf.ChiudiFattura -> True\n"},
       {"status", 0, "ECK_OK 0\n"},
-      {"--port 99 send 3003", 0, "True\n"},
+      {"--port 99 send 3003", 0,
+       "True  [refused 117 ECK_FunzioneNonAmmessa: function not allowed now]\n"
+       "answer 117 ECK_FunzioneNonAmmessa: function not allowed now\n"},
       {"frobnicate", 1, ""},
       {"--port x status", 1, ""},
       {"run /no/such/script", 1, ""},
+      {"help Vendita", 0, nullptr},
+      {"help Nope", 1, ""},
       {"run --help", 0, nullptr},
   };
   for (const auto& [arguments, exit, out] : rows) {
@@ -109,11 +115,101 @@ TEST_F(Meridctl, ExamplesAndCommands) {
       EXPECT_EQ(o.out, out) << arguments;
     }
   }
+  EXPECT_EQ(run("run /no/such/script").err, "meridctl: cannot read /no/such/script: No such file or directory\n");
+  EXPECT_EQ(run("help Vendita").out.rfind("MeridTallo_Scontrino.Vendita(", 0), 0u);
   const std::string t = tape();
   EXPECT_NE(t.find("TOTALE EURO                 5,50\nCONTANTE                   10,00\nRESTO"), std::string::npos) << t;
   const Outcome shown = run("tape --html " + home.file("tape.html"));
   EXPECT_EQ(shown.out, t);
   EXPECT_EQ(readFile(home.file("tape.html")), readFile(sim() + "/tape.html"));
+}
+
+// What each call did, beside its boolean: on the virtual printer with a fault,
+// the result line, the exit status with --strict, and what stderr says.
+TEST_F(Meridctl, OutcomesOnTheVirtualPrinter) {
+  const std::string receipt =
+      "s = MeridTallo_Scontrino\ns.InitComunicazione 1\ns.ApriTransazioneFiscale\n"
+      "s.Vendita \"\", \"PANE\", 1, 2.5, 2.5, \"\", \"4\", 1\ns.Pagamento_CorrispettivoRiscosso 1, 10, \"Contanti\"\n"
+      "s.ChiudiTransazioneFiscale\n";
+  struct Row {
+    const char* what;
+    std::string faults, script, options;
+    int exit;
+    std::string lastLine, err;
+  };
+  const Row rows[] = {
+      {"a receipt closed that was never opened", "",
+       "s = MeridTallo_Scontrino\ns.InitComunicazione 1\ns.ChiudiTransazioneFiscale\n", "", 0,
+       "s.ChiudiTransazioneFiscale -> True  [refused -1 ECK_NonConnesso: printer not connected: no answer]", ""},
+      {"the same, strict", "", "s = MeridTallo_Scontrino\ns.InitComunicazione 1\ns.ChiudiTransazioneFiscale\n",
+       "--strict", 1, "s.ChiudiTransazioneFiscale -> True  [refused -1 ECK_NonConnesso: printer not connected: no answer]",
+       ""},
+      {"underpaid on an open link", "",
+       "s = MeridTallo_Scontrino\ns.InitComunicazione 1\ns.ApriTransazioneFiscale\n"
+       "s.Vendita \"\", \"PANE\", 1, 2.5, 2.5, \"\", \"4\", 1\ns.Pagamento_CorrispettivoRiscosso 1, 1, \"Contanti\"\n"
+       "s.ChiudiTransazioneFiscale\n",
+       "--strict", 1, "s.ChiudiTransazioneFiscale -> True  [refused 25 ECK_PagamentoIncompleto: incomplete payment]",
+       ""},
+      {"the answer to the last command is lost", "lose_answer = 3013", receipt, "--strict", 1,
+       "s.ChiudiTransazioneFiscale -> True  [unknown: the write of 3013 failed with -2; it may have printed, "
+       "look at the journal before printing again]",
+       ""},
+      {"paper end cleared by the operator", "paper_end_after_lines = 0\nclear_after_status = 1", receipt, "", 0,
+       "s.ChiudiTransazioneFiscale -> True", ""},
+      {"paper end and nobody to answer", "paper_end_after_lines = 0", receipt, "--debug-log", 4,
+       "s.Vendita -> False  [operator gave up after 3 prompts for 16 ECK_CartaEsaurita: paper end]",
+       "meridctl: the printer needs the operator and nobody answered: operator gave up after 3 prompts for 16 "
+       "ECK_CartaEsaurita: paper end.\n"},
+      {"the same with a limit of one", "paper_end_after_lines = 0", receipt, "--prompt-limit 1", 4,
+       "s.Vendita -> False  [operator gave up after 1 prompt for 16 ECK_CartaEsaurita: paper end]", ""},
+      {"a plain receipt, strict", "", receipt, "--strict", 0, "s.ChiudiTransazioneFiscale -> True", ""},
+  };
+  for (const Row& row : rows) {
+    std::filesystem::remove_all(sim());
+    std::filesystem::create_directories(sim());
+    merid::test::writeFile(sim() + "/faults.ini", "[faults]\n" + row.faults + "\n");
+    const std::string script = home.file("s.meridctl");
+    merid::test::writeFile(script, row.script);
+    const Outcome o = run(row.options + " run " + script);
+    EXPECT_EQ(o.exit, row.exit) << row.what << "\n" << o.err;
+    const std::string out = o.out.substr(0, o.out.size() - 1);
+    EXPECT_EQ(out.substr(out.rfind('\n') + 1), row.lastLine) << row.what;
+    EXPECT_NE(o.err.find(row.err), std::string::npos) << row.what << "\n" << o.err;
+  }
+  // The last run with --debug-log stopped after three prompts, its log small.
+  EXPECT_LT(std::filesystem::file_size(home.path() + "/home/MeridDll_LoggerDebug.log"), 100u * 1024);
+}
+
+TEST_F(Meridctl, APrinterLibraryThatCannotBeUsedStopsEveryCommand) {
+  struct Row {
+    std::string printer, command, reason;
+  } rows[] = {
+      {"/nonexistent/libCeFdll.so", "status", "cannot open shared object file"},
+      {"/etc/passwd", "send 3003", "invalid ELF header"},
+      {"libm.so.6", "run " + std::string(MERID_EXAMPLES_DIR) + "/receipt.meridctl", "no entry point VbCEFOpen"},
+  };
+  for (const Row& row : rows) {
+    const Outcome o = run("--printer " + row.printer + " " + row.command);
+    EXPECT_EQ(o.exit, 3) << row.printer;
+    EXPECT_EQ(o.out, "") << row.printer;
+    EXPECT_EQ(o.err.rfind("meridctl: cannot load printer library " + row.printer + ": ", 0), 0u) << o.err;
+    EXPECT_NE(o.err.find(row.reason), std::string::npos) << o.err;
+  }
+}
+
+TEST_F(Meridctl, JsonAndTheTableOfCodes) {
+  const std::string script = home.file("s.meridctl");
+  merid::test::writeFile(script, "s = MeridTallo_Scontrino\ns.InitComunicazione 1\ns.IsConnected\ns.SubTotale\n");
+  const Outcome o = run("--json run " + script);
+  EXPECT_EQ(o.exit, 0);
+  const std::string last = o.out.substr(o.out.rfind('{', o.out.rfind("\"method\":\"SubTotale\"")));
+  for (const char* field : {"\"arguments\":[]", "\"kind\":\"refused\"", "\"code\":117",
+                            "\"code_name\":\"ECK_FunzioneNonAmmessa\"", "\"last_command\":\"3003\"",
+                            "\"object\":\"s\"", "\"result\":\"True\""})
+    EXPECT_NE(last.find(field), std::string::npos) << field << "\n" << last;
+  EXPECT_NE(o.out.find("{\"arguments\":[1],\"method\":\"InitComunicazione\""), std::string::npos) << o.out;
+  // The documentation's table is the command's.
+  EXPECT_EQ(run("codes --markdown").out, readFile(MERID_DOCS_DIR "/result-codes.md"));
 }
 
 }  // namespace

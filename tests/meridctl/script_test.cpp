@@ -33,9 +33,10 @@ TEST(Script, EachKindOfErrorIsListedWithItsLine) {
       "t.vbs:2: Vendita takes 8 arguments, got 3",
       "t.vbs:3: unknown object x",
       "t.vbs:4: MeridTallo_Scontrino has no method Foo",
-      "t.vbs:5: argument 2 of RigaLiberaFiscale_Vendita expects a Merid_Font, not CBT_Ean8 (a Merid_BarcodeType)",
-      "t.vbs:6: argument 1 of RigaLiberaFiscale_Vendita expects a string",
-      "t.vbs:7: argument 1 of InitComunicazione expects an Integer (-32768 to 32767); 70000 is out of range",
+      "t.vbs:5: argument 2 (FontRiga) of RigaLiberaFiscale_Vendita expects a Merid_Font, not CBT_Ean8 (a "
+      "Merid_BarcodeType)",
+      "t.vbs:6: argument 1 (strRiga) of RigaLiberaFiscale_Vendita expects a string",
+      "t.vbs:7: argument 1 (portaCOM) of InitComunicazione expects an Integer (-32768 to 32767); 70000 is out of range",
       "t.vbs:8: argument 1 of Manutenzione_DGFE_StampaIntervalloDate: malformed date #2026-02-30# (use #YYYY-MM-DD# "
       "or #YYYY-MM-DD HH:MM[:SS]#)",
       "t.vbs:9: argument 1 of InviaComandoDiretto_CefDLL: unterminated string",
@@ -45,10 +46,38 @@ TEST(Script, EachKindOfErrorIsListedWithItsLine) {
       "t.vbs:13: argument 2 of SubTotale: missing argument",
       "t.vbs:14: missing ) after the arguments of SubTotale",
       "t.vbs:15: expected an object name at the start of the line",
-      "t.vbs:17: argument 3 of ApriFattura expects True or False",
+      "t.vbs:17: argument 3 (isStampaDoppiaCopia) of ApriFattura expects True or False",
   };
   const Script script = parseScript("t.vbs", text);
   EXPECT_EQ(script.errors, expected);
+}
+
+// A number written with a decimal comma reads as two arguments; the message
+// says so when the call goes wrong because of it.
+TEST(Script, DecimalCommaAndWrongKindsAreExplained) {
+  struct Row {
+    const char* call;
+    const char* error;  // after "t.vbs:2: "
+  };
+  const Row rows[] = {
+      {"s.Vendita \"\", \"PANE\", -2,5, 1.25, 2.5, \"\", \"22\", 1",
+       "Vendita takes 8 arguments, got 9 (-2,5 reads as two arguments: numbers take a decimal point, write -2.5; "
+       "meridctl help Vendita)"},
+      {"s.RigaLiberaNonFiscale \"a\", \"b\", 1,5",
+       "argument 3 (Prezzo) of RigaLiberaNonFiscale expects a string (1,5 reads as two arguments: numbers take a "
+       "decimal point, write 1.5; meridctl help RigaLiberaNonFiscale)"},
+      // A blank after the comma, or a word around it: two arguments meant.
+      {"s.Display_MostraRiga \"x\", 1, 0", "Display_MostraRiga takes 2 arguments, got 3"},
+      {"s.Display_MostraRiga \"x\", 1,0.5", "Display_MostraRiga takes 2 arguments, got 3"},
+      {"s.Vendita \"\", \"PANE\", \"2\", 1.25, 2.5, \"\", \"22\", 1",
+       "argument 3 (qtaRiga) of Vendita expects a number"},
+      {"s.Manutenzione_DGFE_RichiestaRiga 3e9", "argument 1 (nrRiga) of Manutenzione_DGFE_RichiestaRiga expects a Long "
+       "(-2147483648 to 2147483647); 3000000000 is out of range"},
+  };
+  for (const Row& row : rows) {
+    const Script script = parseScript("t.vbs", std::string("s = MeridTallo_Scontrino\n") + row.call + "\n");
+    EXPECT_EQ(script.errors, std::vector<std::string>{std::string("t.vbs:2: ") + row.error}) << row.call;
+  }
 }
 
 TEST(Script, LiteralsReachTheLibraryAsItExpectsThem) {

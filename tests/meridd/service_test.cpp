@@ -181,7 +181,10 @@ TEST(Meridd, EveryDocumentTypePrints) {
     const json t = m.task(accepted["taskId"]);
     EXPECT_EQ(t["state"], "done") << t.dump();
     EXPECT_EQ(t["kind"], r.path);
-    for (const auto& call : t["calls"]) EXPECT_NE(call["result"], false) << call.dump();
+    for (const auto& call : t["calls"]) {
+      EXPECT_NE(call["result"], false) << call.dump();
+      EXPECT_EQ(call["outcome"]["kind"], "done") << call.dump();
+    }
     if (!r.printed.empty()) {
       EXPECT_NE(m.tape().find(r.printed), std::string::npos) << r.printed;
     }
@@ -189,6 +192,29 @@ TEST(Meridd, EveryDocumentTypePrints) {
   const std::string journal = m.journal();
   for (const char* kind : {"|SC|", "|NF|", "|FA|", "|NC|", "|Z|"})
     EXPECT_EQ(count(journal, kind), 1u) << kind;
+}
+
+// The printer refuses a line (148, a department it does not have): the call
+// still answers true, its outcome says refused, and the task stops there and
+// voids the receipt instead of printing it without the line.
+TEST(Meridd, ARefusedLineFailsTheTaskAndVoidsTheReceipt) {
+  Meridd m;
+  m.start();
+  std::ofstream(m.dir() / "sim" / "faults.ini") << "[faults]\nrefuse = 3101 148 1\n";
+  const json body = receipt("refused-1", "REFUSED1");
+  int status = 0;
+  m.post("receipt", body, &status);
+  ASSERT_EQ(status, 202);
+  const json t = m.task("refused-1");
+  EXPECT_EQ(t["state"], "failed");
+  ASSERT_GE(t["calls"].size(), 4u) << t.dump();
+  const json& sale = t["calls"][2];
+  EXPECT_EQ(sale["method"], "Vendita");
+  EXPECT_EQ(sale["outcome"]["kind"], "refused");
+  EXPECT_EQ(sale["outcome"]["code"], 148);
+  EXPECT_EQ(t["calls"].back()["method"], "Manutenzione_AnnulloScontrinoAperto");
+  EXPECT_EQ(count(m.journal(), "|SC|"), 0u);
+  EXPECT_TRUE(t["printerSaid"].contains("status"));
 }
 
 TEST(Meridd, ARepeatedTaskIdPrintsOnce) {
@@ -266,7 +292,8 @@ TEST(Meridd, BadInputIsRefusedNamingTheFieldAndPrintsNothing) {
   auto foreign = m.client().Post("/printers/p1/receipt", {{"Origin", "http://elsewhere.example"}}, good,
                                  "application/json");
   EXPECT_EQ(foreign->status, 403);
-  auto rebound = m.client().Post("/printers/p1/receipt", {{"Host", "evil.example:80"}}, good, "application/json");
+  auto rebound =
+      m.client().Post("/printers/p1/receipt", {{"Host", "evil.example:80"}}, good, "application/json");
   EXPECT_EQ(json::parse(rebound->body).value("field", ""), "Host");
   EXPECT_EQ(m.client().Get("/tasks/ok")->status, 404);  // none of them became a task
   EXPECT_EQ(m.tape(), "");
@@ -383,7 +410,7 @@ TEST(Meridd, ThePageShowsAPostedReceipt) {
   const fs::path dom = m.dir() / "dom.html";
   ASSERT_EQ(std::system((browser + "--dump-dom " + url + " > " + dom.string() + " 2>/dev/null").c_str()), 0);
   const std::string page = readFile(dom);
-  EXPECT_NE(page.find("PAGE-0001</td>"), std::string::npos);  // the task row
+  EXPECT_NE(page.find("PAGE-0001</td>"), std::string::npos);         // the task row
   EXPECT_NE(page.find("DOCUMENTO COMMERCIALE"), std::string::npos);  // the tape
   EXPECT_NE(page.find(">done<"), std::string::npos);
   const std::string shot = fs::absolute("meridd-page.png").string();

@@ -1,6 +1,7 @@
 // The printer library entry points over the device model. The link (open or
-// closed) belongs to the process, like a serial port; the printer's state
-// belongs to the state folder and is shared by every process using it.
+// closed) belongs to the process, and like a serial port only one process at a
+// time can have it open; the printer's state belongs to the state folder and
+// carries over from one process to the next.
 #define MERID_CEFDLL_IMPLEMENTATION
 #include <cstring>
 #include <memory>
@@ -24,9 +25,14 @@ using merid::sim::EcrModel;
 // Longer commands are refused with a bad length without reading them whole.
 constexpr size_t kMaxCommand = 4096;
 
+// A serial port is exclusive: the link of one process at a time, from its
+// open to its close; the port lock goes when the process does.
+constexpr int32_t kPortBusy = merid::sim::kNotPossible;
+
 struct Link {
   std::mutex mutex;
   std::unique_ptr<EcrModel> model;
+  merid::sim::PortLock port;
   bool open = false;
   bool replyReady = false;
   std::string reply;
@@ -45,6 +51,13 @@ EcrModel& model(Link& l) {
   return *l.model;
 }
 
+// An open link follows the state folder: when $MERID_SIM_DIR names another
+// printer, the link holds that printer's port or is closed.
+bool holdPort(Link& l) {
+  if (l.open && !l.port.acquire(model(l).dir())) l.open = false;
+  return l.open;
+}
+
 void clearStatus(int32_t* status) {
   if (status) *status = 0;
 }
@@ -61,6 +74,10 @@ MERID_CEFEXPORT int32_t MERID_CEFCALL VbCEFOpen(int32_t port, int32_t baud, uint
     std::lock_guard<std::mutex> guard(l.mutex);
     if (port < 0 || baud <= 0) return merid::sim::kBadValue;
     if (model(l).linkUnplugged()) return merid::sim::kNotConnected;
+    if (!l.port.acquire(model(l).dir())) {
+      l.open = false;
+      return kPortBusy;
+    }
     l.open = true;
     return 0;
   } catch (...) {
@@ -74,7 +91,7 @@ MERID_CEFEXPORT int32_t MERID_CEFCALL VbCEFWrite(char** command, int32_t* status
     Link& l = link();
     std::lock_guard<std::mutex> guard(l.mutex);
     l.replyReady = false;
-    if (!l.open) return merid::sim::kNotConnected;
+    if (!holdPort(l)) return merid::sim::kNotConnected;
     if (!command || !*command) return merid::sim::kBadLength;
     size_t length = strnlen(*command, kMaxCommand + 1);
     if (length > kMaxCommand) return merid::sim::kBadLength;
@@ -95,7 +112,7 @@ MERID_CEFEXPORT int32_t MERID_CEFCALL VbCEFRead(MeridByteArray** reply, int32_t*
     clearStatus(status);
     Link& l = link();
     std::lock_guard<std::mutex> guard(l.mutex);
-    if (!l.open) return merid::sim::kNotConnected;
+    if (!holdPort(l)) return merid::sim::kNotConnected;
     if (!l.replyReady) return merid::sim::kNotPossible;
     if (!reply || !*reply || !(*reply)->pvData) return merid::sim::kBadValue;
     MeridByteArray* a = *reply;
@@ -116,6 +133,7 @@ MERID_CEFEXPORT int32_t MERID_CEFCALL VbCEFClose(int32_t* status) {
   std::lock_guard<std::mutex> guard(l.mutex);
   l.open = false;
   l.replyReady = false;
+  l.port.release();
   return 0;
 }
 

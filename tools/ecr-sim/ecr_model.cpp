@@ -2,6 +2,7 @@
 #include "ecr_model.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include <cstdio>
 #include <ctime>
@@ -61,6 +62,8 @@ DocState stateFrom(const std::string& name) {
   return DocState::Idle;
 }
 
+}  // namespace
+
 std::string encodeState(const PrinterState& s) {
   auto n = [](int64_t v) { return std::to_string(v); };
   const Counters& c = s.counters;
@@ -87,6 +90,8 @@ std::string encodeState(const PrinterState& s) {
   return out;
 }
 
+namespace {
+
 bool nums(std::string_view v, std::vector<int64_t>& out, size_t count) {
   out.clear();
   for (auto part : split(v, ',')) {
@@ -98,6 +103,8 @@ bool nums(std::string_view v, std::vector<int64_t>& out, size_t count) {
   }
   return out.size() == count;
 }
+
+}  // namespace
 
 // A damaged state file is not fatal: what cannot be read keeps its default,
 // and the journal still gives the numbering.
@@ -153,8 +160,6 @@ PrinterState decodeState(const std::string& text) {
   return s;
 }
 
-}  // namespace
-
 EcrModel::EcrModel(std::string dir, WallClock clock) : dir_(std::move(dir)), clock_(std::move(clock)) {
   if (!clock_) clock_ = systemWallClock;
 }
@@ -191,75 +196,63 @@ void EcrModel::loadSettings() {
   settings_ = s;
 }
 
-void EcrModel::loadJournal() {
-  std::string path = dir_ + "/journal.txt";
+// Reads what was added to a record file since the last call. A file changed
+// in place or replaced is read again from its start. Only an unfinished last
+// line, a write cut short by a crash, is cut off (so that the next record starts
+// on a clean line): whatever else is wrong is left as it is, and reported.
+template <class Record>
+void EcrModel::loadRecords(const std::string& name, std::vector<Record>& records, FileView& view,
+                           TextScan (*scan)(const std::string&, uint64_t, std::vector<Record>&)) {
+  const std::string path = dir_ + "/" + name;
   uint64_t size;
-  uint64_t id = fileIdentity(path, size);
-  if (id == journalId_ && size == journalBytes_) return;
-  if (id != journalId_ || size < journalBytes_) {
-    journal_.clear();
-    journalBytes_ = 0;
+  int64_t modified;
+  uint64_t id = fileIdentity(path, size, &modified);
+  if (id == view.id && size == view.size && modified == view.modified) return;
+  const std::string text = readFile(path);
+  if (id != view.id || text.size() < view.valid ||
+      checksum(std::string_view(text).substr(0, size_t(view.valid))) != view.validSum) {
+    records.clear();
+    view.valid = 0;
   }
-  std::string text = readFile(path);
-  uint64_t end;
-  auto records = parseLines<JournalRecord>(text, journalBytes_, end, decodeRecord);
-  for (auto& r : records) journal_.push_back(std::move(r));
-  journalBytes_ = end;
-  journalId_ = id;
-  // A line torn by a crash is cut off, so the next record starts on a clean line.
-  if (end < text.size()) truncateFile(path, end);
+  TextScan found = scan(text, view.valid, records);
+  view.id = id;
+  view.size = text.size();
+  view.modified = modified;
+  view.valid = found.end;
+  view.validSum = checksum(std::string_view(text).substr(0, size_t(found.end)));
+  view.problems = found.problems;
+  if (found.problems.empty() && found.tornTail) {
+    truncateFile(path, found.end);
+    view.id = fileIdentity(path, view.size, &view.modified);
+  }
+}
+
+void EcrModel::loadJournal() {
+  loadRecords<JournalRecord>("journal.txt", journal_, journalFile_,
+                             [](const std::string& t, uint64_t at, std::vector<JournalRecord>& r) {
+                               return scanJournal(t, at, r, false);
+                             });
 }
 
 void EcrModel::loadFiscal() {
-  std::string path = dir_ + "/fiscal.txt";
-  uint64_t size;
-  uint64_t id = fileIdentity(path, size);
-  if (id == fiscalId_ && size == fiscalBytes_) return;
-  if (id != fiscalId_ || size < fiscalBytes_) {
-    fiscal_.clear();
-    fiscalBytes_ = 0;
-  }
-  std::string text = readFile(path);
-  uint64_t end;
-  auto records = parseLines<FiscalRecord>(text, fiscalBytes_, end, decodeFiscal);
-  for (auto& r : records) fiscal_.push_back(std::move(r));
-  fiscalBytes_ = end;
-  fiscalId_ = id;
-  if (end < text.size()) truncateFile(path, end);
+  loadRecords<FiscalRecord>("fiscal.txt", fiscal_, fiscalFile_,
+                            [](const std::string& t, uint64_t at, std::vector<FiscalRecord>& r) {
+                              return scanFiscal(t, at, r, false);
+                            });
 }
 
 void EcrModel::load() {
   if (!makeDirs(dir_)) throw std::runtime_error("cannot create " + dir_);
+  if (!started_) {
+    // Under the folder lock nobody is writing: a temporary file is a leftover.
+    for (const std::string& name : staleTemporaries(dir_)) removeFile(dir_ + "/" + name);
+    started_ = true;
+  }
   loadSettings();
   state_ = decodeState(readFile(dir_ + "/state.txt"));
   loadJournal();
   loadFiscal();
-  // A Z record reaches the journal before the fiscal memory; finish a closing
-  // that a crash interrupted in between.
-  for (const JournalRecord& r : journal_) {
-    if (r.kind != kClosing || r.z != currentZ()) continue;
-    FiscalRecord f;
-    if (decodeFiscal(r.fiscal, f)) {
-      appendFile(dir_ + "/fiscal.txt", encodeFiscal(f), true);
-      loadFiscal();
-    }
-  }
-  if (!journal_.empty()) {
-    const Counters& last = journal_.back().counters;
-    if (last.journalNo < state_.counters.journalNo) {
-      // A new journal was started but the old file was not yet moved away.
-      std::string archive = dir_ + "/journal-" + std::to_string(last.journalNo) + ".txt";
-      if (std::rename((dir_ + "/journal.txt").c_str(), archive.c_str()) == 0) {
-        journal_.clear();
-        loadJournal();
-      }
-    } else if (last.record > state_.counters.record || last.journalNo > state_.counters.journalNo) {
-      // The document was written to the journal but the state file is older:
-      // the journal wins, and the document it holds is no longer in progress.
-      state_.counters = last;
-      state_.doc = Document{};
-    }
-  }
+  repairAndCheck();
   std::string faults = readFile(dir_ + "/faults.ini");
   faultConfig_ = parseFaults(faults);
   std::string signature = hex8(checksum(faults)) + ":" + std::to_string(faults.size());
@@ -268,6 +261,47 @@ void EcrModel::load() {
     state_.faults.signature = signature;
   }
   state_.faults.refusalsUsed.resize(faultConfig_.refuse.size(), 0);
+}
+
+// Damage first: a printer whose records do not agree changes nothing. Then
+// what a crash can leave half done is finished.
+void EcrModel::repairAndCheck() {
+  damage_ = Problem{};
+  std::vector<Problem> found = journalFile_.problems;
+  found.insert(found.end(), fiscalFile_.problems.begin(), fiscalFile_.problems.end());
+  JournalRecord previous;  // read only between a new journal and its first record
+  const bool archived = found.empty() && journal_.empty() && state_.counters.journalNo > 1 &&
+                        archivedJournalEnd(dir_, state_.counters.journalNo - 1, previous);
+  if (found.empty())
+    found = crossCheck(state_, journal_, journalFile_.id != 0, fiscal_, fiscalFile_.id != 0,
+                       archived ? &previous : nullptr);
+  if (!found.empty()) {
+    damage_ = found.front();
+    return;
+  }
+  if (journal_.empty()) return;
+  // A Z record reaches the journal before the fiscal memory; finish a closing
+  // that a crash interrupted in between.
+  const JournalRecord& back = journal_.back();
+  FiscalRecord f;
+  if (back.kind == kClosing && back.z == currentZ() && decodeFiscal(back.fiscal, f)) {
+    appendFile(dir_ + "/fiscal.txt", encodeFiscal(f), true);
+    loadFiscal();
+  }
+  const Counters& last = journal_.back().counters;
+  if (last.journalNo < state_.counters.journalNo) {
+    // A new journal was started but the old file was not yet moved away.
+    std::string archive = dir_ + "/journal-" + std::to_string(last.journalNo) + ".txt";
+    if (std::rename((dir_ + "/journal.txt").c_str(), archive.c_str()) == 0) {
+      journal_.clear();
+      loadJournal();
+    }
+  } else if (last.record > state_.counters.record || last.journalNo > state_.counters.journalNo) {
+    // The document was written to the journal but the state file is older:
+    // the journal wins, and the document it holds is no longer in progress.
+    state_.counters = last;
+    state_.doc = Document{};
+  }
 }
 
 void EcrModel::saveState() {
@@ -307,12 +341,13 @@ int EcrModel::execute(std::string_view command) {
   try {
     FolderLock lock(dir_);
     load();
-    printHeldCommands();
+    if (!damage_.error) printHeldCommands();
     int rc = run(command);
     if ((rc == kPaperEnd || rc == kCoverOpen) && paperOrCoverFault()) state_.held.commands.emplace_back(command);
     if (rc == kOk) {
       commit();
-    } else {
+      if (answerLost(faultConfig_, command)) return kWriteFailed;
+    } else if (!damage_.error) {
       saveState();  // the fault counters move even when a command is refused
     }
     return rc;
@@ -335,6 +370,12 @@ int EcrModel::run(std::string_view cmd) {
     if (cmd.size() != 4) return kBadLength;
     return status();
   }
+  // Records that do not agree: nothing more is recorded until they are put
+  // right. What records nothing still works.
+  static const char* const harmless[] = {"3016", "7007", "7008"};
+  if (damage_.error && std::none_of(std::begin(harmless), std::end(harmless),
+                                    [&](const char* h) { return cmd.substr(0, 4) == h; }))
+    return damage_.error;
   int rc = applyFaults(cmd);
   if (rc != kOk) return rc;
   rc = dispatch(cmd);
@@ -380,7 +421,7 @@ int EcrModel::status() {
   reply_ += cover ? '1' : '0';
   reply_ += paper ? '1' : '0';
   reply_ += nearEnd ? '1' : '0';
-  reply_ += faultConfig_.journalFull ? '1' : '0';
+  reply_ += faultConfig_.journalFull || damage_.error ? '1' : '0';  // no more documents
   reply_ += faultConfig_.journalNearlyFull ? '1' : '0';
   // The operator is fixing paper or cover: after the set number of looks the
   // condition is gone for good (until faults.ini changes).

@@ -2,8 +2,10 @@
 // fiscal memory, clock, shopper display and cash drawer, kept in a state folder.
 //
 // Every command runs under an exclusive lock of the folder and starts from what
-// is on disk, so several processes can share one printer. The model never
-// throws: each command answers 0 or a printer error number.
+// is on disk, so a command is never seen half done (the port, held by the
+// printer library, keeps a second host out). Records that do not agree make it
+// refuse fiscal work and change nothing. The model never throws: each command
+// answers 0 or a printer error number.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "faults.h"
+#include "integrity.h"
 #include "journal.h"
 #include "tape.h"
 
@@ -24,6 +27,7 @@ namespace merid::sim {
 enum Err : int {
   kOk = 0,
   kNotConnected = -1,
+  kWriteFailed = -2,  // the command ran, the answer was lost (fault lose_answer)
   kBadValue = 3,
   kNotPossible = 5,
   kDateBeforeFiscalMemory = 12,
@@ -93,6 +97,10 @@ struct PrinterState {
   HeldCommands held;
 };
 
+// state.txt. Decoding never fails: what cannot be read keeps its default.
+std::string encodeState(const PrinterState& s);
+PrinterState decodeState(const std::string& text);
+
 struct DayTotals {
   int64_t total = 0, receipts = 0, voided = 0, nonFiscal = 0, invoices = 0, invoiceCount = 0;
   int64_t creditNotes = 0, creditNoteCount = 0;
@@ -124,6 +132,8 @@ class EcrModel {
   const std::vector<FiscalRecord>& fiscalMemory() const { return fiscal_; }
   const std::string& dir() const { return dir_; }
   DayTotals dayTotals() const;
+  // What makes the printer refuse fiscal commands (error 0: nothing).
+  const Problem& damage() const { return damage_; }
 
  private:
   struct Settings {
@@ -202,12 +212,24 @@ class EcrModel {
   FaultConfig faultConfig_;
   PrinterState state_;  // as on disk
   PrinterState work_;   // being changed by the current command
+  // How much of a record file has been read, and what was found in it.
+  struct FileView {
+    uint64_t id = 0, size = 0, valid = 0;  // valid: the bytes read cleanly
+    int64_t modified = 0;
+    uint32_t validSum = 0;  // checksum of those bytes, to notice a change in place
+    std::vector<Problem> problems;
+  };
+  template <class Record>
+  void loadRecords(const std::string& name, std::vector<Record>& records, FileView& view,
+                   TextScan (*scan)(const std::string&, uint64_t, std::vector<Record>&));
+  void repairAndCheck();
+
   std::vector<JournalRecord> journal_;
-  uint64_t journalBytes_ = 0;
-  uint64_t journalId_ = 0;
+  FileView journalFile_;
   std::vector<FiscalRecord> fiscal_;
-  uint64_t fiscalBytes_ = 0;
-  uint64_t fiscalId_ = 0;
+  FileView fiscalFile_;
+  Problem damage_;
+  bool started_ = false;  // the first load cleans up after interrupted writes
   std::string reply_;
   // Output of the current command, written only when it succeeds.
   std::vector<PrintLine> out_;

@@ -68,6 +68,8 @@ FaultConfig parseFaults(std::string_view ini) {
       f.linkUnplugged = truthy(lower(value));
     } else if (key == "clear_after_status" && number(value, n)) {
       f.clearAfterStatus = n;
+    } else if (key == "lose_answer") {
+      for (const auto& prefix : words(value)) f.loseAnswer.push_back(prefix);
     } else if (key == "refuse") {
       auto w = words(value);
       int64_t error, times = -1;
@@ -77,6 +79,13 @@ FaultConfig parseFaults(std::string_view ini) {
     }
   }
   return f;
+}
+
+bool answerLost(const FaultConfig& f, std::string_view command) {
+  if (command.substr(0, 4) == "1109") return false;
+  for (const auto& prefix : f.loseAnswer)
+    if (command.substr(0, prefix.size()) == prefix) return true;
+  return false;
 }
 
 }  // namespace merid::sim

@@ -9,6 +9,8 @@
 //   refuse = 3101 148 2          ; refuse commands starting 3101 with 148, twice
 //   refuse = 2002 54 always      ; (the key may repeat)
 //   clear_after_status = 2       ; paper end / cover open clear after 2 status requests
+//   lose_answer = 3013           ; commands starting 3013 run and print, then the write
+//                                ; answers -2: the host cannot tell whether they printed
 #pragma once
 
 #include <cstdint>
@@ -32,9 +34,14 @@ struct FaultConfig {
   bool linkUnplugged = false;
   int64_t clearAfterStatus = -1;  // -1: the condition stays
   std::vector<RefuseRule> refuse;
+  std::vector<std::string> loseAnswer;  // command prefixes
 };
 
 // Unknown keys and malformed values are ignored, so a typo never stops the printer.
 FaultConfig parseFaults(std::string_view ini);
+
+// The command ran, but its answer is to be lost on the way back (never for
+// the status request).
+bool answerLost(const FaultConfig& f, std::string_view command);
 
 }  // namespace merid::sim

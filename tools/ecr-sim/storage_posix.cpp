@@ -1,5 +1,6 @@
 #include "storage.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -42,6 +43,27 @@ bool makeDirs(const std::string& dir) {
 bool fileExists(const std::string& path) {
   struct stat st {};
   return stat(path.c_str(), &st) == 0;
+}
+
+bool isFolder(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::vector<std::string> listFolder(const std::string& dir) {
+  std::vector<std::string> names;
+  DIR* d = opendir(dir.c_str());
+  if (!d) return names;
+  while (const dirent* e = readdir(d)) {
+    const std::string name = e->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  closedir(d);
+  return names;
+}
+
+bool removeFile(const std::string& path) {
+  return unlink(path.c_str()) == 0;
 }
 
 std::string readFile(const std::string& path) {
@@ -111,13 +133,15 @@ void truncateFile(const std::string& path, uint64_t size) {
   if (truncate(path.c_str(), off_t(size)) != 0) throw std::runtime_error("cannot truncate " + path);
 }
 
-uint64_t fileIdentity(const std::string& path, uint64_t& size) {
+uint64_t fileIdentity(const std::string& path, uint64_t& size, int64_t* modified) {
   struct stat st {};
+  if (modified) *modified = 0;
   if (stat(path.c_str(), &st) != 0) {
     size = 0;
     return 0;
   }
   size = uint64_t(st.st_size);
+  if (modified) *modified = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
   return uint64_t(st.st_ino);
 }
 
@@ -126,6 +150,31 @@ int64_t localWallSeconds() {
   std::tm tm{};
   localtime_r(&t, &tm);
   return int64_t(t) + int64_t(tm.tm_gmtoff);
+}
+
+bool PortLock::acquire(const std::string& dir) {
+  if (held() && dir == dir_) return true;
+  release();
+  if (!makeDirs(dir)) return false;
+  const std::string path = dir + "/.port";
+  int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  int rc;
+  while ((rc = flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+  }
+  if (rc != 0) {
+    close(fd);
+    return false;
+  }
+  handle_ = fd;
+  dir_ = dir;
+  return true;
+}
+
+void PortLock::release() {
+  if (handle_ >= 0) close(int(handle_));
+  handle_ = -1;
+  dir_.clear();
 }
 
 FolderLock::FolderLock(const std::string& dir) {

@@ -61,6 +61,26 @@ bool makeDirs(const std::string& dir) {
 
 bool fileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+bool isFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<std::string> listFolder(const std::string& dir) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found{};
+  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = found.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileA(h, &found));
+  FindClose(h);
+  return names;
+}
+
+bool removeFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+
 std::string readFile(const std::string& path) {
   HANDLE h = openFile(path, GENERIC_READ, OPEN_EXISTING);
   if (h == INVALID_HANDLE_VALUE) {
@@ -125,8 +145,9 @@ void truncateFile(const std::string& path, uint64_t size) {
   if (!ok) throw std::runtime_error("cannot truncate " + path);
 }
 
-uint64_t fileIdentity(const std::string& path, uint64_t& size) {
+uint64_t fileIdentity(const std::string& path, uint64_t& size, int64_t* modified) {
   size = 0;
+  if (modified) *modified = 0;
   HANDLE h = openFile(path, 0, OPEN_EXISTING);
   if (h == INVALID_HANDLE_VALUE) return 0;
   BY_HANDLE_FILE_INFORMATION info{};
@@ -134,6 +155,8 @@ uint64_t fileIdentity(const std::string& path, uint64_t& size) {
   CloseHandle(h);
   if (!ok) return 0;
   size = (uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  if (modified)
+    *modified = int64_t((uint64_t(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime);
   return ((uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow) + 1;
 }
 
@@ -144,6 +167,29 @@ int64_t localWallSeconds() {
   SystemTimeToFileTime(&local, &ft);
   const uint64_t ticks = (uint64_t(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;  // 100 ns since 1601
   return int64_t(ticks / 10000000ULL) - 11644473600LL;
+}
+
+bool PortLock::acquire(const std::string& dir) {
+  if (held() && dir == dir_) return true;
+  release();
+  if (!makeDirs(dir)) return false;
+  const std::string path = dir + "\\.port";
+  HANDLE h = openFile(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  OVERLAPPED whole{};
+  if (!LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &whole)) {
+    CloseHandle(h);
+    return false;
+  }
+  handle_ = reinterpret_cast<intptr_t>(h);
+  dir_ = dir;
+  return true;
+}
+
+void PortLock::release() {
+  if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));  // closing releases the lock
+  handle_ = -1;
+  dir_.clear();
 }
 
 FolderLock::FolderLock(const std::string& dir) {

@@ -102,7 +102,7 @@ int runDemo(Options o) {
     return 1;
   }
   std::cout << "== The calls\n";
-  const int failures = runScript(script, std::cout);
+  const int failures = runScript(script, std::cout).failures;
 
   std::ifstream tape(o.simDir + "/tape.txt", std::ios::binary);
   std::cout << "\n== The paper tape\n";

@@ -46,6 +46,14 @@ std::string programFolder() {
   return ec ? "." : exe.parent_path().string();
 }
 
+std::string virtualPrinter() {
+  // Beside meridctl in a build tree; in the library folder once installed.
+  const std::string beside = programFolder() + "/libCeFdll.so";
+  const std::string installed = programFolder() + "/" MERID_SIM_FROM_BIN "/libCeFdll.so";
+  std::error_code ec;
+  return std::filesystem::exists(beside, ec) || !std::filesystem::exists(installed, ec) ? beside : installed;
+}
+
 std::string defaultHome() {
   const std::string data = envOr("XDG_DATA_HOME", envOr("HOME", "/tmp") + "/.local/share");
   return data + "/meridctl";
@@ -58,7 +66,7 @@ std::string simulatorFolder(const Options& o) {
 }
 
 bool setUpHost(const Options& o) {
-  const std::string printer = o.printer.empty() ? programFolder() + "/libCeFdll.so" : o.printer;
+  const std::string printer = o.printer.empty() ? virtualPrinter() : o.printer;
   ::setenv("MERID_CEFDLL", printer.c_str(), 1);
   if (!o.simDir.empty()) {
     if (!makeFolder(o.simDir)) return false;

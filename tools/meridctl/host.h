@@ -17,6 +17,10 @@ struct Options {
   std::optional<merid::DateTime> now;
   bool debugLog = false;
   bool autoOk = false;
+  int promptLimit = 0;  // 0: the default (see prompts.h)
+  bool strict = false;
+  bool json = false;
+  bool markdown = false;
 };
 
 // "YYYY-MM-DD HH:MM"
@@ -25,6 +29,8 @@ std::optional<merid::DateTime> parseNow(const std::string& text);
 // The folder of the running meridctl.
 std::string programFolder();
 std::string defaultHome();
+// The virtual printer meridctl uses when no --printer is given.
+std::string virtualPrinter();
 // Where the virtual printer keeps its state: --sim-dir, else $MERID_SIM_DIR,
 // else its per-user default.
 std::string simulatorFolder(const Options& o);

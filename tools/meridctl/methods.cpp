@@ -238,4 +238,11 @@ const char* kindName(Kind kind) {
   return "a value";
 }
 
+const merid::Outcome& outcomeOf(const HostObject& object) {
+  if (object.fattura) return object.fattura->UltimoEsito();
+  if (object.naccr) return object.naccr->UltimoEsito();
+  static const merid::Outcome none;
+  return object.scontrino ? object.scontrino->UltimoEsito() : none;
+}
+
 }  // namespace meridctl

@@ -47,5 +47,7 @@ HostObject createObject(const std::string& className);
 const std::vector<Method>& methodsOf(const std::string& className);
 const Method* findMethod(const std::string& className, const std::string& method);
 const char* kindName(Kind kind);
+// The outcome of the object's last call.
+const merid::Outcome& outcomeOf(const HostObject& object);
 
 }  // namespace meridctl

@@ -5,12 +5,15 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <cerrno>
 #include <map>
 #include <optional>
 
 #include "merid/MeridEnumValue.h"
 #include "merid/codepage.h"
 #include "merid/host.h"
+#include "reference.h"
 
 namespace meridctl {
 
@@ -227,6 +230,28 @@ std::string convert(const Literal& lit, Kind kind, Value& out) {
   return "";
 }
 
+// Two whole numbers with only a comma between them ("1,25") are most likely
+// one number written with a decimal comma; a hint for the message, or empty.
+std::string decimalCommaHint(const std::string& s, const std::vector<Literal>& literals,
+                             const std::vector<std::pair<std::size_t, std::size_t>>& spans, const std::string& method) {
+  const auto digits = [&](std::size_t k, bool sign) {
+    std::string t = s.substr(spans[k].first, spans[k].second - spans[k].first);
+    if (sign && !t.empty() && (t[0] == '-' || t[0] == '+')) t.erase(0, 1);
+    return literals[k].type == Literal::Number && !t.empty() &&
+           std::all_of(t.begin(), t.end(), [](unsigned char c) { return std::isdigit(c); });
+  };
+  for (std::size_t k = 0; k + 1 < literals.size(); ++k) {
+    if (spans[k].second + 1 != spans[k + 1].first || s[spans[k].second] != ',') continue;
+    if (!digits(k, true) || !digits(k + 1, false)) continue;
+    std::string written = s.substr(spans[k].first, spans[k + 1].second - spans[k].first);
+    std::string meant = written;
+    meant[spans[k].second - spans[k].first] = '.';
+    return " (" + written + " reads as two arguments: numbers take a decimal point, write " + meant +
+           "; meridctl help " + method + ")";
+  }
+  return "";
+}
+
 struct Parser {
   std::string file;
   Script script;
@@ -299,6 +324,7 @@ struct Parser {
     if (!m) return error(line, obj->second + " has no method " + method);
 
     std::vector<Literal> literals;
+    std::vector<std::pair<std::size_t, std::size_t>> spans;  // where each literal was written
     skipBlanks(s, i);
     bool parens = false;
     if (i < s.size() && s[i] == '(') {
@@ -314,7 +340,9 @@ struct Parser {
         break;
       }
       Literal lit;
+      const std::size_t from = i;
       const std::string problem = readLiteral(s, i, lit);
+      spans.emplace_back(from, i);
       if (!problem.empty())
         return error(line, "argument " + std::to_string(literals.size() + 1) + " of " + m->name + ": " + problem);
       literals.push_back(lit);
@@ -332,9 +360,10 @@ struct Parser {
     skipBlanks(s, i);
     if (!closed) return error(line, "missing ) after the arguments of " + m->name);
     if (i < s.size()) return error(line, "unexpected text after the arguments: " + s.substr(i));
+    std::string hint = decimalCommaHint(s, literals, spans, m->name);
     if (literals.size() != m->params.size())
       return error(line, m->name + " takes " + std::to_string(m->params.size()) + " argument" +
-                             (m->params.size() == 1 ? "" : "s") + ", got " + std::to_string(literals.size()));
+                             (m->params.size() == 1 ? "" : "s") + ", got " + std::to_string(literals.size()) + hint);
     Statement st;
     st.line = line;
     st.object = name;
@@ -345,7 +374,10 @@ struct Parser {
       Value v;
       const std::string problem = convert(literals[k], m->params[k], v);
       if (!problem.empty()) {
-        error(line, "argument " + std::to_string(k + 1) + " of " + m->name + " " + problem);
+        const std::string param = parameterName(obj->second, m->name, k);
+        error(line, "argument " + std::to_string(k + 1) + (param.empty() ? "" : " (" + param + ")") + " of " +
+                        m->name + " " + problem + hint);
+        hint.clear();
         ok = false;
       }
       st.args.push_back(v);
@@ -355,6 +387,20 @@ struct Parser {
 };
 
 }  // namespace
+
+std::string cannotRead(const std::string& path) {
+  std::string text = "cannot read " + path;
+  errno = 0;
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  int reason = errno;
+  if (f) {
+    errno = 0;
+    // A folder opens, and fails at the first read.
+    reason = std::fgetc(f) == EOF && std::ferror(f) ? errno : 0;
+    std::fclose(f);
+  }
+  return reason ? text + ": " + std::strerror(reason) : text;
+}
 
 Script parseScript(const std::string& fileName, const std::string& text) {
   Parser p;

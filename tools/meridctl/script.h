@@ -30,6 +30,9 @@ struct Script {
   std::vector<std::string> errors;  // "FILE:LINE: message"
 };
 
+// "cannot read PATH: the system's reason", for a script file that cannot be read.
+std::string cannotRead(const std::string& path);
+
 // text is UTF-8; strings reach the library in its code page.
 Script parseScript(const std::string& fileName, const std::string& text);
 

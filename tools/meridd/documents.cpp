@@ -116,16 +116,22 @@ std::optional<bool> done(bool b) {
   return b;
 }
 
+Call::Object objectOf(const std::string& method) {
+  if (method.find("Fattura") != std::string::npos) return Call::Invoice;
+  if (method.find("NotaAccredito") != std::string::npos) return Call::CreditNote;
+  return Call::Receipt;
+}
+
 class Planner {
  public:
   Planner(Plan& plan, int port) : plan_(plan), port_(static_cast<int16_t>(port)) {}
 
   void add(std::string method, json args, std::function<std::optional<bool>(Objects&)> run) {
-    plan_.calls.push_back({std::move(method), std::move(args), std::move(run)});
+    plan_.calls.push_back({objectOf(method), std::move(method), std::move(args), std::move(run)});
   }
   void opens() { plan_.opens = plan_.calls.size() - 1; }
   void afterRefusal(std::string method, json args, std::function<std::optional<bool>(Objects&)> run) {
-    plan_.afterRefusal.push_back({std::move(method), std::move(args), std::move(run)});
+    plan_.afterRefusal.push_back({objectOf(method), std::move(method), std::move(args), std::move(run)});
   }
   void connect() {
     const int16_t port = port_;

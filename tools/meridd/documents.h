@@ -21,6 +21,9 @@ struct Objects {
 };
 
 struct Call {
+  // The object the call is made on, whose UltimoEsito() tells its outcome.
+  enum Object { Receipt, Invoice, CreditNote };
+  Object object = Receipt;
   std::string method;
   nlohmann::json args;  // as passed, for the task's record
   // true/false as the method answers; nothing for a method without a result

@@ -76,13 +76,47 @@ void bad(httplib::Response& res, int status, const std::string& field, const std
   reply(res, status, {{"error", message}, {"field", field}});
 }
 
-// The record of one call. outcome stays null until the library reports
-// each call's outcome beside its result.
-json callRecord(const Call& c, std::optional<bool> result) {
+const merid::Outcome& outcomeOf(const Call& c, const Objects& o) {
+  switch (c.object) {
+    case Call::Invoice:
+      return o.invoice.UltimoEsito();
+    case Call::CreditNote:
+      return o.creditNote.UltimoEsito();
+    case Call::Receipt:
+      break;
+  }
+  return o.receipt.UltimoEsito();
+}
+
+// The record of one call: the answer, and what the call did beside it.
+json callRecord(const Call& c, std::optional<bool> result, const Objects& objects) {
+  const merid::Outcome& o = outcomeOf(c, objects);
+  json outcome = {{"kind", merid::outcomeKindName(o.kind)},
+                  {"summary", merid::ansiToUtf8(o.summary())},
+                  {"code", o.code},
+                  {"codeName", o.codeName()},
+                  {"prompts", o.prompts},
+                  {"command", merid::ansiToUtf8(o.command)},
+                  {"answer", o.answer},
+                  {"commands", o.commands}};
+  if (o.kind == merid::OutcomeKind::NotSent) {
+    outcome["reason"] = merid::notSentReasonName(o.reason);
+    outcome["detail"] = merid::ansiToUtf8(o.detail);
+  }
   return {{"method", c.method},
           {"args", c.args},
           {"result", result ? json(*result) : json()},
-          {"outcome", json()}};
+          {"outcome", outcome}};
+}
+
+// Why the task stops after this call, or "" to go on. A call that answered
+// true may still have been refused by the printer or not have reached it.
+std::string stopReason(const Call& c, std::optional<bool> result, const merid::Outcome& o) {
+  if (result && !*result) return c.method + " answered false (" + merid::ansiToUtf8(o.summary()) + ")";
+  if (o.kind == merid::OutcomeKind::Refused || o.kind == merid::OutcomeKind::NotSent ||
+      o.kind == merid::OutcomeKind::GaveUp || o.kind == merid::OutcomeKind::Unknown)
+    return c.method + ": " + merid::ansiToUtf8(o.summary());
+  return "";
 }
 
 }  // namespace
@@ -220,22 +254,25 @@ void Worker::runTask(const std::string& id) {
   if (!store_.markRunning(id, utcNow())) return;
   json calls = json::array();
   std::string error;
+  bool unknown = false;  // the printer may have executed a command or not
   try {
     Objects objects;
     for (std::size_t i = 0; i < plan.calls.size() && error.empty(); ++i) {
       const Call& call = plan.calls[i];
       const std::optional<bool> result = call.run(objects);
-      calls.push_back(callRecord(call, result));
-      if (result && !*result) {
-        error = call.method + " answered false";
-        if (i > plan.opens)
-          for (const Call& after : plan.afterRefusal) calls.push_back(callRecord(after, after.run(objects)));
-      }
+      calls.push_back(callRecord(call, result, objects));
+      error = stopReason(call, result, outcomeOf(call, objects));
+      unknown = outcomeOf(call, objects).kind == merid::OutcomeKind::Unknown;
+      if (!error.empty() && i > plan.opens)
+        for (const Call& after : plan.afterRefusal) {
+          const std::optional<bool> r = after.run(objects);
+          calls.push_back(callRecord(after, r, objects));
+        }
     }
   } catch (const std::exception& e) {
     error = std::string("unexpected failure: ") + e.what();
   }
-  store_.finish(id, error.empty() ? "done" : "failed", calls.dump(), error, utcNow());
+  store_.finish(id, error.empty() ? "done" : unknown ? "unknown" : "failed", calls.dump(), error, utcNow());
   if (!error.empty()) store_.setPrinterSaid(id, askStatus().dump());
 }
 

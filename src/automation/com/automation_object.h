@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 
+#include "MeridDLLManager_h.h"
+#include "merid/outcome.h"
 #include "automation/com/dispatch.h"
 #include "automation/com/server.h"
 #include "logging/logging.h"
@@ -96,8 +98,24 @@ class InOutBool {
   bool value_;
 };
 
+// An automation string of the library's text (Windows-1252); never fails
+// outward: on failure the result is NULL, which hosts read as "".
+BSTR automationString(const std::string& text) noexcept;
+
+static_assert(kEsito_Eseguito == static_cast<int>(merid::OutcomeKind::Done) &&
+                  kEsito_EseguitoDopoRichieste == static_cast<int>(merid::OutcomeKind::DoneAfterPrompts) &&
+                  kEsito_Rifiutato == static_cast<int>(merid::OutcomeKind::Refused) &&
+                  kEsito_NonInviato == static_cast<int>(merid::OutcomeKind::NotSent) &&
+                  kEsito_Abbandonato == static_cast<int>(merid::OutcomeKind::GaveUp) &&
+                  kEsito_Sconosciuto == static_cast<int>(merid::OutcomeKind::Unknown),
+              "MeridEsitoChiamata follows merid::OutcomeKind");
+
+// Every object also serves _MeridEsito, the outcome of its last call: through
+// QueryInterface for early binding, and through the IDispatch of its own
+// interface for late binding (names not found there are looked up in
+// _MeridEsito, whose dispatch ids are its own).
 template <class Interface>
-class AutomationObject : public Interface {
+class AutomationObject : public Interface, public _MeridEsito {
  public:
   explicit AutomationObject(const IID& iid) : iid_(iid) { objectCreated(); }
   AutomationObject(const AutomationObject&) = delete;
@@ -108,6 +126,11 @@ class AutomationObject : public Interface {
     if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, iid_) ||
         answersFor(riid)) {
       *out = static_cast<Interface*>(this);
+      this->AddRef();
+      return S_OK;
+    }
+    if (IsEqualIID(riid, IID__MeridEsito)) {
+      *out = static_cast<_MeridEsito*>(this);
       this->AddRef();
       return S_OK;
     }
@@ -139,26 +162,76 @@ class AutomationObject : public Interface {
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
     const InterfaceTypeInfo info = typeInfoOf(iid_);
     if (FAILED(info.status)) return info.status;
-    return DispGetIDsOfNames(info.vtable, names, count, ids);
+    const HRESULT hr = DispGetIDsOfNames(info.vtable, names, count, ids);
+    if (hr != DISP_E_UNKNOWNNAME) return hr;
+    const InterfaceTypeInfo esito = typeInfoOf(IID__MeridEsito);
+    if (FAILED(esito.status)) return hr;
+    return DispGetIDsOfNames(esito.vtable, names, count, ids);
   }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
                                    VARIANT* result, EXCEPINFO* exception, UINT* argError) override {
     if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-    const InterfaceTypeInfo info = typeInfoOf(iid_);
+    const bool outcome = member >= kFirstEsitoId && member <= kLastEsitoId;
+    const InterfaceTypeInfo info = typeInfoOf(outcome ? IID__MeridEsito : iid_);
     if (FAILED(info.status)) return info.status;
+    void* target = outcome ? static_cast<void*>(static_cast<_MeridEsito*>(this))
+                           : static_cast<void*>(static_cast<Interface*>(this));
     try {
-      return invokeCoerced(static_cast<Interface*>(this), info.vtable, member, flags, params, result, exception,
-                           argError);
+      return invokeCoerced(target, info.vtable, member, flags, params, result, exception, argError);
     } catch (...) {
       return E_OUTOFMEMORY;
     }
   }
 
+  // _MeridEsito: read-only, never failing.
+  HRESULT STDMETHODCALLTYPE get_UltimoEsito(MeridEsitoChiamata* result) override {
+    if (result) *result = static_cast<MeridEsitoChiamata>(lastOutcome().kind);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_UltimoCodice(LONG* result) override { return number(result, lastOutcome().code); }
+  HRESULT STDMETHODCALLTYPE get_UltimoNomeCodice(BSTR* result) override {
+    return text(result, [](const merid::Outcome& o) { return o.codeName(); });
+  }
+  HRESULT STDMETHODCALLTYPE get_UltimoMessaggio(BSTR* result) override {
+    return text(result, [](const merid::Outcome& o) { return o.message(true); });
+  }
+  HRESULT STDMETHODCALLTYPE get_UltimoMessaggioInglese(BSTR* result) override {
+    return text(result, [](const merid::Outcome& o) { return o.message(false); });
+  }
+  HRESULT STDMETHODCALLTYPE get_UltimoComando(BSTR* result) override {
+    return text(result, [](const merid::Outcome& o) { return o.command; });
+  }
+  HRESULT STDMETHODCALLTYPE get_UltimaRisposta(LONG* result) override { return number(result, lastOutcome().answer); }
+  HRESULT STDMETHODCALLTYPE get_UltimiDatiLetti(BSTR* result) override {
+    return text(result, [](const merid::Outcome& o) { return o.dataRead; });
+  }
+  HRESULT STDMETHODCALLTYPE get_UltimeRichieste(LONG* result) override {
+    return number(result, lastOutcome().prompts);
+  }
+
  protected:
   virtual ~AutomationObject() { objectDestroyed(); }
   virtual bool answersFor(REFIID) const { return false; }
+  virtual const merid::Outcome& lastOutcome() const = 0;
 
  private:
+  static constexpr DISPID kFirstEsitoId = 0x4D450001, kLastEsitoId = 0x4D45FFFF;
+
+  static HRESULT number(LONG* result, int32_t value) {
+    if (result) *result = value;
+    return S_OK;
+  }
+  template <class Field>
+  HRESULT text(BSTR* result, Field field) noexcept {
+    if (!result) return S_OK;
+    *result = nullptr;
+    try {
+      *result = automationString(field(lastOutcome()));
+    } catch (...) {
+    }
+    return S_OK;
+  }
+
   const IID iid_;
   std::atomic<ULONG> references_{1};
 };

@@ -18,6 +18,15 @@ const IID IID_MeridTallo_Scontrino___v0 = {
 const IID IID_MeridTallo_Scontrino___v1 = {
     0x018f9044, 0x944d, 0x45b0, {0x95, 0x1b, 0x7d, 0x79, 0xae, 0x5b, 0x84, 0x38}};
 
+BSTR automationString(const std::string& text) noexcept {
+  try {
+    const std::wstring wide = platform::win32::widen(text, 1252);
+    return SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+  } catch (...) {
+    return nullptr;
+  }
+}
+
 std::string ansiText(BSTR text) {
   if (!text) return std::string();
   return platform::win32::narrow(std::wstring(text, SysStringLen(text)), 1252);
@@ -243,6 +252,8 @@ class Scontrino final : public AutomationObject<_MeridTallo_Scontrino> {
     return IsEqualIID(riid, IID_MeridTallo_Scontrino___v0) || IsEqualIID(riid, IID_MeridTallo_Scontrino___v1);
   }
 
+  const merid::Outcome& lastOutcome() const override { return core_.UltimoEsito(); }
+
   merid::MeridTallo_Scontrino core_;
 };
 
@@ -271,6 +282,8 @@ class Fattura final : public AutomationObject<_MeridTallo_Fattura> {
   }
 
  private:
+  const merid::Outcome& lastOutcome() const override { return core_.UltimoEsito(); }
+
   merid::MeridTallo_Fattura core_;
 };
 
@@ -298,6 +311,8 @@ class NAccr final : public AutomationObject<_MeridTallo_NAccr> {
   }
 
  private:
+  const merid::Outcome& lastOutcome() const override { return core_.UltimoEsito(); }
+
   merid::MeridTallo_NAccr core_;
 };
 

@@ -24,10 +24,22 @@ bool isFile(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+// The loader's words for the last failed dlopen.
+std::string lastError;
+
 void* openLibrary(const std::string& path, std::string& name) {
   void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle) name = path;
+  if (handle) {
+    name = path;
+  } else {
+    const char* why = ::dlerror();
+    lastError = why ? why : path + ": cannot be loaded";
+  }
   return handle;
+}
+
+[[noreturn]] void notLoaded(const std::string& name) {
+  throw PrinterLibraryFailure(PrinterLibraryFailure::kNotLoaded, "File not found: " + name, lastError);
 }
 
 class DlBinding : public LibraryBinding {
@@ -39,17 +51,17 @@ class DlBinding : public LibraryBinding {
   void* load(std::string& name) override {
     if (!file_.empty()) {
       if (void* h = openLibrary(file_, name)) return h;
-      throw RuntimeFailure("File not found: " + file_);
+      notLoaded(file_);
     }
     if (const char* chosen = std::getenv("MERID_CEFDLL"); chosen && *chosen) {
       if (void* h = openLibrary(chosen, name)) return h;
-      throw RuntimeFailure(std::string("File not found: ") + chosen);
+      notLoaded(chosen);
     }
     const std::string beside = inOwnFolder(kLibraryName);
     if (isFile(beside))
       if (void* h = openLibrary(beside, name)) return h;
     if (void* h = openLibrary(kLibraryName, name)) return h;
-    throw RuntimeFailure(std::string("File not found: ") + kLibraryName);
+    notLoaded(kLibraryName);
   }
   void* find(void* handle, EntryPoint which) override { return ::dlsym(handle, kEntryNames[which]); }
   void unload(void* handle) override { ::dlclose(handle); }

@@ -69,6 +69,19 @@ std::vector<std::wstring> pathFolders() {
   return out;
 }
 
+// The system's words for a Win32 error number.
+std::string systemMessage(DWORD code) {
+  wchar_t* text = nullptr;
+  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                     FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring message = n && text ? std::wstring(text, n) : std::wstring();
+  if (text) LocalFree(text);
+  while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
+    message.pop_back();
+  return "error " + std::to_string(code) + (message.empty() ? "" : ": " + win32::narrow(message));
+}
+
 class Win32Binding : public LibraryBinding {
  public:
   Win32Binding() = default;
@@ -82,8 +95,11 @@ class Win32Binding : public LibraryBinding {
         name = file_;
         return handle;
       }
-      throw RuntimeFailure("File not found: " + file_);
+      throw PrinterLibraryFailure(PrinterLibraryFailure::kNotLoaded, "File not found: " + file_,
+                                  file_ + ": " + systemMessage(GetLastError()));
     }
+    std::string reason = "CeFdll.dll is not beside MeridDLLManager.dll, in the program's folder, the system "
+                         "folders or a folder of PATH";
     std::vector<std::wstring> folders;
     folders.push_back(folderOf(win32::ownModulePath()));
     folders.push_back(processFolder());
@@ -98,8 +114,9 @@ class Win32Binding : public LibraryBinding {
         name = win32::narrow(candidate);
         return handle;
       }
+      reason = win32::narrow(candidate) + ": " + systemMessage(GetLastError());
     }
-    throw RuntimeFailure("File not found: CeFdll.dll");
+    throw PrinterLibraryFailure(PrinterLibraryFailure::kNotLoaded, "File not found: CeFdll.dll", reason);
   }
 
   void* find(void* handle, EntryPoint which) override {

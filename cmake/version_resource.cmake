@@ -1,0 +1,18 @@
+# merid_version_resource(TARGET DESCRIPTION FILE): a VERSIONINFO resource with
+# the project version, compiled into the Windows file TARGET makes.
+function(merid_version_resource target description file)
+  if(NOT WIN32)
+    return()
+  endif()
+  get_target_property(type ${target} TYPE)
+  set(MERID_RC_FILETYPE VFT_APP)
+  if(type STREQUAL "SHARED_LIBRARY" OR type STREQUAL "MODULE_LIBRARY")
+    set(MERID_RC_FILETYPE VFT_DLL)
+  endif()
+  set(MERID_RC_DESCRIPTION "${description}")
+  set(MERID_RC_NAME "${target}")
+  set(MERID_RC_FILE "${file}")
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/version.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+endfunction()

@@ -1,0 +1,95 @@
+// The outcome of a call as text, for logs, tools and people.
+
+#include <string>
+
+#include "merid/MeridEnumValue.h"
+#include "merid/outcome.h"
+
+namespace merid {
+
+const char* outcomeKindName(OutcomeKind kind) {
+  switch (kind) {
+    case OutcomeKind::Done: return "done";
+    case OutcomeKind::DoneAfterPrompts: return "done after prompts";
+    case OutcomeKind::Refused: return "refused";
+    case OutcomeKind::NotSent: return "not sent";
+    case OutcomeKind::GaveUp: return "gave up";
+    case OutcomeKind::Unknown: return "unknown";
+  }
+  return "unknown";
+}
+
+const char* notSentReasonName(NotSentReason reason) {
+  switch (reason) {
+    case NotSentReason::None: return "";
+    case NotSentReason::NoPort: return "no port given";
+    case NotSentReason::LibraryNotLoaded: return "printer library not loaded";
+    case NotSentReason::EntryPointMissing: return "entry point missing";
+    case NotSentReason::LinkNotOpen: return "link not open";
+    case NotSentReason::EmptyCommand: return "empty command";
+    case NotSentReason::RuntimeFailure: return "run-time failure";
+    case NotSentReason::Declined: return "declined";
+  }
+  return "";
+}
+
+std::string Outcome::codeName() const {
+  return kind == OutcomeKind::NotSent ? std::string() : std::string(codeErrorName(code));
+}
+
+namespace {
+
+std::string numbered(int32_t code, bool italian) {
+  std::string s = std::to_string(code);
+  if (const ResultCode* c = findResultCode(code)) s.append(" ").append(c->name).append(": ").append(italian ? c->italian : c->english);
+  return s;
+}
+
+}  // namespace
+
+std::string Outcome::message(bool italian) const {
+  switch (kind) {
+    case OutcomeKind::Done:
+      return italian ? "eseguito" : "done";
+    case OutcomeKind::DoneAfterPrompts:
+      return (italian ? "eseguito dopo " + std::to_string(prompts) + " richieste all'operatore per "
+                      : "done after " + std::to_string(prompts) + " operator prompts for ") +
+             numbered(code, italian);
+    case OutcomeKind::Refused:
+      return (italian ? "rifiutato e considerato eseguito: " : "refused, counted as done: ") + numbered(code, italian);
+    case OutcomeKind::NotSent:
+      return (italian ? "non inviato (" : "not sent (") + std::string(notSentReasonName(reason)) + ")" +
+             (detail.empty() ? "" : ": " + detail);
+    case OutcomeKind::GaveUp:
+      return (italian ? "l'operatore ha rinunciato dopo " + std::to_string(prompts) + " richieste per "
+                      : "operator gave up after " + std::to_string(prompts) + " prompts for ") +
+             numbered(code, italian);
+    case OutcomeKind::Unknown:
+      return italian ? "esito sconosciuto: la scrittura di " + command + " e' fallita (" + std::to_string(code) +
+                           "); la stampante potrebbe averlo eseguito, controllare il giornale prima di ristampare"
+                     : "outcome unknown: the write of " + command + " failed (" + std::to_string(code) +
+                           "); the printer may have executed it, look at the journal before printing again";
+  }
+  return {};
+}
+
+std::string Outcome::summary() const {
+  switch (kind) {
+    case OutcomeKind::Done: return "done";
+    case OutcomeKind::DoneAfterPrompts:
+      return "done after " + std::to_string(prompts) + (prompts == 1 ? " prompt" : " prompts") + " for " +
+             numbered(code, false);
+    case OutcomeKind::Refused: return "refused " + numbered(code, false);
+    case OutcomeKind::NotSent:
+      return "not sent: " + std::string(notSentReasonName(reason)) + (detail.empty() ? "" : ": " + detail);
+    case OutcomeKind::GaveUp:
+      return "operator gave up after " + std::to_string(prompts) + (prompts == 1 ? " prompt" : " prompts") +
+             " for " + numbered(code, false);
+    case OutcomeKind::Unknown:
+      return "unknown: the write of " + command + " failed with " + std::to_string(code) +
+             "; it may have printed, look at the journal before printing again";
+  }
+  return {};
+}
+
+}  // namespace merid
