@@ -272,8 +272,9 @@ void Worker::runTask(const std::string& id) {
   } catch (const std::exception& e) {
     error = std::string("unexpected failure: ") + e.what();
   }
-  store_.finish(id, error.empty() ? "done" : unknown ? "unknown" : "failed", calls.dump(), error, utcNow());
+  // What the printer says is stored first: a client that sees the end sees it.
   if (!error.empty()) store_.setPrinterSaid(id, askStatus().dump());
+  store_.finish(id, error.empty() ? "done" : unknown ? "unknown" : "failed", calls.dump(), error, utcNow());
 }
 
 // --- Service --------------------------------------------------------------
