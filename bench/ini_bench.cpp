@@ -1,5 +1,6 @@
-// ReadINI of one key in a large (10,000 sections, about 1 MB) and a small
-// (20 sections) "MeridFiscal.ini".
+// ReadINI and WriteINI of one key in a large (10,000 sections, about 1 MB)
+// and a small (20 or 10 sections) "MeridFiscal.ini". Each write changes the
+// value, so each is a whole atomic rewrite of the file.
 
 #include <benchmark/benchmark.h>
 #include <sys/time.h>
@@ -45,7 +46,20 @@ void BM_ReadINI(benchmark::State& state) {
   ::rmdir(folder.c_str());
 }
 
+void BM_WriteINI(benchmark::State& state) {
+  char tmpl[] = "/tmp/merid-bench-XXXXXX";
+  const std::string folder = ::mkdtemp(tmpl);
+  const int sections = static_cast<int>(state.range(0));
+  const std::string path = makeIni(folder, sections);
+  const std::string section = "RepartoVek" + std::to_string(sections - 1);
+  int n = 0;
+  for (auto _ : state) merid::WriteINI(path, section, "repartoMerid", std::to_string(10 + n++ % 90));
+  std::remove(path.c_str());
+  ::rmdir(folder.c_str());
+}
+
 }  // namespace
 
 BENCHMARK(BM_ReadINI)->Arg(10000)->Arg(20);
+BENCHMARK(BM_WriteINI)->Arg(10)->Arg(10000)->Unit(benchmark::kMicrosecond);
 BENCHMARK_MAIN();

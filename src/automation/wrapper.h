@@ -12,6 +12,7 @@
 #include "merid/outcome.h"
 #include "link/call_record.h"
 #include "logging/logging.h"
+#include "platform/platform.h"
 
 namespace merid::detail {
 
@@ -32,6 +33,8 @@ void settle(Outcome& esito, const R& result) {
 
 template <class R, class Body>
 R unguarded(Outcome& esito, const char* cls, const char* method, R fallback, Body&& body) {
+  // The INI defaults a call writes back reach the file together when it ends.
+  platform::ProfileBatch batch;
   callrecord::begin();
   R result = fallback;
   try {

@@ -42,8 +42,8 @@ std::string two(int n) {
   return b;
 }
 
-// Appends one time-stamped line per entry and flushes it at once, so a crash
-// loses nothing that was logged. The file stays open between entries.
+// Appends one time-stamped line per entry, written at once (no buffer), so a
+// crash loses nothing that was logged. The file stays open between entries.
 class FileLogWriter : public LogWriter {
  public:
   ~FileLogWriter() override { closeFile(); }
@@ -56,15 +56,17 @@ class FileLogWriter : public LogWriter {
   void WriteEntry(const std::string& tag, const std::string& message, const void*, int16_t,
                   const std::string&) override {
     if (path_.empty()) return;
-    if (!file_) file_ = std::fopen(path_.c_str(), "ab");
+    if (!file_) {
+      int error = 0;
+      file_ = platform::fileSystem().open(path_, platform::OpenMode::Append, 0644, error);
+    }
     if (!file_) throw RuntimeFailure("Path not found: " + path_);
     platform::DateTime t = platform::clock().now();
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%04d-%s-%s %s:%s:%s", t.year % 10000, two(t.month).c_str(),
                   two(t.day).c_str(), two(t.hour).c_str(), two(t.minute).c_str(), two(t.second).c_str());
     std::string line = std::string(stamp) + '\t' + tag + '\t' + message + '\n';
-    const bool ok = std::fwrite(line.data(), 1, line.size(), file_) == line.size() && std::fflush(file_) == 0;
-    if (!ok) {
+    if (!file_->write(line.data(), line.size())) {
       closeFile();
       throw RuntimeFailure("Device I/O error: " + path_);
     }
@@ -72,12 +74,12 @@ class FileLogWriter : public LogWriter {
 
  private:
   void closeFile() {
-    if (file_) std::fclose(file_);
-    file_ = nullptr;
+    if (file_) file_->close();
+    file_.reset();
   }
   std::string source_, path_;
   int16_t mode_ = 0;
-  std::FILE* file_ = nullptr;
+  std::unique_ptr<platform::File> file_;
 };
 
 }  // namespace

@@ -15,7 +15,11 @@ std::string ReadINI(const std::string& file, const std::string& section, const s
   try {
     std::string value;
     if (platform::profile().getString(section, key, value, kProfileBuffer, file) > 0) return value;
-    WriteINI(file, section, key, fallback);
+    try {
+      platform::profile().writeDefault(section, key, fallback, file);
+    } catch (...) {
+      logFailure("modIni", "WriteINI");
+    }
     return fallback;
   } catch (...) {
     logFailure("modIni", "ReadINI");

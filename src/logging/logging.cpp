@@ -168,6 +168,8 @@ void InitErrorLog() {
     ignoringFailure([&] { w->SetLogMode(0); });
     ignoringFailure([&] { w->SetFilePath(platform::inOwnFolder("MeridDllManager.log")); });
     ignoringFailure([&] { w->SetSourceName("MeridDllManager"); });
+    // Once per process: the folder named by the environment that was refused.
+    if (std::string why = platform::takeOwnFolderProblem(); !why.empty()) loggerError("InitErrorLog-" + why);
   }
   ignoringFailure([] {
     auto& fs = platform::fileSystem();

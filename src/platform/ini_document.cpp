@@ -120,18 +120,38 @@ std::optional<std::string> IniDocument::find(std::string_view section, std::stri
 
 std::string IniDocument::newline() const { return crlf_ ? "\r" : ""; }
 
+std::string IniDocument::editedLine(std::size_t line, std::string_view value) const {
+  const std::string& raw = lines_[line];
+  const bool hadCr = !raw.empty() && raw.back() == '\r';
+  const std::string name(keyValue(content(raw, false))->key);
+  // Leading blanks of the line stay as they were.
+  const std::string lead(raw.substr(0, raw.find_first_not_of(" \t")));
+  return lead + name + "=" + std::string(value) + (hadCr ? "\r" : "");
+}
+
+bool IniDocument::changes(std::string_view section, std::string_view key, std::string_view value) const {
+  const Section* s = findSection(trimBlanks(section));
+  if (!s) return true;
+  auto line = findKeyLine(*s, trimBlanks(key));
+  return !line || editedLine(*line, value) != lines_[*line];
+}
+
+// A line was inserted at index at: the sections after it move down one line
+// and the one it went into grows by one (no new header, so no new section).
+void IniDocument::inserted(std::size_t at) {
+  for (auto& [name, s] : sections_) {
+    if (s.header >= at) ++s.header;
+    if (s.end >= at) ++s.end;
+  }
+}
+
 void IniDocument::set(std::string_view section, std::string_view key, std::string_view value) {
   section = trimBlanks(section);
   key = trimBlanks(key);
   const std::string cr = newline();
   if (const Section* s = findSection(section)) {
     if (auto line = findKeyLine(*s, key)) {
-      std::string& raw = lines_[*line];
-      const bool hadCr = !raw.empty() && raw.back() == '\r';
-      const std::string name(keyValue(content(raw, false))->key);
-      // Leading blanks of the line stay as they were.
-      const std::string lead(raw.substr(0, raw.find_first_not_of(" \t")));
-      raw = lead + name + "=" + std::string(value) + (hadCr ? "\r" : "");
+      lines_[*line] = editedLine(*line, value);
       return;
     }
     // After the section's last non-blank line, so the blank lines that set it
@@ -143,13 +163,17 @@ void IniDocument::set(std::string_view section, std::string_view key, std::strin
       finalNewline_ = true;
     }
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::string(key) + "=" + std::string(value) + cr);
+    inserted(at);
   } else {
     if (!lines_.empty() && !finalNewline_) lines_.back() += cr;
+    const std::size_t header = lines_.size();
     lines_.push_back("[" + std::string(section) + "]" + cr);
     lines_.push_back(std::string(key) + "=" + std::string(value) + cr);
     finalNewline_ = true;
+    // Read back as the parser reads it: the first section of a name wins.
+    if (auto name = sectionName(content(lines_[header], header == 0)))
+      sections_.emplace(lowerAscii(*name), Section{header, lines_.size()});
   }
-  index();
 }
 
 std::string IniDocument::bytes() const {

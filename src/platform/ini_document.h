@@ -26,6 +26,9 @@ class IniDocument {
   // missing. New lines take the line ending the file already uses.
   void set(std::string_view section, std::string_view key, std::string_view value);
 
+  // False when set() with these arguments would leave the bytes as they are.
+  bool changes(std::string_view section, std::string_view key, std::string_view value) const;
+
   std::string bytes() const;
 
  private:
@@ -37,6 +40,8 @@ class IniDocument {
   const Section* findSection(std::string_view section) const;
   std::optional<std::size_t> findKeyLine(const Section& s, std::string_view key) const;
   std::string newline() const;
+  std::string editedLine(std::size_t line, std::string_view value) const;
+  void inserted(std::size_t at);
 
   std::vector<std::string> lines_;  // without the '\n'; a '\r' before it is kept
   bool finalNewline_ = true;

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "merid/host.h"
@@ -63,6 +64,24 @@ std::string setThreadOwnFolderOverride(const std::string& folder) {
   std::string previous = std::move(tFolderOverride);
   tFolderOverride = folder;
   return previous;
+}
+
+namespace {
+std::mutex gProblemMutex;
+std::string gProblem;
+bool gProblemTold = false;
+}  // namespace
+
+void noteOwnFolderProblem(const std::string& why) {
+  std::lock_guard<std::mutex> lock(gProblemMutex);
+  if (!gProblemTold) gProblem = why;
+}
+
+std::string takeOwnFolderProblem() {
+  std::lock_guard<std::mutex> lock(gProblemMutex);
+  if (gProblem.empty()) return "";
+  gProblemTold = true;
+  return std::exchange(gProblem, std::string());
 }
 
 std::string ownFolderOverride() {

@@ -90,7 +90,10 @@ TEST(InviaComando, EveryStepInOrder) {
 
 // Each refusal ends as done; the loop repeats only after a box.
 TEST(InviaComando, OutcomeOfEachRefusal) {
-  const std::tuple<const char*, int32_t, int32_t, Replies, const char*, long, bool> rows[] = {
+  struct Row {
+    const char* skipList; int32_t written; int32_t statusWrite; Replies status; const char* calls; long boxes; bool skipped;
+  };
+  const Row rows[] = {
       {"Value1=30", 24, 0, {}, "write 3013", 0, false},
       {"Value3=24", 24, 0, {}, "write 3013", 0, true},
       {"Value2= 16,5 ", 16, 0, {}, "write 3013", 0, true},
@@ -117,7 +120,10 @@ TEST(InviaComando, OutcomeOfEachRefusal) {
 // Steps on one thread: loaded once, a word written back as 0, an edit counts
 // after a receipt object's reset; a negative or failing value is read again.
 TEST(SkipList, WhenTheFileIsReadAgain) {
-  const std::tuple<const char*, bool, int32_t, int32_t> steps[] = {
+  struct Step {
+    const char* ini; bool reset; int32_t err; int32_t after;
+  };
+  const Step steps[] = {
       {"Value1=24\nValue3=ventiquattro", false, 24, 0},
       {"Value1=30", false, 30, 30},
       {nullptr, true, 30, 0},
@@ -142,7 +148,10 @@ TEST(SkipList, WhenTheFileIsReadAgain) {
 
 // Cover, paper, journal full, nearly full; position 3 only logged. R, T: reading, testing.
 TEST(Merid_CheckStatus, ResultAndLinesByReply) {
-  const std::tuple<int32_t, int32_t, const char*, int32_t, std::string> rows[] = {
+  struct Row {
+    int32_t statusWrite; int32_t readResult; const char* reply; int32_t result; std::string lines;
+  };
+  const Row rows[] = {
       {5, 0, "", ECK_NonConnesso, "Merid_CheckStatus = ECK_NonConnesso"},
       {0, 3, "011111", ECK_NonConnesso, "R|non connesso."},
       {0, 0, "011111", ECK_CoperchioAperto, "R|T|ECK_CoperchioAperto"},
@@ -171,7 +180,10 @@ TEST(Merid_CheckStatus, ResultAndLinesByReply) {
 // Opens only when the status check finds no printer; "3016" (refused here) for
 // modes 1 and 2 only, unlogged, its result ignored.
 TEST(AperturaComunicazione, OpensOnlyWhenThePrinterDoesNotAnswer) {
-  const std::tuple<int32_t, int32_t, int32_t, int32_t, int16_t, bool, const char*> rows[] = {
+  struct Row {
+    int32_t statusWrite; int32_t statusRead; int32_t openResult; int32_t mode; int16_t port; bool result; const char* calls;
+  };
+  const Row rows[] = {
       {0, 0, 0, 1, 1, true, "write 1109, read, write 30161"},
       {0, 0, 0, 2, 1, true, "write 1109, read, write 30160"},
       {0, 0, 0, 3, 1, true, "write 1109, read"},

@@ -2,7 +2,11 @@
 // errors, the examples, and the other commands.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <dlfcn.h>
+
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -21,11 +25,11 @@ struct Outcome {
 
 class Meridctl : public ::testing::Test {
  protected:
-  Outcome run(const std::string& arguments) {
-    const std::string command = std::string(MERIDCTL_PATH) + " --printer " + MERID_SIM_LIBRARY +
-                                " --sim-dir " + sim() + " --home " + home.path() +
-                                "/home --now \"2026-12-05 10:00\" " + arguments + " > " + home.file("out") +
-                                " 2> " + home.file("err") + " < /dev/null";
+  Outcome run(const std::string& arguments, const std::string& prefix = "") {
+    const std::string command = prefix + MERIDCTL_PATH + " --printer " + MERID_SIM_LIBRARY + " --sim-dir " +
+                                sim() + " --home " + home.path() + "/home --now \"2026-12-05 10:00\" " +
+                                arguments + " > " + home.file("out") + " 2> " + home.file("err") +
+                                " < /dev/null";
     const int status = std::system(command.c_str());
     const int exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return {exit, readFile(home.file("out")), readFile(home.file("err"))};
@@ -89,7 +93,10 @@ TEST_F(Meridctl, ScriptErrorsAreListedAndNothingIsSent) {
 
 TEST_F(Meridctl, ExamplesAndCommands) {
   // The arguments, the exit status and, when given, the whole standard output.
-  const std::tuple<std::string, int, const char*> rows[] = {
+  struct Row {
+    std::string arguments; int exit; const char* out;
+  };
+  const Row rows[] = {
       {std::string("run ") + MERID_EXAMPLES_DIR + "/receipt.meridctl", 0,
        "s.InitComunicazione\ns.ApriTransazioneFiscale -> True\ns.Vendita -> True\ns.Vendita -> True\n"
        "s.ScontoValoreRiga -> True\ns.RigaLiberaFiscale_Vendita -> True\ns.RigaLiberaFiscale_Promo -> True\n"
@@ -122,6 +129,37 @@ TEST_F(Meridctl, ExamplesAndCommands) {
   const Outcome shown = run("tape --html " + home.file("tape.html"));
   EXPECT_EQ(shown.out, t);
   EXPECT_EQ(readFile(home.file("tape.html")), readFile(sim() + "/tape.html"));
+}
+
+// Input that cannot be a script or a clock time is refused at once, with its
+// reason; a run is cut short after 20 s, as reading /dev/zero or a FIFO with
+// no writer never ends.
+TEST_F(Meridctl, InputLimits) {
+  const std::string fifo = home.file("fifo"), big = home.file("big.meridctl");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  merid::test::writeFile(big, "");
+  std::filesystem::resize_file(big, 16 * 1024 * 1024 + 1);  // sparse: no disk used
+  struct Row {
+    std::string arguments;
+    int exit;
+    std::string error;  // a part of the standard error
+  };
+  const Row rows[] = {
+      {"run /dev/zero", 2, "/dev/zero is not a regular file (a device, FIFO or socket)"},
+      {"run " + fifo, 2, fifo + " is not a regular file"},
+      {"run " + home.path(), 2, home.path() + " is not a regular file (a folder)"},
+      {"run " + big, 2, big + " is 16777217 bytes; a host script is at most 16777216 bytes"},
+      {"--now \"-999-01-01 00:00\" status", 1, "usage: meridctl"},
+      {"--now \"2026-02-31 10:00\" status", 1, "--now needs a date and time that exist"},
+      {"--now \"2026-12-05 -1:-5\" status", 1, "usage: meridctl"},
+      {"--now \"0099-12-31 10:00\" status", 1, "usage: meridctl"},
+      {"--now \"2024-02-29 23:59\" status", 0, ""},
+  };
+  for (const Row& row : rows) {
+    const Outcome o = run(row.arguments, "timeout 20 ");
+    EXPECT_EQ(o.exit, row.exit) << row.arguments << "\n" << o.err;
+    EXPECT_NE(o.err.find(row.error), std::string::npos) << row.arguments << "\n" << o.err;
+  }
 }
 
 // What each call did, beside its boolean: on the virtual printer with a fault,
@@ -180,13 +218,21 @@ TEST_F(Meridctl, OutcomesOnTheVirtualPrinter) {
   EXPECT_LT(std::filesystem::file_size(home.path() + "/home/MeridDll_LoggerDebug.log"), 100u * 1024);
 }
 
+// A real shared library without the printer's entry points.
+std::string libmPath() {
+  Dl_info info{};
+  double (*const cosine)(double) = &::cos;
+  return ::dladdr(reinterpret_cast<const void*>(cosine), &info) && info.dli_fname ? info.dli_fname : "libm.so.6";
+}
+
 TEST_F(Meridctl, APrinterLibraryThatCannotBeUsedStopsEveryCommand) {
   struct Row {
     std::string printer, command, reason;
   } rows[] = {
       {"/nonexistent/libCeFdll.so", "status", "cannot open shared object file"},
       {"/etc/passwd", "send 3003", "invalid ELF header"},
-      {"libm.so.6", "run " + std::string(MERID_EXAMPLES_DIR) + "/receipt.meridctl", "no entry point VbCEFOpen"},
+      {libmPath(), "run " + std::string(MERID_EXAMPLES_DIR) + "/receipt.meridctl", "no entry point VbCEFOpen"},
+      {"libm.so.6", "status", "not an absolute path"},  // never a name the loader searches for
   };
   for (const Row& row : rows) {
     const Outcome o = run("--printer " + row.printer + " " + row.command);

@@ -37,8 +37,8 @@ TEST(Script, EachKindOfErrorIsListedWithItsLine) {
       "Merid_BarcodeType)",
       "t.vbs:6: argument 1 (strRiga) of RigaLiberaFiscale_Vendita expects a string",
       "t.vbs:7: argument 1 (portaCOM) of InitComunicazione expects an Integer (-32768 to 32767); 70000 is out of range",
-      "t.vbs:8: argument 1 of Manutenzione_DGFE_StampaIntervalloDate: malformed date #2026-02-30# (use #YYYY-MM-DD# "
-      "or #YYYY-MM-DD HH:MM[:SS]#)",
+      "t.vbs:8: argument 1 of Manutenzione_DGFE_StampaIntervalloDate: no such date #2026-02-30# (a day of the "
+      "years 100 to 9999, a time up to 23:59:59)",
       "t.vbs:9: argument 1 of InviaComandoDiretto_CefDLL: unterminated string",
       "t.vbs:10: argument 1 of InitComunicazione: malformed number 1e",
       "t.vbs:11: unknown class Nothing",
@@ -109,6 +109,46 @@ TEST(Script, LiteralsReachTheLibraryAsItExpectsThem) {
     for (const Value& v : statement.args)
       if (v.kind != Kind::String) numbers.push_back(v.number);
   EXPECT_EQ(numbers, expected);
+}
+
+TEST(Script, DatesAreDigitsOfADayThatExists) {
+  struct Row {
+    const char* date;
+    const char* problem;  // empty: accepted
+  };
+  const char* malformed = "malformed date";
+  const char* noSuchDate = "no such date";
+  const Row rows[] = {
+      {"2026-12-05 -1:-5", malformed},
+      {"2026-12-05 10:-0", malformed},
+      {"2026-12-05 +1:+5", malformed},
+      {"2026- 1- 5", malformed},
+      {"-026-12-05", malformed},
+      {"2026-12-05 10:00:", malformed},
+      {"2026-02-29", noSuchDate},
+      {"2026-04-31", noSuchDate},
+      {"0099-12-31", noSuchDate},
+      {"2026-12-05 24:00", noSuchDate},
+      {"2026-12-05 10:60", noSuchDate},
+      {"2024-02-29 23:59:59", ""},
+      {"0100-01-01", ""},
+      {"9999-12-31", ""},
+  };
+  for (const Row& row : rows) {
+    const Script script = parseScript(
+        "t.vbs", std::string("s = MeridTallo_Scontrino\ns.Manutenzione_DGFE_StampaIntervalloDate #") +
+                     row.date + "#, #2026-12-01#\n");
+    if (!*row.problem) {
+      EXPECT_TRUE(script.errors.empty()) << row.date << ": " << script.errors.front();
+      continue;
+    }
+    ASSERT_EQ(script.errors.size(), 1u) << row.date;
+    EXPECT_EQ(script.errors[0].rfind("t.vbs:2: argument 1 of Manutenzione_DGFE_StampaIntervalloDate: " +
+                                         std::string(row.problem) + " #" + row.date + "#",
+                                     0),
+              0u)
+        << script.errors[0];
+  }
 }
 
 // Every public method, through the table that binds them all, with extreme

@@ -1,24 +1,50 @@
 #include "support/fakes.h"
 
-#include <sys/stat.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
 
 namespace merid::test {
 
+void setEnvironment(const std::string& name, const std::string& value) {
+#ifdef _WIN32
+  SetEnvironmentVariableA(name.c_str(), value.c_str());
+#else
+  ::setenv(name.c_str(), value.c_str(), 1);
+#endif
+}
+
+void unsetEnvironment(const std::string& name) {
+#ifdef _WIN32
+  SetEnvironmentVariableA(name.c_str(), nullptr);
+#else
+  ::unsetenv(name.c_str());
+#endif
+}
+
 TempHome::TempHome() {
-  char tmpl[] = "/tmp/merid-test-XXXXXX";
-  if (!::mkdtemp(tmpl)) throw std::runtime_error("mkdtemp failed");
-  path_ = tmpl;
-  ::setenv("MERID_HOME", path_.c_str(), 1);
+  static std::atomic<unsigned> counter{0};
+  const auto base = std::filesystem::temp_directory_path();
+  std::random_device random;
+  for (int attempt = 0; path_.empty(); ++attempt) {
+    if (attempt == 100) throw std::runtime_error("no temporary folder");
+    auto candidate = base / ("merid-test-" + std::to_string(random()) + "-" + std::to_string(counter++));
+    std::error_code ec;
+    if (std::filesystem::create_directory(candidate, ec)) path_ = candidate.string();
+  }
+  setEnvironment("MERID_HOME", path_);
 }
 
 TempHome::~TempHome() {
-  ::unsetenv("MERID_HOME");
+  unsetEnvironment("MERID_HOME");
   std::error_code ec;
   std::filesystem::remove_all(path_, ec);
 }
@@ -34,8 +60,8 @@ void writeFile(const std::string& path, const std::string& content) {
 }
 
 bool fileExists(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0;
+  std::error_code ec;
+  return std::filesystem::exists(path, ec);
 }
 
 void onFreshThread(const std::function<void()>& body) {

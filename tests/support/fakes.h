@@ -13,7 +13,7 @@
 
 namespace merid::test {
 
-// A fresh folder under /tmp, the library's own folder (MERID_HOME) while it lives.
+// A fresh folder in the temporary folder, the library's own folder (MERID_HOME) while it lives.
 struct TempHome {
   TempHome();
   ~TempHome();
@@ -21,6 +21,10 @@ struct TempHome {
   std::string file(const std::string& name) const { return path_ + "/" + name; }
   std::string path_;
 };
+
+// The process environment, on either system.
+void setEnvironment(const std::string& name, const std::string& value);
+void unsetEnvironment(const std::string& name);
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& content);
@@ -45,8 +49,8 @@ struct LogRecorder {
 struct FakeSettings {
   FakeSettings() { clear(); }
   ~FakeSettings() { clear(); }
-  void set(const std::string& name, const std::string& value) { ::setenv(name.c_str(), value.c_str(), 1); }
-  static void clear() { ::unsetenv("MeridDll_LoggerDebug"), ::unsetenv("MeridDll_LoggerDebug_KeepFile"); }
+  void set(const std::string& name, const std::string& value) { setEnvironment(name, value); }
+  static void clear() { unsetEnvironment("MeridDll_LoggerDebug"), unsetEnvironment("MeridDll_LoggerDebug_KeepFile"); }
 };
 
 struct FixedClock : platform::Clock {

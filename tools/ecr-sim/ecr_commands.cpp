@@ -56,6 +56,33 @@ bool fontDigit(char c) {
   return c >= '1' && c <= '9';
 }
 
+// A font digit, then a text field of up to 32 characters that ends the command.
+int fontAndText(std::string_view c, std::string& text) {
+  if (c.size() < 7) return kBadLength;
+  if (!fontDigit(c[4])) return kBadValue;
+  size_t after;
+  const int rc = textField(c, 5, 32, text, after);
+  if (rc != kOk) return rc;
+  return after == c.size() ? kOk : kBadLength;
+}
+
+// A label followed by the amount that ends the command (a payment, an invoice
+// total). The label as printed: upper case, without trailing blanks; an empty
+// one is refused with 3, or stands for `whenEmpty` when given.
+struct LabelledAmount {
+  std::string label;
+  int64_t amount = 0;
+  int parse(std::string_view c, size_t at, size_t maxLen, const char* whenEmpty) {
+    const int rc = textAndAmount(c, at, maxLen, label, amount);
+    if (rc != kOk) return rc;
+    label = upper(rtrim(label));
+    if (!label.empty()) return kOk;
+    if (!whenEmpty) return kBadValue;
+    label = whenEmpty;
+    return kOk;
+  }
+};
+
 bool eanValid(std::string_view code, size_t length) {
   if (code.size() != length || !allDigits(code)) return false;
   int sum = 0;
@@ -110,6 +137,12 @@ void EcrModel::printHeader(const std::string& title, const std::string& number) 
   print(2, center(title, 32));
   printTwo(1, printedDate(toCivil(now())), number);
   print(1, kRule);
+}
+
+void EcrModel::printTotal(const std::string& label, int64_t amount) {
+  print(1, kRule);
+  printTwo(2, label, formatMoney(amount));
+  work_.doc.totalLine = true;
 }
 
 void EcrModel::finishDocument() {
@@ -303,18 +336,12 @@ int EcrModel::saleLine(std::string_view c) {
 }
 
 int EcrModel::descriptiveLine(std::string_view c, bool afterTotal) {
-  if (c.size() < 7) return kBadLength;
-  if (!fontDigit(c[4])) return kBadValue;
   std::string text;
-  size_t after;
-  int rc = textField(c, 5, 32, text, after);
-  if (rc != kOk) return rc;
-  if (after != c.size()) return kBadLength;
+  if (int rc = fontAndText(c, text)) return rc;
   if (afterTotal) {
     if (work_.doc.state != DocState::AfterTotal) return kNotAllowed;
-  } else {
-    rc = startReceiptIfIdle();
-    if (rc != kOk) return rc;
+  } else if (int rc = startReceiptIfIdle()) {
+    return rc;
   }
   print(c[4] - '0', text);
   return kOk;
@@ -356,11 +383,10 @@ int EcrModel::pricedText(std::string_view c) {
 }
 
 int EcrModel::payment(std::string_view c) {
-  std::string description;
-  int64_t amount;
-  int rc = textAndAmount(c, 4, 99, description, amount);
-  if (rc != kOk) return rc;
-  if (rtrim(description).empty()) return kBadValue;
+  LabelledAmount field;
+  if (int rc = field.parse(c, 4, 99, nullptr)) return rc;
+  const std::string& description = field.label;
+  int64_t amount = field.amount;
   Document& d = work_.doc;
   if (d.state != DocState::Receipt && d.state != DocState::CreditNote) return kNotAllowed;
   if (amount < 0) return kBadValue;
@@ -374,13 +400,9 @@ int EcrModel::payment(std::string_view c) {
   // An amount of zero pays what is left.
   if (amount == 0) amount = remaining > 0 ? remaining : 0;
   if (amount > remaining && (!collected || !isCash(description))) return kBadValue;
-  if (!d.totalLine) {
-    print(1, kRule);
-    printTwo(2, "TOTALE EURO", formatMoney(d.total));
-    d.totalLine = true;
-  }
-  printTwo(1, upper(rtrim(description)), formatMoney(amount));
-  d.payments.emplace_back(upper(rtrim(description)), amount);
+  if (!d.totalLine) printTotal("TOTALE EURO", d.total);
+  printTwo(1, description, formatMoney(amount));
+  d.payments.emplace_back(description, amount);
   d.paid += amount;
   d.paying = true;
   d.change = d.paid > d.total ? d.paid - d.total : 0;
@@ -414,11 +436,7 @@ int EcrModel::closeFiscal(std::string_view c) {
   Document& d = work_.doc;
   if (d.state == DocState::Receipt) {
     if ((d.total > 0 && !d.paying) || d.paid < d.total) return kIncompletePayment;
-    if (!d.totalLine) {
-      print(1, kRule);
-      printTwo(2, "TOTALE EURO", formatMoney(d.total));
-      d.totalLine = true;
-    }
+    if (!d.totalLine) printTotal("TOTALE EURO", d.total);
     if (!d.changePrinted) printTwo(1, "RESTO", formatMoney(d.change));
     writeRecord(kReceipt);
   } else if (d.state == DocState::Voided) {
@@ -484,13 +502,8 @@ int EcrModel::printHeaderCommand(std::string_view c) {
 }
 
 int EcrModel::nonFiscalLine(std::string_view c) {
-  if (c.size() < 7) return kBadLength;
-  if (!fontDigit(c[4])) return kBadValue;
   std::string text;
-  size_t after;
-  int rc = textField(c, 5, 32, text, after);
-  if (rc != kOk) return rc;
-  if (after != c.size()) return kBadLength;
+  if (int rc = fontAndText(c, text)) return rc;
   DocState s = work_.doc.state;
   if (s != DocState::NonFiscal && (s != DocState::Invoice || work_.doc.totalLine)) return kNotAllowed;
   print(c[4] - '0', text);
@@ -498,19 +511,14 @@ int EcrModel::nonFiscalLine(std::string_view c) {
 }
 
 int EcrModel::invoiceTotal(std::string_view c) {
-  std::string label;
-  int64_t amount;
-  int rc = textAndAmount(c, 5, 32, label, amount);
-  if (rc != kOk) return rc;
+  LabelledAmount total;
+  if (int rc = total.parse(c, 5, 32, "TOTALE FATTURA")) return rc;
   Document& d = work_.doc;
   if (d.state != DocState::Invoice || d.totalLine) return kNotAllowed;
-  if (amount < 0) return kNegativeTotal;
-  if (amount != d.announced) return kBadValue;
-  print(1, kRule);
-  printTwo(2, rtrim(label).empty() ? std::string("TOTALE FATTURA") : upper(rtrim(label)),
-           formatMoney(amount));
-  d.total = amount;
-  d.totalLine = true;
+  if (total.amount < 0) return kNegativeTotal;
+  if (total.amount != d.announced) return kBadValue;
+  printTotal(total.label, total.amount);
+  d.total = total.amount;
   return kOk;
 }
 

@@ -2,11 +2,9 @@
 #include "ecr_model.h"
 
 #include <algorithm>
-#include <iterator>
-
-#include <cstdio>
 #include <ctime>
 #include <exception>
+#include <iterator>
 #include <stdexcept>
 
 #include "sim_text.h"
@@ -14,24 +12,16 @@
 
 namespace merid::sim {
 
+namespace {
+
+// In the order of DocState.
+const char* const kStateNames[] = {"idle",       "receipt", "voided",     "after-total",
+                                   "non-fiscal", "invoice", "credit-note"};
+
+}  // namespace
+
 const char* stateName(DocState s) {
-  switch (s) {
-    case DocState::Idle:
-      return "idle";
-    case DocState::Receipt:
-      return "receipt";
-    case DocState::Voided:
-      return "voided";
-    case DocState::AfterTotal:
-      return "after-total";
-    case DocState::NonFiscal:
-      return "non-fiscal";
-    case DocState::Invoice:
-      return "invoice";
-    case DocState::CreditNote:
-      return "credit-note";
-  }
-  return "idle";
+  return size_t(s) < std::size(kStateNames) ? kStateNames[size_t(s)] : "idle";
 }
 
 namespace {
@@ -46,7 +36,9 @@ const char* kDefaultSettings =
     "departments = 20\n"
     "fiscal_memory_records = 1825\n";
 
-int64_t systemWallClock() { return localWallSeconds(); }
+int64_t systemWallClock() {
+  return localWallSeconds();
+}
 
 std::string trim(std::string_view s) {
   size_t b = 0, e = s.size();
@@ -56,9 +48,8 @@ std::string trim(std::string_view s) {
 }
 
 DocState stateFrom(const std::string& name) {
-  for (DocState s : {DocState::Receipt, DocState::Voided, DocState::AfterTotal, DocState::NonFiscal,
-                     DocState::Invoice, DocState::CreditNote})
-    if (name == stateName(s)) return s;
+  for (size_t i = 0; i < std::size(kStateNames); ++i)
+    if (name == kStateNames[i]) return DocState(i);
   return DocState::Idle;
 }
 
@@ -200,9 +191,20 @@ void EcrModel::loadSettings() {
 // in place or replaced is read again from its start. Only an unfinished last
 // line, a write cut short by a crash, is cut off (so that the next record starts
 // on a clean line): whatever else is wrong is left as it is, and reported.
+namespace {
+
+TextScan scanRecords(const std::string& text, uint64_t offset, std::vector<JournalRecord>& records) {
+  return scanJournal(text, offset, records, false);
+}
+
+TextScan scanRecords(const std::string& text, uint64_t offset, std::vector<FiscalRecord>& records) {
+  return scanFiscal(text, offset, records, false);
+}
+
+}  // namespace
+
 template <class Record>
-void EcrModel::loadRecords(const std::string& name, std::vector<Record>& records, FileView& view,
-                           TextScan (*scan)(const std::string&, uint64_t, std::vector<Record>&)) {
+void EcrModel::loadRecords(const std::string& name, std::vector<Record>& records, FileView& view) {
   const std::string path = dir_ + "/" + name;
   uint64_t size;
   int64_t modified;
@@ -214,7 +216,7 @@ void EcrModel::loadRecords(const std::string& name, std::vector<Record>& records
     records.clear();
     view.valid = 0;
   }
-  TextScan found = scan(text, view.valid, records);
+  TextScan found = scanRecords(text, view.valid, records);
   view.id = id;
   view.size = text.size();
   view.modified = modified;
@@ -228,25 +230,25 @@ void EcrModel::loadRecords(const std::string& name, std::vector<Record>& records
 }
 
 void EcrModel::loadJournal() {
-  loadRecords<JournalRecord>("journal.txt", journal_, journalFile_,
-                             [](const std::string& t, uint64_t at, std::vector<JournalRecord>& r) {
-                               return scanJournal(t, at, r, false);
-                             });
+  loadRecords("journal.txt", journal_, journalFile_);
 }
 
 void EcrModel::loadFiscal() {
-  loadRecords<FiscalRecord>("fiscal.txt", fiscal_, fiscalFile_,
-                            [](const std::string& t, uint64_t at, std::vector<FiscalRecord>& r) {
-                              return scanFiscal(t, at, r, false);
-                            });
+  loadRecords("fiscal.txt", fiscal_, fiscalFile_);
 }
 
 void EcrModel::load() {
   if (!makeDirs(dir_)) throw std::runtime_error("cannot create " + dir_);
   if (!started_) {
     // Under the folder lock nobody is writing: a temporary file is a leftover.
-    for (const std::string& name : staleTemporaries(dir_)) removeFile(dir_ + "/" + name);
-    started_ = true;
+    // One that cannot be removed yet harms nothing: the next command tries again.
+    try {
+      started_ = true;
+      for (const std::string& name : staleTemporaries(dir_))
+        started_ = removeFile(dir_ + "/" + name) && started_;
+    } catch (const std::exception&) {
+      started_ = false;
+    }
   }
   loadSettings();
   state_ = decodeState(readFile(dir_ + "/state.txt"));
@@ -292,10 +294,9 @@ void EcrModel::repairAndCheck() {
   if (last.journalNo < state_.counters.journalNo) {
     // A new journal was started but the old file was not yet moved away.
     std::string archive = dir_ + "/journal-" + std::to_string(last.journalNo) + ".txt";
-    if (std::rename((dir_ + "/journal.txt").c_str(), archive.c_str()) == 0) {
-      journal_.clear();
-      loadJournal();
-    }
+    renameFile(dir_ + "/journal.txt", archive);
+    journal_.clear();
+    loadJournal();
   } else if (last.record > state_.counters.record || last.journalNo > state_.counters.journalNo) {
     // The document was written to the journal but the state file is older:
     // the journal wins, and the document it holds is no longer in progress.
@@ -343,7 +344,8 @@ int EcrModel::execute(std::string_view command) {
     load();
     if (!damage_.error) printHeldCommands();
     int rc = run(command);
-    if ((rc == kPaperEnd || rc == kCoverOpen) && paperOrCoverFault()) state_.held.commands.emplace_back(command);
+    if ((rc == kPaperEnd || rc == kCoverOpen) && paperOrCoverFault())
+      state_.held.commands.emplace_back(command);
     if (rc == kOk) {
       commit();
       if (answerLost(faultConfig_, command)) return kWriteFailed;
@@ -474,7 +476,7 @@ void EcrModel::commit() {
   saveState();
   if (archiveJournal_) {
     std::string archive = dir_ + "/journal-" + std::to_string(state_.counters.journalNo - 1) + ".txt";
-    if (fileExists(dir_ + "/journal.txt")) std::rename((dir_ + "/journal.txt").c_str(), archive.c_str());
+    if (fileExists(dir_ + "/journal.txt")) renameFile(dir_ + "/journal.txt", archive);
   }
   loadJournal();
   loadFiscal();

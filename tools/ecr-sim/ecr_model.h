@@ -200,6 +200,8 @@ class EcrModel {
   void print(int font, const std::string& text);
   void printTwo(int font, const std::string& left, const std::string& right);
   void printHeader(const std::string& title, const std::string& number);
+  // The rule and the total line that end the priced lines of a document.
+  void printTotal(const std::string& label, int64_t amount);
   void finishDocument();
   void writeRecord(const char* kind);
   void printTotals(const DayTotals& t);
@@ -220,8 +222,7 @@ class EcrModel {
     std::vector<Problem> problems;
   };
   template <class Record>
-  void loadRecords(const std::string& name, std::vector<Record>& records, FileView& view,
-                   TextScan (*scan)(const std::string&, uint64_t, std::vector<Record>&));
+  void loadRecords(const std::string& name, std::vector<Record>& records, FileView& view);
   void repairAndCheck();
 
   std::vector<JournalRecord> journal_;

@@ -234,12 +234,16 @@ std::vector<Problem> checkFolder(const std::string& dir, std::vector<std::string
   FolderLock lock(dir);
   std::vector<Problem> out;
   auto add = [&out](const std::vector<Problem>& more) { out.insert(out.end(), more.begin(), more.end()); };
+  // Every bad line of a journal or the fiscal memory; a write cut short is only noted.
+  auto scan = [&](const char* name, const TextScan& found) {
+    add(found.problems);
+    if (found.tornTail)
+      notes.push_back(std::string(name) +
+                      ": an unfinished last line (a write cut short), dropped at the next start");
+  };
   std::vector<FiscalRecord> fiscal;
   const std::string fiscalPath = dir + "/fiscal.txt";
-  const TextScan fs = scanFiscal(readFile(fiscalPath), 0, fiscal, true);
-  add(fs.problems);
-  if (fs.tornTail)
-    notes.push_back("fiscal.txt: an unfinished last line (a write cut short), dropped at the next start");
+  scan("fiscal.txt", scanFiscal(readFile(fiscalPath), 0, fiscal, true));
   // Archived journals: their lines, and their closings against the fiscal memory.
   for (int64_t n = 1; fileExists(dir + "/journal-" + num(n) + ".txt"); ++n) {
     const std::string name = "journal-" + num(n) + ".txt";
@@ -254,10 +258,7 @@ std::vector<Problem> checkFolder(const std::string& dir, std::vector<std::string
   }
   std::vector<JournalRecord> journal;
   const std::string journalPath = dir + "/journal.txt";
-  const TextScan js = scanJournal(readFile(journalPath), 0, journal, true);
-  add(js.problems);
-  if (js.tornTail)
-    notes.push_back("journal.txt: an unfinished last line (a write cut short), dropped at the next start");
+  scan("journal.txt", scanJournal(readFile(journalPath), 0, journal, true));
   const PrinterState state = decodeState(readFile(dir + "/state.txt"));
   JournalRecord previous;
   const bool archived = journal.empty() && archivedJournalEnd(dir, state.counters.journalNo - 1, previous);

@@ -10,6 +10,7 @@
 #include <iostream>
 
 #include "merid/codepage.h"
+#include "script.h"
 
 namespace meridctl {
 
@@ -31,12 +32,8 @@ bool makeFolder(const std::string& path) {
 }  // namespace
 
 std::optional<merid::DateTime> parseNow(const std::string& text) {
-  merid::DateTime t;
-  char tail = 0;
-  if (text.size() != 16 ||
-      std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d%c", &t.year, &t.month, &t.day, &t.hour, &t.minute, &tail) != 5)
-    return std::nullopt;
-  if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31 || t.hour > 23 || t.minute > 59) return std::nullopt;
+  auto t = text.size() == 16 ? dateFields(text) : std::nullopt;
+  if (!t || !merid::automationDate(*t)) return std::nullopt;  // no such day, or a year outside 100 to 9999
   return t;
 }
 
@@ -74,7 +71,10 @@ bool setUpHost(const Options& o) {
   }
   const std::string home = o.home.empty() ? defaultHome() : o.home;
   if (!makeFolder(home)) return false;
-  ::setenv("MERID_HOME", home.c_str(), 1);
+  // The library takes an absolute folder only.
+  std::error_code ec;
+  const std::string absolute = std::filesystem::absolute(home, ec).lexically_normal().string();
+  ::setenv("MERID_HOME", ec ? home.c_str() : absolute.c_str(), 1);
   ::setenv("MeridDll_LoggerDebug", o.debugLog ? "1" : "0", 1);
   if (o.now) merid::setClock([t = *o.now] { return t; });
   const bool wait = !o.autoOk && ::isatty(STDIN_FILENO);

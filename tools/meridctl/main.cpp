@@ -141,8 +141,13 @@ int gaveUp(const merid::Outcome& o) {
 }
 
 int commandRun(const Options& o, const std::string& path) {
-  std::string text;
-  if (!readFile(path, text)) {
+  std::string text, problem;
+  const auto read = meridctl::readScriptFile(path, text, problem);
+  if (read == meridctl::ScriptFileRead::Refused) {
+    std::cerr << "meridctl: " << problem << "\n";
+    return kExitScript;
+  }
+  if (read != meridctl::ScriptFileRead::Ok) {
     std::cerr << "meridctl: " << meridctl::cannotRead(path) << "\n";
     return 1;
   }
@@ -280,7 +285,8 @@ int main(int argc, char** argv) {
       if (v.empty() || *end || port < -32768 || port > 32767) return usageError("--port needs a number from -32768 to 32767");
       o.port = static_cast<int>(port);
     } else if (a == "--now") {
-      if (!value(v) || !(o.now = meridctl::parseNow(v))) return usageError("--now needs \"YYYY-MM-DD HH:MM\"");
+      if (!value(v) || !(o.now = meridctl::parseNow(v)))
+        return usageError("--now needs a date and time that exist, \"YYYY-MM-DD HH:MM\" (years 100 to 9999)");
     } else if (a == "--debug-log") {
       o.debugLog = true;
     } else if (a == "--auto-ok") {

@@ -1,12 +1,16 @@
 #include "script.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <cerrno>
 #include <map>
 #include <optional>
 
@@ -113,13 +117,15 @@ std::optional<double> parseNumber(const std::string& t) {
   return v;
 }
 
-std::optional<double> parseDate(const std::string& t) {
-  int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
-  char tail = 0;
-  int n = std::sscanf(t.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &y, &mo, &d, &h, &mi, &s, &tail);
-  const bool shapeOk = (n == 3 && t.size() == 10) || (n == 5 && t.size() == 16) || (n == 6 && t.size() == 19);
-  if (!shapeOk) return std::nullopt;
-  return merid::automationDate({y, mo, d, h, mi, s});
+// Exactly `count` digits at `at`; no sign, no blank.
+std::optional<int> digitsAt(const std::string& t, std::size_t at, std::size_t count) {
+  if (at + count > t.size()) return std::nullopt;
+  int v = 0;
+  for (std::size_t i = at; i < at + count; ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(t[i]))) return std::nullopt;
+    v = v * 10 + (t[i] - '0');
+  }
+  return v;
 }
 
 // Reads one argument; empty message on success.
@@ -149,8 +155,10 @@ std::string readLiteral(const std::string& s, std::size_t& i, Literal& out) {
     if (end == std::string::npos) return "unterminated date";
     const std::string body = s.substr(i + 1, end - i - 1);
     i = end + 1;
-    auto date = parseDate(body);
-    if (!date) return "malformed date #" + body + "# (use #YYYY-MM-DD# or #YYYY-MM-DD HH:MM[:SS]#)";
+    const auto fields = dateFields(body);
+    if (!fields) return "malformed date #" + body + "# (use #YYYY-MM-DD# or #YYYY-MM-DD HH:MM[:SS]#)";
+    const auto date = merid::automationDate(*fields);
+    if (!date) return "no such date #" + body + "# (a day of the years 100 to 9999, a time up to 23:59:59)";
     out.type = Literal::Date;
     out.number = *date;
     return "";
@@ -417,6 +425,65 @@ Script parseScript(const std::string& fileName, const std::string& text) {
     start = nl + 1;
   }
   return p.script;
+}
+
+std::optional<merid::DateTime> dateFields(const std::string& t) {
+  static const char kShape[] = "0000-00-00 00:00:00";
+  if (t.size() != 10 && t.size() != 16 && t.size() != 19) return std::nullopt;
+  for (std::size_t i = 0; i < t.size(); ++i)
+    if (kShape[i] != '0' && t[i] != kShape[i]) return std::nullopt;
+  merid::DateTime when;
+  auto field = [&](int& into, std::size_t at, std::size_t count) {
+    if (at >= t.size()) return true;
+    auto v = digitsAt(t, at, count);
+    if (v) into = *v;
+    return v.has_value();
+  };
+  if (!field(when.year, 0, 4) || !field(when.month, 5, 2) || !field(when.day, 8, 2) ||
+      !field(when.hour, 11, 2) || !field(when.minute, 14, 2) || !field(when.second, 17, 2))
+    return std::nullopt;
+  return when;
+}
+
+ScriptFileRead readScriptFile(const std::string& path, std::string& text, std::string& problem) {
+  // Not blocking: opening a FIFO must not wait for a writer.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return ScriptFileRead::Unreadable;
+  struct stat st {};
+  ScriptFileRead result = ScriptFileRead::Ok;
+  if (::fstat(fd, &st) != 0) {
+    result = ScriptFileRead::Unreadable;
+  } else if (!S_ISREG(st.st_mode)) {
+    problem = path + " is not a regular file (" +
+              (S_ISDIR(st.st_mode) ? "a folder" : "a device, FIFO or socket") +
+              "); a host script is a text file";
+    result = ScriptFileRead::Refused;
+  } else if (static_cast<unsigned long long>(st.st_size) > kMaxScriptBytes) {
+    problem = path + " is " + std::to_string(st.st_size) + " bytes; a host script is at most " +
+              std::to_string(kMaxScriptBytes) + " bytes";
+    result = ScriptFileRead::Refused;
+  } else {
+    // Read at most one byte past the limit, in case the file grew meanwhile.
+    text.clear();
+    char buffer[65536];
+    for (;;) {
+      const ssize_t n = ::read(fd, buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        result = ScriptFileRead::Unreadable;
+        break;
+      }
+      if (n == 0) break;
+      text.append(buffer, static_cast<std::size_t>(n));
+      if (text.size() > kMaxScriptBytes) {
+        problem = path + " grew past " + std::to_string(kMaxScriptBytes) + " bytes while it was read";
+        result = ScriptFileRead::Refused;
+        break;
+      }
+    }
+  }
+  ::close(fd);
+  return result;
 }
 
 }  // namespace meridctl

@@ -9,9 +9,12 @@
 //
 // The whole script is checked before anything runs.
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "merid/datetime.h"
 #include "methods.h"
 
 namespace meridctl {
@@ -35,5 +38,20 @@ std::string cannotRead(const std::string& path);
 
 // text is UTF-8; strings reach the library in its code page.
 Script parseScript(const std::string& fileName, const std::string& text);
+
+// The fields of "YYYY-MM-DD", "YYYY-MM-DD HH:MM" or "YYYY-MM-DD HH:MM:SS",
+// digits only (no sign, no blank); whether that day and time exist is not
+// checked here.
+std::optional<merid::DateTime> dateFields(const std::string& text);
+
+// A script file is at most this long: a host script is a few hundred lines.
+constexpr std::size_t kMaxScriptBytes = 16 * 1024 * 1024;
+
+// Reads a script file. Refused without reading it whole (a message in
+// `problem`) when it is not a regular file (a folder, a FIFO, a device such as
+// /dev/zero) or is longer than kMaxScriptBytes; Unreadable when it cannot be
+// opened or read.
+enum class ScriptFileRead { Ok, Unreadable, Refused };
+ScriptFileRead readScriptFile(const std::string& path, std::string& text, std::string& problem);
 
 }  // namespace meridctl

@@ -1,5 +1,5 @@
 // The real printer library on POSIX: $MERID_CEFDLL when set, else
-// libCeFdll.so in the library's own folder, else the dynamic loader's search.
+// libCeFdll.so in the library's own folder; absolute paths only.
 
 #include "platform/library_binding.h"
 
@@ -49,18 +49,28 @@ class DlBinding : public LibraryBinding {
 
  protected:
   void* load(std::string& name) override {
+    // Only ever by an absolute path: a relative one, or a bare name given to
+    // the loader, could load whatever lies in the current directory.
     if (!file_.empty()) {
+      if (file_[0] != '/') {
+        lastError = file_ + ": not an absolute path";
+        notLoaded(file_);
+      }
       if (void* h = openLibrary(file_, name)) return h;
       notLoaded(file_);
     }
     if (const char* chosen = std::getenv("MERID_CEFDLL"); chosen && *chosen) {
+      if (chosen[0] != '/') {
+        lastError = std::string(chosen) + ": not an absolute path";
+        notLoaded(chosen);
+      }
       if (void* h = openLibrary(chosen, name)) return h;
       notLoaded(chosen);
     }
     const std::string beside = inOwnFolder(kLibraryName);
-    if (isFile(beside))
+    if (beside.front() == '/' && isFile(beside))
       if (void* h = openLibrary(beside, name)) return h;
-    if (void* h = openLibrary(kLibraryName, name)) return h;
+    if (!isFile(beside)) lastError = beside + ": no such file";
     notLoaded(kLibraryName);
   }
   void* find(void* handle, EntryPoint which) override { return ::dlsym(handle, kEntryNames[which]); }

@@ -7,8 +7,9 @@
 // first and so run after it: on freed memory. On 32-bit hosts that memory is
 // reused by then, a destructor calls through a broken pointer, and the
 // thread's remaining cleanup is skipped (the debug log stayed open, so the
-// next host thread could not start a fresh one). This DLL therefore keeps the
-// list itself and runs it from a TLS callback placed before winpthreads'.
+// next host thread could not start a fresh one). The core therefore keeps the
+// list itself, for the DLL and for any program built with it, and runs it
+// from a TLS callback placed before winpthreads'.
 
 #if defined(__MINGW32__)
 

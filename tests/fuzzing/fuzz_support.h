@@ -1,0 +1,110 @@
+// Shared by the fuzz targets: an invariant check that stops the run, pieces
+// of an input, and throw-away folders.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A broken invariant is a finding: abort so that libFuzzer keeps the input
+// and the replay test fails.
+#define FUZZ_CHECK(condition)                                                                \
+  do {                                                                                       \
+    if (!(condition)) {                                                                      \
+      std::fprintf(stderr, "%s:%d: invariant broken: %s\n", __FILE__, __LINE__, #condition); \
+      std::abort();                                                                          \
+    }                                                                                        \
+  } while (0)
+
+namespace fuzzing {
+
+inline std::string_view asText(const uint8_t* data, size_t size) {
+  return std::string_view(reinterpret_cast<const char*>(data), size);
+}
+
+// The input cut at each '\n' (a last piece without one included).
+inline std::vector<std::string> lines(std::string_view text) {
+  std::vector<std::string> out;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t nl = text.find('\n', start);
+    if (nl == std::string_view::npos) nl = text.size();
+    out.emplace_back(text.substr(start, nl - start));
+    start = nl + 1;
+  }
+  return out;
+}
+
+// The text up to and including its last '\n': what a record file holds as
+// complete records. A last line without its '\n' is a write cut short.
+inline std::string_view completeLines(std::string_view text) {
+  const size_t nl = text.rfind('\n');
+  return nl == std::string_view::npos ? std::string_view() : text.substr(0, nl + 1);
+}
+
+inline bool startsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+}  // namespace fuzzing
+
+#ifndef _WIN32
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fuzzing {
+
+// A folder under the system's temporary folder, removed with its content.
+class TempFolder {
+ public:
+  // In memory where the system offers it: the printer syncs every record it
+  // writes, which on a disk would slow the runs down a hundredfold.
+  explicit TempFolder(const char* tag) {
+    std::error_code ec;
+    const std::filesystem::path base =
+        std::filesystem::is_directory("/dev/shm", ec) ? "/dev/shm" : std::filesystem::temp_directory_path();
+    std::string pattern = (base / (std::string(tag) + "-XXXXXX")).string();
+    if (!mkdtemp(pattern.data())) std::abort();
+    path_ = pattern;
+  }
+  ~TempFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+inline std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+inline void writeFile(const std::string& path, std::string_view bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+// A fresh, empty subfolder of `base` for each input, so that nothing carries
+// over from one input to the next (and the printer model sees a new folder).
+inline std::string freshFolder(const TempFolder& base) {
+  static unsigned long counter = 0;
+  std::error_code ec;
+  if (counter > 0) std::filesystem::remove_all(base.path() + "/" + std::to_string(counter), ec);
+  const std::string dir = base.path() + "/" + std::to_string(++counter);
+  std::filesystem::create_directories(dir);
+  return dir;
+}
+
+}  // namespace fuzzing
+#endif

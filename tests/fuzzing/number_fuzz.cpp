@@ -1,0 +1,114 @@
+// Number text and the amount field: what reads as a number reads the same
+// through its own text, amounts in cents come back digit for digit, and
+// automation dates convert both ways.
+//
+// Input: any text; its bytes also give a double, an amount in cents and a date.
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "amount/modUtility.h"
+#include "fuzz_support.h"
+#include "platform/failure.h"
+#include "text/number_text.h"
+
+namespace {
+
+using merid::RuntimeFailure;
+
+// The failure text of a conversion, or empty when it succeeds.
+template <class F>
+std::string failureOf(F&& f) {
+  try {
+    f();
+    return "";
+  } catch (const RuntimeFailure& e) {
+    return e.what();
+  }
+}
+
+bool fifteenDigitsReadBack(double v) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.15g", v);
+  return std::strtod(text, nullptr) == v;
+}
+
+void roundTrip(double v) {
+  if (!std::isfinite(v)) {
+    FUZZ_CHECK(!merid::isNumeric(merid::doubleText(v)));
+    FUZZ_CHECK(failureOf([&] { merid::formatNumber(v, "0.00"); }) == "Overflow");
+    return;
+  }
+  const std::string text = merid::doubleText(v);
+  FUZZ_CHECK(merid::isNumeric(text));
+  double back = 0;
+  // Rounded to 15 digits, the largest doubles go beyond the largest double.
+  const std::string failure = failureOf([&] { back = merid::textToDouble(text); });
+  if (!failure.empty()) {
+    FUZZ_CHECK(failure == "Overflow" && std::fabs(v) > 1.7976931348623e308);
+    return;
+  }
+  FUZZ_CHECK(merid::doubleText(back) == text);
+  if (fifteenDigitsReadBack(v)) FUZZ_CHECK(back == v);
+
+  if (std::fabs(v) < 1e15) {
+    const double twoPlaces = merid::textToDouble(merid::formatNumber(v, "0.00"));
+    FUZZ_CHECK(std::fabs(twoPlaces - v) <= 0.005 + std::fabs(v) * 1e-14);
+    FUZZ_CHECK(merid::textToDouble(merid::formatNumber(v, "###,##0.000")) ==
+               merid::textToDouble(merid::formatNumber(v, "0.000")));
+  }
+  const std::string field = merid::FormatPrzMerid(text);
+  const size_t sign = field.rfind('-', 0) == 0 ? 1 : 0;
+  FUZZ_CHECK(field.size() >= 9 + sign);
+  FUZZ_CHECK(field.find_first_not_of("0123456789", sign) == std::string::npos);
+}
+
+// An amount of at most nine digits of cents gives exactly those digits.
+void amountField(int64_t cents) {
+  const std::string field = merid::FormatPrzMerid(merid::doubleText(double(cents) / 100.0));
+  char expected[32];
+  std::snprintf(expected, sizeof expected, "%s%09lld", cents < 0 ? "-" : "",
+                static_cast<long long>(std::llabs(cents)));
+  FUZZ_CHECK(field == expected);
+}
+
+void dateRoundTrip(const merid::DateTime& when) {
+  const auto date = merid::automationDate(when);
+  if (!date) return;
+  const merid::DateTime back = merid::fromAutomationDate(*date);
+  FUZZ_CHECK(back.year == when.year && back.month == when.month && back.day == when.day);
+  FUZZ_CHECK(back.hour == when.hour && back.minute == when.minute && back.second == when.second);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string text(fuzzing::asText(data, size));
+  const bool numeric = merid::isNumeric(text);
+  double value = 0;
+  const std::string failure = failureOf([&] { value = merid::textToDouble(text); });
+  FUZZ_CHECK(numeric ? failure.empty() || failure == "Overflow" : failure == "Type mismatch");
+  if (failure.empty()) roundTrip(value);
+
+  if (size >= 8) {
+    double raw;
+    std::memcpy(&raw, data + size - 8, sizeof raw);
+    roundTrip(raw);
+    int64_t cents;
+    std::memcpy(&cents, data + size - 8, sizeof cents);
+    amountField(cents % 1000000000);
+  }
+  if (size >= 7) {
+    const uint8_t* b = data + size - 7;
+    merid::DateTime when;
+    when.year = int16_t(b[0] | b[1] << 8);
+    when.month = int8_t(b[2]) % 16;
+    when.day = int8_t(b[3]) % 40;
+    when.hour = int8_t(b[4]) % 30;
+    when.minute = int8_t(b[5]) % 70;
+    when.second = int8_t(b[6]) % 70;
+    dateRoundTrip(when);
+  }
+  return 0;
+}

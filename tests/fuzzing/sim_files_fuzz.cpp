@@ -1,0 +1,114 @@
+// The virtual printer starting from whatever its folder holds: damaged or
+// made-up state, journal and fiscal-memory files. Whatever it finds, it never
+// cuts or rewrites a recorded line: opening, asking the status and closing
+// leave the journal and the fiscal memory as they were (save the two repairs
+// of a crash: a last line without its line break is cut off, and the closing
+// the journal holds last is copied to the fiscal memory), and a receipt, when
+// the printer takes one, only adds to them. A journal line that reads as a
+// record is written back by the printer with the same bytes.
+//
+// Input: files, each after a line "@@ NAME" (state.txt, journal.txt,
+// fiscal.txt, settings.ini, faults.ini); without such a line, the journal.
+
+#include <cstdlib>
+#include <map>
+#include <string>
+
+#include "fuzz_support.h"
+#include "journal.h"
+#include "merid/cefdll.h"
+
+extern "C" {
+int32_t VbCEFOpen(int32_t, int32_t, uint8_t, uint8_t, uint8_t, uint8_t, int32_t*);
+int32_t VbCEFWrite(char**, int32_t*);
+int32_t VbCEFRead(MeridByteArray**, int32_t*, int32_t*);
+int32_t VbCEFClose(int32_t*);
+}
+
+namespace {
+
+std::map<std::string, std::string> filesOf(std::string_view input) {
+  static const char* const kNames[] = {"state.txt", "journal.txt", "fiscal.txt", "settings.ini",
+                                       "faults.ini"};
+  std::map<std::string, std::string> files;
+  std::string* current = &files["journal.txt"];
+  for (const std::string& line : fuzzing::lines(input)) {
+    bool marker = false;
+    for (const char* name : kNames)
+      if (line == std::string("@@ ") + name) {
+        current = &files[name];
+        current->clear();
+        marker = true;
+      }
+    if (!marker) *current += line + "\n";
+  }
+  if (!input.empty() && input.back() != '\n' && !current->empty()) current->pop_back();
+  return files;
+}
+
+int32_t send(std::string command) {
+  char* text = command.data();
+  int32_t status = 0;
+  return VbCEFWrite(&text, &status);
+}
+
+void askStatus() {
+  if (send("1109") != 0) return;
+  char buffer[MERID_REPLY_SIZE];
+  MeridByteArray array{};
+  array.cDims = 1;
+  array.cbElements = 1;
+  array.cElements = MERID_REPLY_SIZE;
+  array.pvData = buffer;
+  MeridByteArray* a = &array;
+  int32_t length = 0, status = 0;
+  FUZZ_CHECK(VbCEFRead(&a, &length, &status) == 0 && length == 6);
+}
+
+// Every complete line of `before` is still there, in place.
+bool kept(const std::string& before, const std::string& after) {
+  return fuzzing::startsWith(after, fuzzing::completeLines(before));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static fuzzing::TempFolder work("merid-fuzz-simfiles");
+  const std::string dir = fuzzing::freshFolder(work);
+  ::setenv("MERID_SIM_DIR", dir.c_str(), 1);
+  const auto files = filesOf(fuzzing::asText(data, size));
+  for (const auto& [name, bytes] : files) fuzzing::writeFile(dir + "/" + name, bytes);
+  const std::string journal = files.count("journal.txt") ? files.at("journal.txt") : "";
+  const std::string fiscal = files.count("fiscal.txt") ? files.at("fiscal.txt") : "";
+
+  for (const std::string& line : fuzzing::lines(journal)) {
+    merid::sim::JournalRecord r;
+    if (merid::sim::decodeRecord(line, r)) FUZZ_CHECK(merid::sim::encodeRecord(r) == line + "\n");
+  }
+
+  int32_t status = 0;
+  VbCEFOpen(1, 9600, 1, 7, 0, 1, &status);
+  askStatus();
+  VbCEFClose(&status);
+  const std::string journalAfter = fuzzing::readFile(dir + "/journal.txt");
+  FUZZ_CHECK(journalAfter == journal || journalAfter == fuzzing::completeLines(journal));
+  FUZZ_CHECK(kept(fiscal, fuzzing::readFile(dir + "/fiscal.txt")));
+
+  // A receipt: taken or refused, it must not cost a recorded line.
+  VbCEFOpen(1, 9600, 1, 7, 0, 1, &status);
+  for (const char* command : {"3101103"
+                              "22"
+                              "PANE                  "
+                              "000000250",
+                              "3004"
+                              "08"
+                              "CONTANTE"
+                              "000000000",
+                              "3011", "3013"})
+    FUZZ_CHECK(send(command) != 67);
+  askStatus();
+  VbCEFClose(&status);
+  FUZZ_CHECK(kept(journal, fuzzing::readFile(dir + "/journal.txt")));
+  FUZZ_CHECK(kept(fiscal, fuzzing::readFile(dir + "/fiscal.txt")));
+  return 0;
+}

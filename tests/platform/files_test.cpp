@@ -1,0 +1,253 @@
+// The file operations of the core through the file-system seam: a receipt
+// with each operation failing in turn, the temporary files of interrupted
+// writes, the home folder and where the printer library may come from.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <filesystem>
+
+#include "config/modIni.h"
+#include "link/modConnessioneCOM.h"
+#include "logging/logging.h"
+#include "merid/MeridTallo_Scontrino.h"
+#include "merid/host.h"
+#include "platform/ini_document.h"
+#include "platform/printer_library.h"
+#include "support/fakes.h"
+
+namespace merid {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readFile;
+using test::writeFile;
+
+// The built-in file system, with its Nth operation (counting from 1) failing
+// with the given errno; a failing write writes half its bytes first, as a
+// full disk does. 0 fails nothing and only counts.
+class FaultyFiles : public platform::FileSystem {
+ public:
+  FaultyFiles(int failAt, int error)
+      : failAt_(failAt), error_(error), previous_(platform::setFileSystem(this)) {}
+  ~FaultyFiles() override { platform::setFileSystem(previous_); }
+  int count() const { return count_; }
+  bool fault() { return ++count_ == failAt_; }
+
+  int stat(const std::string& p, platform::FileInfo& out) override {
+    return fault() ? error_ : real().stat(p, out);
+  }
+  std::unique_ptr<platform::File> open(const std::string& p, platform::OpenMode m, unsigned perm,
+                                       int& error) override {
+    if (fault()) {
+      error = error_;
+      return nullptr;
+    }
+    auto file = real().open(p, m, perm, error);
+    return file ? std::make_unique<Faulty>(this, std::move(file)) : nullptr;
+  }
+  int rename(const std::string& a, const std::string& b) override {
+    renamedTo.push_back(b);
+    return fault() ? error_ : real().rename(a, b);
+  }
+  std::vector<std::string> renamedTo;
+  int remove(const std::string& p) override { return fault() ? error_ : real().remove(p); }
+  int syncFolder(const std::string& f) override { return fault() ? error_ : real().syncFolder(f); }
+  int list(const std::string& f, std::vector<std::string>& n) override {
+    return fault() ? error_ : real().list(f, n);
+  }
+
+ private:
+  struct Faulty : platform::File {
+    Faulty(FaultyFiles* owner, std::unique_ptr<platform::File> f) : owner_(owner), f_(std::move(f)) {}
+    long long read(char* b, std::size_t n) override { return owner_->fault() ? -1 : f_->read(b, n); }
+    bool write(const char* d, std::size_t n) override {
+      if (!owner_->fault()) return f_->write(d, n);
+      f_->write(d, n / 2);
+      return false;
+    }
+    bool sync() override { return !owner_->fault() && f_->sync(); }
+    bool close() override { return f_->close() && !owner_->fault(); }
+    FaultyFiles* owner_;
+    std::unique_ptr<platform::File> f_;
+  };
+  static platform::FileSystem& real() { return platform::builtinFileSystem(); }
+  std::atomic<int> count_{0};
+  int failAt_, error_;
+  platform::FileSystem* previous_;
+};
+
+int32_t acceptOpen(int32_t, int32_t, uint8_t, uint8_t, uint8_t, uint8_t, int32_t*) {
+  return 0;
+}
+int32_t acceptWrite(char**, int32_t*) {
+  return 0;
+}
+int32_t acceptRead(MeridByteArray**, int32_t*, int32_t*) {
+  return 0;
+}
+int32_t acceptClose(int32_t*) {
+  return 0;
+}
+const PrinterFunctions kAcceptingPrinter{acceptOpen, acceptWrite, acceptRead, acceptClose};
+
+const char* const kSeed =
+    "; settings of the shop\r\n[Fiscal]\r\nBuffer=0\r\nCloseConnEachDoc=1\r\n\r\n[Shop]\r\nName=Bar "
+    "Sport\r\n";
+
+struct Outcome {
+  std::vector<bool> results;
+  std::string ini, errorLog;
+  std::vector<std::string> leftovers;
+};
+
+// One receipt in a fresh folder, with the debug log on, through the public class.
+Outcome receipt(int failAt, int error, int* operations = nullptr) {
+  test::TempHome home;
+  ::setenv("MeridDll_LoggerDebug", "1", 1);
+  writeFile(home.file("MeridFiscal.ini"), kSeed);
+  writeFile(home.file("MeridDll_LoggerDebug.log"), "an old trace\n");
+  Outcome out;
+  {
+    FaultyFiles files(failAt, error);
+    test::onFreshThread([&] {
+      MeridTallo_Scontrino s;
+      int16_t port = 1;
+      s.InitComunicazione(port);
+      out.results = {s.ApriTransazioneFiscale(), s.Vendita("", "CAFFE", 1, 1.2, 1.2, "", "22", 1),
+                     s.Vendita("", "BRIOCHE", 2, 1.5, 3, "", "10", 2),
+                     s.Pagamento_CorrispettivoRiscosso(1, 5, "Contanti"), s.ChiudiTransazioneFiscale()};
+    });
+    if (operations) *operations = files.count();
+  }
+  ::unsetenv("MeridDll_LoggerDebug");
+  out.ini = readFile(home.file("MeridFiscal.ini"));
+  if (test::fileExists(home.file("MeridDllManager.log")))
+    out.errorLog = readFile(home.file("MeridDllManager.log"));
+  for (const auto& entry : fs::directory_iterator(home.path()))
+    if (entry.path().filename().string().find(".tmp") != std::string::npos)
+      out.leftovers.push_back(entry.path().filename().string());
+  return out;
+}
+
+// Each file operation of a receipt fails in turn: every call still ends as
+// it does without the failure (a settings file that cannot be read gives the
+// defaults, a write or a log line that cannot be made is lost), nothing is
+// logged as a failure, the settings file is whole, keeps the values it had
+// (a default is never written over a value a failed read did not see) and no
+// temporary file stays.
+TEST(FileFaults, EveryOperationOfAReceiptFailingInTurn) {
+  setPrinterFunctions(&kAcceptingPrinter);
+  int operations = 0;
+  const Outcome clean = receipt(0, 0, &operations);
+  ASSERT_EQ(clean.results, std::vector<bool>(5, true));
+  ASSERT_GT(operations, 20);
+  std::printf("a receipt makes %d file operations\n", operations);
+  const platform::IniDocument seed(kSeed);
+  for (int error : {EACCES, ENOSPC, EIO}) {
+    for (int n = 1; n <= operations; ++n) {
+      const Outcome got = receipt(n, error);
+      const std::string where = "operation " + std::to_string(n) + " failing with " + std::to_string(error);
+      EXPECT_EQ(got.results, clean.results) << where;
+      EXPECT_EQ(got.errorLog, "") << where;
+      EXPECT_EQ(got.leftovers, std::vector<std::string>()) << where;
+      const platform::IniDocument ini(got.ini);
+      const std::pair<const char*, const char*> kept[] = {
+          {"Fiscal", "Buffer"}, {"Fiscal", "CloseConnEachDoc"}, {"Shop", "Name"}};
+      for (const auto& [section, key] : kept)
+        EXPECT_EQ(ini.find(section, key), seed.find(section, key)) << where << " " << key;
+      EXPECT_TRUE(got.ini.size() >= std::string(kSeed).size() && got.ini.back() == '\n') << where << "\n"
+                                                                                         << got.ini;
+    }
+  }
+  setPrinterFunctions(nullptr);
+}
+
+// What one call writes to a settings file reaches it in one rewrite.
+TEST(FileFaults, TheDefaultsOfOneCallAreWrittenInOneRewrite) {
+  setPrinterFunctions(&kAcceptingPrinter);
+  test::TempHome home;
+  FaultyFiles files(0, 0);
+  test::onFreshThread([] {
+    MeridTallo_Scontrino s;
+    int16_t port = 1;
+    s.InitComunicazione(port);
+    EXPECT_TRUE(s.ApriTransazioneFiscale());
+  });
+  EXPECT_EQ(files.renamedTo, std::vector<std::string>{home.file("MeridFiscal.ini")});
+  // The default "" read back, then "1" written over it: two writes, one file.
+  EXPECT_EQ(readFile(home.file("MeridFiscal.ini")), "[Fiscal]\nBuffer=1\n");
+  setPrinterFunctions(nullptr);
+}
+
+// A write killed between its temporary file and the rename leaves
+// "<file>.tmp<pid>_<n>": the next process to use the file removes those of
+// processes that are gone, and keeps anything else.
+TEST(FileFaults, TemporaryFilesOfInterruptedWritesGoAtTheNextStart) {
+  test::TempHome home;
+  const pid_t gone = ::fork();
+  if (gone == 0) ::_exit(0);
+  ASSERT_GT(gone, 0);
+  ::waitpid(gone, nullptr, 0);
+  const std::string dead = std::to_string(gone), alive = std::to_string(::getppid());
+  struct Row {
+    std::string name;
+    bool stays;
+  };
+  const Row rows[] = {{"MeridFiscal.ini.tmp" + dead + "_0", false},
+                      {"MeridFiscal.ini.tmp" + dead + "_17", false},
+                      {"MeridFiscal.ini.tmp" + alive + "_3", true},
+                      {"MeridFiscal.ini.tmpx_1", true},
+                      {"MeridFiscal.ini.tmp" + dead, true},
+                      {"display.ini.tmp" + dead + "_0", true},
+                      {"MeridFiscal.ini.bak", true}};
+  for (const auto& row : rows) writeFile(home.file(row.name), "[Fiscal]\r\nBuf");
+  EXPECT_EQ(ReadINI(home.file("MeridFiscal.ini"), "Fiscal", "Buffer", "0"), "0");
+  for (const auto& row : rows) EXPECT_EQ(test::fileExists(home.file(row.name)), row.stays) << row.name;
+}
+
+// A relative MERID_HOME would follow the host's current directory, and load
+// the printer library found there: it is refused, once in the error log,
+// and no library is ever loaded by a relative path.
+TEST(HomeFolder, ARelativeHomeIsRefusedAndNoLibraryComesFromTheCurrentDirectory) {
+  test::TempHome work;
+  const std::string marker = work.file("constructor-ran");
+  fs::copy_file(MERID_TEST_STUB_CEFDLL, work.file("libCeFdll.so"));
+  const fs::path before = fs::current_path();
+  fs::current_path(work.path());
+  ::setenv("MERID_STUB_MARK", marker.c_str(), 1);
+  struct Row {
+    const char* home;
+    const char* library;
+  };
+  for (const Row& row : {Row{".", nullptr}, Row{"./", nullptr}, Row{nullptr, "libCeFdll.so"},
+                         Row{nullptr, "./libCeFdll.so"}}) {
+    std::remove(marker.c_str());
+    row.home ? ::setenv("MERID_HOME", row.home, 1) : ::unsetenv("MERID_HOME");
+    row.library ? ::setenv("MERID_CEFDLL", row.library, 1) : ::unsetenv("MERID_CEFDLL");
+    platform::resetBuiltinPrinterLibrary();
+    EXPECT_NE(platform::ownFolder().front(), '.') << platform::ownFolder();
+    test::onFreshThread([] {
+      int16_t port = 3;
+      int32_t mode = 3;
+      AperturaComunicazione(port, mode);
+    });
+    EXPECT_FALSE(test::fileExists(marker)) << (row.home ? row.home : row.library);
+  }
+  ::unsetenv("MERID_CEFDLL");
+  ::unsetenv("MERID_STUB_MARK");
+  platform::resetBuiltinPrinterLibrary();
+  ::setenv("MERID_HOME", ".", 1);
+  test::LogRecorder logs;
+  test::onFreshThread([] { InitErrorLog(); });
+  const auto errors = logs.errors();
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0], "InitErrorLog-MERID_HOME \".\" is not an absolute path: ignored");
+  fs::current_path(before);
+}
+
+}  // namespace
+}  // namespace merid
