@@ -3,8 +3,9 @@
 // who answers the operator prompts, which clock it reads, which folder holds
 // its settings and logs, where its log lines go besides the files, and an
 // in-process printer library in place of CeFdll. Every setting is
-// process-wide; each setter returns the previous value, and an empty value
-// brings back the built-in behaviour. None of these functions throws.
+// process-wide, except the two setThread... ones; each setter returns the
+// previous value, and an empty value brings back the built-in behaviour.
+// None of these functions throws.
 
 #include <functional>
 #include <optional>
@@ -33,6 +34,11 @@ ClockFunction setClock(ClockFunction clock);
 // relative folder is made absolute against the current directory when set.
 std::string setHomeFolder(const std::string& folder);
 
+// The home folder of the calling thread only, in place of the process-wide
+// one above; for a host that drives several printers, one thread each, each
+// with its own settings. Made absolute the same way.
+std::string setThreadHomeFolder(const std::string& folder);
+
 // Receives each line written to the error log or the debug log, as it is
 // written, on the calling thread. A sink that throws is ignored.
 enum class LogKind { Error, Debug };
@@ -48,6 +54,14 @@ struct PrinterFunctions {
   VbCEFClose_t close;
 };
 const PrinterFunctions* setPrinterFunctions(const PrinterFunctions* functions);
+
+// The printer library file the calling thread loads, in place of
+// $MERID_CEFDLL, the library beside the core and setPrinterFunctions. Threads
+// that name the same file share one loaded copy; a printer library that keeps
+// one link per process needs one file per printer. The file is loaded at the
+// thread's first call to the printer; a missing file fails that call as a
+// missing CeFdll does.
+std::string setThreadPrinterLibrary(const std::string& path);
 
 // An automation date (days since 30 December 1899, the time of day as the
 // fraction), as the date arguments of the methods take it; nothing for a

@@ -2,9 +2,11 @@
 // The shared half of the built-in printer library bindings: the four calls,
 // the lock, and the entry points bound by name at their first call. Each OS
 // file says how the library is found, how a name is looked up and how the
-// library is let go. One binding per process; a failed load is not
-// remembered, so a library installed later is found by the next call.
+// library is let go. One built-in binding per process, plus one per file a
+// thread chose; a failed load is not remembered, so a library installed
+// later is found by the next call.
 
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -44,5 +46,8 @@ class LibraryBinding : public PrinterLibrary {
   std::string name_;
   void* entries_[kEntryPoints] = {};
 };
+
+// A binding that loads exactly the file at path (UTF-8) and nothing else.
+std::unique_ptr<LibraryBinding> libraryBindingAt(const std::string& path);
 
 }  // namespace merid::platform

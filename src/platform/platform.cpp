@@ -19,6 +19,7 @@ std::mutex gBoxMutex;
 MessageBoxHandler gBox;
 std::mutex gFolderMutex;
 std::string gFolderOverride;
+thread_local std::string tFolderOverride;  // wins over the process-wide one
 }  // namespace
 
 Profile& profile() {
@@ -59,6 +60,12 @@ std::string setOwnFolderOverride(const std::string& folder) {
   return previous;
 }
 
+std::string setThreadOwnFolderOverride(const std::string& folder) {
+  std::string previous = std::move(tFolderOverride);
+  tFolderOverride = folder;
+  return previous;
+}
+
 namespace {
 std::mutex gProblemMutex;
 std::string gProblem;
@@ -78,6 +85,7 @@ std::string takeOwnFolderProblem() {
 }
 
 std::string ownFolderOverride() {
+  if (!tFolderOverride.empty()) return tFolderOverride;
   std::lock_guard<std::mutex> lock(gFolderMutex);
   return gFolderOverride;
 }
@@ -125,7 +133,8 @@ ClockFunction setClock(ClockFunction clock) {
   return previous;
 }
 
-std::string setHomeFolder(const std::string& folder) {
+namespace {
+std::string absoluteFolder(const std::string& folder) {
   std::string absolute = folder;
   if (!folder.empty()) {
     std::error_code ec;
@@ -133,7 +142,16 @@ std::string setHomeFolder(const std::string& folder) {
     if (!ec) absolute = path.lexically_normal().string();
     while (absolute.size() > 1 && (absolute.back() == '/' || absolute.back() == '\\')) absolute.pop_back();
   }
-  return platform::setOwnFolderOverride(absolute);
+  return absolute;
+}
+}  // namespace
+
+std::string setHomeFolder(const std::string& folder) {
+  return platform::setOwnFolderOverride(absoluteFolder(folder));
+}
+
+std::string setThreadHomeFolder(const std::string& folder) {
+  return platform::setThreadOwnFolderOverride(absoluteFolder(folder));
 }
 
 }  // namespace merid

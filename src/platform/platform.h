@@ -155,6 +155,9 @@ std::string ownFolder();
 // the previous one.
 std::string setOwnFolderOverride(const std::string& folder);
 std::string ownFolderOverride();
+// The calling thread's own folder, which wins over the one above; empty for
+// none. Returns the previous one.
+std::string setThreadOwnFolderOverride(const std::string& folder);
 // Why the folder the environment named was not used ("" when it was, or
 // when the reason was handed out already): the error log records it once.
 std::string takeOwnFolderProblem();

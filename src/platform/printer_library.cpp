@@ -1,20 +1,26 @@
 #include "platform/printer_library.h"
 
 #include <atomic>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <vector>
 
 #include "merid/host.h"
+#include "platform/library_binding.h"
 #include "merid/outcome.h"
 
 namespace merid::platform {
 
 namespace {
 std::atomic<PrinterLibrary*> gLibrary{nullptr};
-}
+// A thread's own choice of file wins over the process-wide library.
+thread_local PrinterLibrary* tLibrary = nullptr;
+thread_local std::string tLibraryPath;
+}  // namespace
 
 PrinterLibrary& printerLibrary() {
+  if (tLibrary) return *tLibrary;
   PrinterLibrary* p = gLibrary.load();
   return p ? *p : builtinPrinterLibrary();
 }
@@ -62,6 +68,24 @@ const PrinterFunctions* setPrinterFunctions(const PrinterFunctions* functions) {
   static std::vector<std::unique_ptr<FunctionPrinter>> adapters;
   if (complete) adapters.push_back(std::make_unique<FunctionPrinter>(*functions));
   platform::setPrinterLibrary(complete ? adapters.back().get() : nullptr);
+  return previous;
+}
+
+std::string setThreadPrinterLibrary(const std::string& path) {
+  // One binding per file for the whole process, never let go: threads that
+  // chose the same file share it, and a thread may still be inside a call.
+  static std::mutex mutex;
+  static std::map<std::string, std::unique_ptr<platform::LibraryBinding>> bindings;
+  std::string previous = std::move(platform::tLibraryPath);
+  platform::tLibraryPath = path;
+  if (path.empty()) {
+    platform::tLibrary = nullptr;
+    return previous;
+  }
+  std::lock_guard<std::mutex> lock(mutex);
+  auto& binding = bindings[path];
+  if (!binding) binding = platform::libraryBindingAt(path);
+  platform::tLibrary = binding.get();
   return previous;
 }
 

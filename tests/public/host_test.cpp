@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -96,3 +98,66 @@ TEST(PublicHost, AutomationDatesOnlyForRealDays) {
 }
 
 }  // namespace
+
+// Two printers driven from one process, one thread each: each thread's home
+// folder and printer library file hold for that thread only, and the
+// process-wide choices hold for every other thread.
+TEST(PublicHost, EachThreadItsOwnHomeFolderAndPrinterLibrary) {
+  namespace fs = std::filesystem;
+  const fs::path work = fs::temp_directory_path() / ("merid-threads-" + std::to_string(::getpid()));
+  fs::remove_all(work);
+  fs::create_directories(work / "sim");
+  ::setenv("MERID_SIM_DIR", (work / "sim").c_str(), 1);
+  ::setenv("MERID_CEFDLL", (work / "nowhere" / "libCeFdll.so").c_str(), 1);
+  merid::setHomeFolder((work / "process").string());
+  fs::create_directories(work / "process");
+
+  struct Row {
+    const char* home;
+    std::string library;
+    bool printed;
+  };
+  const std::vector<Row> rows = {
+      {"a", MERID_SIM_LIBRARY, true},
+      {"b", (work / "missing" / "libCeFdll.so").string(), false},
+      {"c", MERID_SIM_LIBRARY, true},  // the same file as "a": one loaded copy, shared
+      {"", "", false},                 // no choice: the process-wide ones
+  };
+  std::vector<int> printed(rows.size(), -1);
+  std::vector<std::string> homes(rows.size());
+  std::vector<std::thread> threads;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    threads.emplace_back([&, i] {
+      const Row& r = rows[i];
+      if (*r.home) {
+        fs::create_directories(work / r.home);
+        EXPECT_EQ(merid::setThreadHomeFolder((work / r.home).string()), "");  // nothing chosen before
+      }
+      if (!r.library.empty()) {
+        EXPECT_EQ(merid::setThreadPrinterLibrary(r.library), "");
+      }
+      merid::MeridTallo_Scontrino s;
+      int16_t port = 1;
+      s.InitComunicazione(port);
+      printed[i] = s.Manutenzione_ProgrammazioneDataOra() ? 1 : 0;
+      homes[i] = merid::meridFiscalIni();
+      s.ChiudiConnessioneCOM();
+      if (!r.library.empty()) {
+        EXPECT_EQ(merid::setThreadPrinterLibrary(""), r.library);
+      }
+      if (*r.home) merid::setThreadHomeFolder("");
+    });
+    threads.back().join();  // one at a time: the virtual printer's folder is shared
+  }
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(printed[i], rows[i].printed ? 1 : 0);
+    const fs::path home = *rows[i].home ? work / rows[i].home : work / "process";
+    EXPECT_EQ(homes[i], (home / "MeridFiscal.ini").string());
+  }
+  EXPECT_EQ(merid::meridFiscalIni(), (work / "process" / "MeridFiscal.ini").string());
+
+  merid::setHomeFolder("");
+  ::unsetenv("MERID_CEFDLL");
+  fs::remove_all(work);
+}

@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "platform/failure.h"
 #include "platform/platform.h"
@@ -42,10 +43,22 @@ void* openLibrary(const std::string& path, std::string& name) {
 }
 
 class DlBinding : public LibraryBinding {
+ public:
+  DlBinding() = default;
+  explicit DlBinding(std::string file) : file_(std::move(file)) {}
+
  protected:
   void* load(std::string& name) override {
     // Only ever by an absolute path: a relative one, or a bare name given to
     // the loader, could load whatever lies in the current directory.
+    if (!file_.empty()) {
+      if (file_[0] != '/') {
+        lastError = file_ + ": not an absolute path";
+        notLoaded(file_);
+      }
+      if (void* h = openLibrary(file_, name)) return h;
+      notLoaded(file_);
+    }
     if (const char* chosen = std::getenv("MERID_CEFDLL"); chosen && *chosen) {
       if (chosen[0] != '/') {
         lastError = std::string(chosen) + ": not an absolute path";
@@ -62,6 +75,9 @@ class DlBinding : public LibraryBinding {
   }
   void* find(void* handle, EntryPoint which) override { return ::dlsym(handle, kEntryNames[which]); }
   void unload(void* handle) override { ::dlclose(handle); }
+
+ private:
+  std::string file_;  // empty: the search above
 };
 
 DlBinding& binding() {
@@ -70,6 +86,8 @@ DlBinding& binding() {
 }
 
 }  // namespace
+
+std::unique_ptr<LibraryBinding> libraryBindingAt(const std::string& path) { return std::make_unique<DlBinding>(path); }
 
 PrinterLibrary& builtinPrinterLibrary() { return binding(); }
 void resetBuiltinPrinterLibrary() { binding().reset(); }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/failure.h"
@@ -82,8 +83,21 @@ std::string systemMessage(DWORD code) {
 }
 
 class Win32Binding : public LibraryBinding {
+ public:
+  Win32Binding() = default;
+  explicit Win32Binding(std::string file) : file_(std::move(file)) {}
+
  protected:
   void* load(std::string& name) override {
+    if (!file_.empty()) {
+      const std::wstring path = win32::widen(file_, CP_UTF8);
+      if (HMODULE handle = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)) {
+        name = file_;
+        return handle;
+      }
+      throw PrinterLibraryFailure(PrinterLibraryFailure::kNotLoaded, "File not found: " + file_,
+                                  file_ + ": " + systemMessage(GetLastError()));
+    }
     std::string reason = "CeFdll.dll is not beside MeridDLLManager.dll, in the program's folder, the system "
                          "folders or a folder of PATH";
     std::vector<std::wstring> folders;
@@ -116,6 +130,9 @@ class Win32Binding : public LibraryBinding {
   }
 
   void unload(void* handle) override { FreeLibrary(static_cast<HMODULE>(handle)); }
+
+ private:
+  std::string file_;  // empty: the search above
 };
 
 Win32Binding& binding() {
@@ -124,6 +141,10 @@ Win32Binding& binding() {
 }
 
 }  // namespace
+
+std::unique_ptr<LibraryBinding> libraryBindingAt(const std::string& path) {
+  return std::make_unique<Win32Binding>(path);
+}
 
 PrinterLibrary& builtinPrinterLibrary() { return binding(); }
 void resetBuiltinPrinterLibrary() { binding().reset(); }

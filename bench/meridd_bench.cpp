@@ -1,0 +1,127 @@
+// What meridd itself costs per task, on a printer library that answers at
+// once. ReceiptTask: a receipt posted over HTTP, checked, stored in SQLite,
+// queued, run through the core, and waited for with GET /tasks/{id}?wait.
+// AcceptTask: the POST alone, until the 202. Each reports the median and the
+// 99th percentile of each client thread's latencies (averaged over the
+// threads), at 1 and 8 concurrent clients on one printer. The database goes
+// in $MERIDD_BENCH_DIR, else the temporary folder.
+
+#include <benchmark/benchmark.h>
+#include <httplib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <thread>
+
+#include "service.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Running {
+  fs::path dir;
+  std::unique_ptr<meridd::Service> service;
+  std::thread thread;
+  int port = 0;
+
+  Running() {
+    const char* where = std::getenv("MERIDD_BENCH_DIR");
+    dir = fs::path(where && *where ? where : fs::temp_directory_path().string()) /
+          ("meridd-bench-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    meridd::Config c;
+    c.port = 0;
+    c.database = (dir / "tasks.sqlite").string();
+    meridd::PrinterConfig p;
+    p.id = "p1";
+    p.library = MERIDD_INSTANT_CEFDLL;
+    p.home = (dir / "home").string();
+    c.printers.push_back(p);
+    service = std::make_unique<meridd::Service>(c);
+    std::string error;
+    port = service->start(error);
+    thread = std::thread([this] { service->serve(); });
+  }
+  ~Running() {
+    service->stop();
+    thread.join();
+    service.reset();
+    fs::remove_all(dir);
+  }
+};
+
+Running& running() {
+  static Running r;
+  return r;
+}
+
+std::atomic<int> gSerial{0};
+
+void report(benchmark::State& state, std::vector<double>& micros) {
+  if (micros.empty()) return;
+  std::sort(micros.begin(), micros.end());
+  auto at = [&](double q) {
+    return micros[std::min(micros.size() - 1, static_cast<std::size_t>(q * micros.size()))];
+  };
+  state.counters["p50_us"] = benchmark::Counter(at(0.5), benchmark::Counter::kAvgThreads);
+  state.counters["p99_us"] = benchmark::Counter(at(0.99), benchmark::Counter::kAvgThreads);
+}
+
+void BM_ReceiptTask(benchmark::State& state) {
+  Running& r = running();
+  httplib::Client client("127.0.0.1", r.port);
+  client.set_read_timeout(30, 0);
+  std::vector<double> micros;
+  for (auto _ : state) {
+    const std::string id = "b" + std::to_string(gSerial++) + "-" + std::to_string(::getpid());
+    const nlohmann::json body = {{"taskId", id},
+                                 {"items", {{{"description", "PANE"}, {"quantity", 2}, {"unitPrice", 1.25}}}},
+                                 {"payments", {{{"amount", 5}, {"description", "Contanti"}}}}};
+    const auto start = std::chrono::steady_clock::now();
+    auto posted = client.Post("/printers/p1/receipt", body.dump(), "application/json");
+    auto done = client.Get(("/tasks/" + id + "?wait=30").c_str());
+    micros.push_back(
+        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+    if (!posted || posted->status != 202 || !done || done->body.find("\"done\"") == std::string::npos) {
+      state.SkipWithError("a task did not end done");
+      break;
+    }
+  }
+  report(state, micros);
+}
+// The acceptance alone: POST until the 202, the task committed to the file.
+void BM_AcceptTask(benchmark::State& state) {
+  Running& r = running();
+  httplib::Client client("127.0.0.1", r.port);
+  client.set_read_timeout(30, 0);
+  std::vector<double> micros;
+  for (auto _ : state) {
+    const std::string id = "a" + std::to_string(gSerial++) + "-" + std::to_string(::getpid());
+    const nlohmann::json body = {{"taskId", id},
+                                 {"items", {{{"description", "PANE"}, {"quantity", 2}, {"unitPrice", 1.25}}}},
+                                 {"payments", {{{"amount", 5}, {"description", "Contanti"}}}}};
+    const auto start = std::chrono::steady_clock::now();
+    auto posted = client.Post("/printers/p1/receipt", body.dump(), "application/json");
+    micros.push_back(
+        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+    if (!posted || posted->status != 202) {
+      state.SkipWithError("a task was not accepted");
+      break;
+    }
+  }
+  report(state, micros);
+}
+
+BENCHMARK(BM_ReceiptTask)->Threads(1)->Threads(8)->Iterations(500)->UseRealTime();
+// Last: the tasks it leaves queued would delay the measure above.
+BENCHMARK(BM_AcceptTask)->Threads(1)->Threads(8)->Iterations(500)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();

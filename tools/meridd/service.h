@@ -1,0 +1,83 @@
+#pragma once
+// The print service: the HTTP API in front, the task store, and one worker
+// thread per printer that runs that printer's tasks one at a time, in the
+// order they were accepted.
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <future>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "config.h"
+#include "store.h"
+
+namespace httplib {
+class Server;
+}
+
+namespace meridd {
+
+class Worker {
+ public:
+  Worker(const PrinterConfig& printer, Store& store, std::function<void()> onTaskEnd);
+  ~Worker();
+  void start(std::vector<Task> interrupted);
+  void stop();
+  void push(const std::string& taskId);
+  // Asks the printer for its status between two tasks.
+  std::future<nlohmann::json> status();
+  const PrinterConfig& printer() const { return printer_; }
+  std::size_t waiting();
+
+ private:
+  void run(std::vector<Task> interrupted);
+  void runTask(const std::string& id);
+  nlohmann::json askStatus();
+
+  PrinterConfig printer_;
+  Store& store_;
+  std::function<void()> onTaskEnd_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::deque<std::string> queue_;
+  std::deque<std::promise<nlohmann::json>> statusRequests_;
+  bool stopping_ = false;
+  std::thread thread_;
+};
+
+class Service {
+ public:
+  explicit Service(Config config);
+  ~Service();
+  // Opens the store, starts the workers and binds the address; the port
+  // actually bound (the configured one, or a free one for 0), or -1.
+  int start(std::string& error);
+  // Serves until stop() (from another thread or a signal handler's helper).
+  void serve();
+  void stop();
+
+ private:
+  void routes();
+  void taskEnded();
+
+  Config config_;
+  Store store_;
+  std::unique_ptr<httplib::Server> server_;
+  std::map<std::string, std::unique_ptr<Worker>> workers_;
+  std::mutex submitMutex_;  // acceptance order is queue order
+  std::mutex endMutex_;
+  std::condition_variable ended_;
+  uint64_t endCount_ = 0;
+};
+
+// "2026-12-06T01:02:03.456Z"
+std::string utcNow();
+
+}  // namespace meridd
