@@ -18,8 +18,9 @@ std::string makeIni(const std::string& folder, int sections) {
   const std::string path = folder + "/MeridFiscal.ini";
   std::FILE* f = std::fopen(path.c_str(), "wb");
   for (int i = 0; i < sections; ++i) {
-    std::fprintf(f, "[RepartoVek%d]\r\nrepartoMerid=%02d\r\ndescrizione=Reparto numero %d con testo\r\n"
-                    "aliquota=22\r\nnote=%s\r\n",
+    std::fprintf(f,
+                 "[RepartoVek%d]\r\nrepartoMerid=%02d\r\ndescrizione=Reparto numero %d con testo\r\n"
+                 "aliquota=22\r\nnote=%s\r\n",
                  i, i % 99 + 1, i, "................................");
   }
   std::fclose(f);

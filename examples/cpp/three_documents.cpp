@@ -36,7 +36,8 @@ int main() {
   report("ApriTransazioneFiscale", receipt.ApriTransazioneFiscale(), receipt);
   report("Vendita", receipt.Vendita("", "PANE", 2, 1.25, 2.5, "", "4", 1), receipt);
   report("Vendita", receipt.Vendita("", merid::utf8ToAnsi("CAFFÈ"), 1, 1.1, 1.1, "", "10", 3), receipt);
-  report("Pagamento_CorrispettivoRiscosso", receipt.Pagamento_CorrispettivoRiscosso(1, 5, "Contanti"), receipt);
+  report("Pagamento_CorrispettivoRiscosso", receipt.Pagamento_CorrispettivoRiscosso(1, 5, "Contanti"),
+         receipt);
   report("ChiudiTransazioneFiscale", receipt.ChiudiTransazioneFiscale(), receipt);
 
   merid::MeridTallo_Fattura invoice;

@@ -16,8 +16,8 @@ class MeridTallo_Fattura : public MeridDocument {
  public:
   MeridTallo_Fattura();
 
-  bool ApriFattura(int16_t& comPort, double& TotaleFattura, bool& isStampaDoppiaCopia, int16_t& nrCifreDec_Prezzi,
-                   int16_t& nrCifreDec_Qta);
+  bool ApriFattura(int16_t& comPort, double& TotaleFattura, bool& isStampaDoppiaCopia,
+                   int16_t& nrCifreDec_Prezzi, int16_t& nrCifreDec_Qta);
   bool RigaFattura(const std::string& TestoLibero, Merid_Font& tipoFont);
   bool ChiudiFattura(double TotaleFattura);
 };

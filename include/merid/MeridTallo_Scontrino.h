@@ -31,11 +31,11 @@ class MeridTallo_Scontrino {
   bool StampaBarcode_NonFiscale(const std::string& strBarcode, Merid_BarcodeType tipoBarcode);
   MeridCodeErrors StatoStampante();
   bool Vendita(const std::string& strDescrAggiuntiva, const std::string& strDescrPrincipale, double qtaRiga,
-               double importoRiga, double ImportoTotale, const std::string& CodiceIva, const std::string& AliquotaIva,
-               int32_t idReparto);
+               double importoRiga, double ImportoTotale, const std::string& CodiceIva,
+               const std::string& AliquotaIva, int32_t idReparto);
   bool Reso(const std::string& strDescrAggiuntiva, const std::string& strDescrPrincipale, double qtaRiga,
-            double importoRiga, double ImportoTotale, const std::string& CodiceIva, const std::string& AliquotaIva,
-            int32_t idReparto);
+            double importoRiga, double ImportoTotale, const std::string& CodiceIva,
+            const std::string& AliquotaIva, int32_t idReparto);
   bool RigaLiberaFiscale_Vendita(const std::string& strRiga, Merid_Font FontRiga);
   bool RigaLiberaFiscale_Promo(const std::string& strRiga);
   bool RigaLiberaFiscale_Fondo(const std::string& strRiga);

@@ -40,7 +40,7 @@ typedef struct MeridByteArray {
   uint16_t fFeatures;
   uint32_t cbElements;
   uint32_t cLocks;
-  void *pvData;
+  void* pvData;
   uint32_t cElements;
   int32_t lLbound;
 } MeridByteArray;
@@ -49,7 +49,7 @@ typedef struct MeridByteArray {
 enum { MERID_REPLY_SIZE = 1001 };
 
 /* The element count of a reply descriptor, whichever its layout. */
-static inline uint32_t MeridByteArrayElements(const MeridByteArray *a) {
+static inline uint32_t MeridByteArrayElements(const MeridByteArray* a) {
 #if defined(_WIN32)
   return a->rgsabound[0].cElements;
 #else
@@ -57,27 +57,27 @@ static inline uint32_t MeridByteArrayElements(const MeridByteArray *a) {
 #endif
 }
 
-typedef int32_t(MERID_CEFCALL *VbCEFOpen_t)(int32_t port, int32_t baud, uint8_t b1, uint8_t b2, uint8_t b3,
-                                             uint8_t b4, int32_t *status);
-typedef int32_t(MERID_CEFCALL *VbCEFWrite_t)(char **command, int32_t *status);
-typedef int32_t(MERID_CEFCALL *VbCEFRead_t)(MeridByteArray **reply, int32_t *length, int32_t *status);
-typedef int32_t(MERID_CEFCALL *VbCEFClose_t)(int32_t *status);
-typedef int32_t(MERID_CEFCALL *VbCEFGetVersion_t)(char **version, int32_t *status);
+typedef int32_t(MERID_CEFCALL* VbCEFOpen_t)(int32_t port, int32_t baud, uint8_t b1, uint8_t b2, uint8_t b3,
+                                            uint8_t b4, int32_t* status);
+typedef int32_t(MERID_CEFCALL* VbCEFWrite_t)(char** command, int32_t* status);
+typedef int32_t(MERID_CEFCALL* VbCEFRead_t)(MeridByteArray** reply, int32_t* length, int32_t* status);
+typedef int32_t(MERID_CEFCALL* VbCEFClose_t)(int32_t* status);
+typedef int32_t(MERID_CEFCALL* VbCEFGetVersion_t)(char** version, int32_t* status);
 
 /* Declarations for implementers; the core binds these by name at run time. */
 #ifdef MERID_CEFDLL_IMPLEMENTATION
-MERID_CEFEXPORT int32_t MERID_CEFCALL VbCEFOpen(int32_t port, int32_t baud, uint8_t b1, uint8_t b2, uint8_t b3,
-                                                uint8_t b4, int32_t *status);
+MERID_CEFEXPORT int32_t MERID_CEFCALL VbCEFOpen(int32_t port, int32_t baud, uint8_t b1, uint8_t b2,
+                                                uint8_t b3, uint8_t b4, int32_t* status);
 /* The command is NUL-terminated ANSI text; the library may change it in place.
  * Answers 0 when the printer executed it; a positive number when the printer
  * refused it (the MeridCodeErrors numbering, nothing executed); -1 when the
  * link is not connected (nothing went out); any other negative number when the
  * write failed part-way, so the printer may or may not have executed it. */
-MERID_CEFEXPORT int32_t MERID_CEFCALL VbCEFWrite(char **command, int32_t *status);
-MERID_CEFEXPORT int32_t MERID_CEFCALL VbCEFRead(MeridByteArray **reply, int32_t *length, int32_t *status);
-MERID_CEFEXPORT int32_t MERID_CEFCALL VbCEFClose(int32_t *status);
+MERID_CEFEXPORT int32_t MERID_CEFCALL VbCEFWrite(char** command, int32_t* status);
+MERID_CEFEXPORT int32_t MERID_CEFCALL VbCEFRead(MeridByteArray** reply, int32_t* length, int32_t* status);
+MERID_CEFEXPORT int32_t MERID_CEFCALL VbCEFClose(int32_t* status);
 /* Exported by substitutes; the core never calls it. */
-MERID_CEFEXPORT int32_t MERID_CEFCALL VbCEFGetVersion(char **version, int32_t *status);
+MERID_CEFEXPORT int32_t MERID_CEFCALL VbCEFGetVersion(char** version, int32_t* status);
 #endif
 
 #ifdef __cplusplus

@@ -11,7 +11,8 @@ namespace merid {
 
 std::string ReadINI(const std::string& file, const std::string& section, const std::string& key,
                     const std::string& fallback);
-void WriteINI(const std::string& file, const std::string& section, const std::string& key, const std::string& value);
+void WriteINI(const std::string& file, const std::string& section, const std::string& key,
+              const std::string& value);
 
 // The full paths of "MeridFiscal.ini" and "display.ini" in the home folder.
 std::string meridFiscalIni();

@@ -34,7 +34,9 @@ std::string FormatPrzMerid(const std::string& amountText) {
   });
 }
 
-std::string amountField(double amount) { return FormatPrzMerid(doubleText(amount)); }
+std::string amountField(double amount) {
+  return FormatPrzMerid(doubleText(amount));
+}
 
 std::string AllineaDestra(std::string& text, int16_t width) {
   const std::size_t w = width < 0 ? 0 : static_cast<std::size_t>(width);

@@ -16,8 +16,8 @@ MeridTallo_Fattura::MeridTallo_Fattura() {
   detail::openLogs();
 }
 
-bool MeridTallo_Fattura::ApriFattura(int16_t& comPort, double& TotaleFattura, bool& isStampaDoppiaCopia, int16_t&,
-                                     int16_t&) {
+bool MeridTallo_Fattura::ApriFattura(int16_t& comPort, double& TotaleFattura, bool& isStampaDoppiaCopia,
+                                     int16_t&, int16_t&) {
   return detail::unguarded(esito_, kFattura, "ApriFattura", false, [&] {
     port_ = comPort;
     ApriCassetto(comPort);

@@ -55,22 +55,27 @@ void MeridTallo_Scontrino::InitComunicazione(int16_t& portaCOM) {
   port_ = portaCOM;
 }
 
-void MeridTallo_Scontrino::InitParametri(int16_t&, int16_t&) { detail::plainCall(esito_); }
+void MeridTallo_Scontrino::InitParametri(int16_t&, int16_t&) {
+  detail::plainCall(esito_);
+}
 
 bool MeridTallo_Scontrino::ApriTransazioneFiscale() {
   return guarded(esito_, "ApriTransazioneFiscale", port_, false, [&] { return ApriScontrinoFiscale(port_); });
 }
 
 bool MeridTallo_Scontrino::ChiudiTransazioneFiscale() {
-  return guarded(esito_, "ChiudiTransazioneFiscale", port_, false, [&] { return ChiudiScontrinoFiscale(port_); });
+  return guarded(esito_, "ChiudiTransazioneFiscale", port_, false,
+                 [&] { return ChiudiScontrinoFiscale(port_); });
 }
 
 bool MeridTallo_Scontrino::ApriTransazioneNonFiscale() {
-  return guarded(esito_, "ApriTransazioneNonFiscale", port_, false, [&] { return AperturaTransazioneNonFiscale(port_); });
+  return guarded(esito_, "ApriTransazioneNonFiscale", port_, false,
+                 [&] { return AperturaTransazioneNonFiscale(port_); });
 }
 
 bool MeridTallo_Scontrino::ChiudiTransazioneNonFiscale() {
-  return guarded(esito_, "ChiudiTransazioneNonFiscale", port_, false, [] { return ChiusuraTransazioneNonFiscale(); });
+  return guarded(esito_, "ChiudiTransazioneNonFiscale", port_, false,
+                 [] { return ChiusuraTransazioneNonFiscale(); });
 }
 
 bool MeridTallo_Scontrino::RigaLiberaNonFiscale(const std::string& Testo1, const std::string& Testo2,
@@ -79,7 +84,8 @@ bool MeridTallo_Scontrino::RigaLiberaNonFiscale(const std::string& Testo1, const
                  [&] { return StampaRigaNonFiscale(Testo1, Testo2, Prezzo, tipoFont); });
 }
 
-bool MeridTallo_Scontrino::StampaBarcode_Fiscale(const std::string& strBarcode, Merid_BarcodeType tipoBarcode) {
+bool MeridTallo_Scontrino::StampaBarcode_Fiscale(const std::string& strBarcode,
+                                                 Merid_BarcodeType tipoBarcode) {
   return guarded(esito_, "StampaBarcode_Fiscale", port_, false, [&] {
     std::string text = strBarcode;
     int32_t tipo = tipoBarcode;
@@ -87,7 +93,8 @@ bool MeridTallo_Scontrino::StampaBarcode_Fiscale(const std::string& strBarcode, 
   });
 }
 
-bool MeridTallo_Scontrino::StampaBarcode_NonFiscale(const std::string& strBarcode, Merid_BarcodeType tipoBarcode) {
+bool MeridTallo_Scontrino::StampaBarcode_NonFiscale(const std::string& strBarcode,
+                                                    Merid_BarcodeType tipoBarcode) {
   return guarded(esito_, "StampaBarcode_NonFiscale", port_, false, [&] {
     std::string text = strBarcode;
     int32_t tipo = tipoBarcode;
@@ -100,18 +107,21 @@ MeridCodeErrors MeridTallo_Scontrino::StatoStampante() {
                  [&] { return static_cast<MeridCodeErrors>(Merid_CheckStatus()); });
 }
 
-bool MeridTallo_Scontrino::Vendita(const std::string& strDescrAggiuntiva, const std::string& strDescrPrincipale,
-                                   double qtaRiga, double importoRiga, double ImportoTotale, const std::string&,
-                                   const std::string& AliquotaIva, int32_t idReparto) {
-  return sendLine(esito_, port_, "Vendita", Esegui_Vendita,
-                  {strDescrAggiuntiva, strDescrPrincipale, qtaRiga, importoRiga, ImportoTotale, AliquotaIva, idReparto});
+bool MeridTallo_Scontrino::Vendita(const std::string& strDescrAggiuntiva,
+                                   const std::string& strDescrPrincipale, double qtaRiga, double importoRiga,
+                                   double ImportoTotale, const std::string&, const std::string& AliquotaIva,
+                                   int32_t idReparto) {
+  return sendLine(
+      esito_, port_, "Vendita", Esegui_Vendita,
+      {strDescrAggiuntiva, strDescrPrincipale, qtaRiga, importoRiga, ImportoTotale, AliquotaIva, idReparto});
 }
 
 bool MeridTallo_Scontrino::Reso(const std::string& strDescrAggiuntiva, const std::string& strDescrPrincipale,
                                 double qtaRiga, double importoRiga, double ImportoTotale, const std::string&,
                                 const std::string& AliquotaIva, int32_t idReparto) {
-  return sendLine(esito_, port_, "Reso", Esegui_Reso,
-                  {strDescrAggiuntiva, strDescrPrincipale, qtaRiga, importoRiga, ImportoTotale, AliquotaIva, idReparto});
+  return sendLine(
+      esito_, port_, "Reso", Esegui_Reso,
+      {strDescrAggiuntiva, strDescrPrincipale, qtaRiga, importoRiga, ImportoTotale, AliquotaIva, idReparto});
 }
 
 bool MeridTallo_Scontrino::RigaLiberaFiscale_Vendita(const std::string& strRiga, Merid_Font FontRiga) {
@@ -146,7 +156,7 @@ bool MeridTallo_Scontrino::ScontoValoreRiga(double importoSconto, const std::str
 }
 
 std::optional<bool> MeridTallo_Scontrino::ScontoValoreTotale(double importoSconto,
-                                                            const std::string& descrizioneSconto) {
+                                                             const std::string& descrizioneSconto) {
   return guarded(esito_, "ScontoValoreTotale", port_, std::optional<bool>{}, [&]() -> std::optional<bool> {
     std::string text = descrizioneSconto;
     int32_t reparto = 1;
@@ -183,11 +193,13 @@ bool MeridTallo_Scontrino::InviaComandoDiretto_CefDLL(const std::string& stringa
 }
 
 bool MeridTallo_Scontrino::Display_MostraRighe(const std::string& strRiga1, const std::string& strRiga2) {
-  return guarded(esito_, "Display_MostraRighe", port_, false, [&] { return MostraRigheADisplay(strRiga1, strRiga2); });
+  return guarded(esito_, "Display_MostraRighe", port_, false,
+                 [&] { return MostraRigheADisplay(strRiga1, strRiga2); });
 }
 
 bool MeridTallo_Scontrino::Display_MostraRiga(const std::string& strRiga, int16_t indice) {
-  return guarded(esito_, "Display_MostraRiga", port_, false, [&] { return MostraRigaADisplay(strRiga, indice); });
+  return guarded(esito_, "Display_MostraRiga", port_, false,
+                 [&] { return MostraRigaADisplay(strRiga, indice); });
 }
 
 std::optional<bool> MeridTallo_Scontrino::ApriCassetto() {
@@ -206,7 +218,8 @@ bool MeridTallo_Scontrino::Manutenzione_AnnulloScontrinoAperto() {
 }
 
 bool MeridTallo_Scontrino::Manutenzione_EseguiRapportoZ() {
-  return guarded(esito_, "Manutenzione_EseguiRapportoZ", port_, false, [&] { return EseguiRapportoZ(port_); });
+  return guarded(esito_, "Manutenzione_EseguiRapportoZ", port_, false,
+                 [&] { return EseguiRapportoZ(port_); });
 }
 
 bool MeridTallo_Scontrino::Manutenzione_EseguiRapportoX(kMerid_RapportoX& Merid_RapportoX) {
@@ -234,7 +247,8 @@ bool MeridTallo_Scontrino::Manutenzione_RistampaUltimoScontrino() {
 bool MeridTallo_Scontrino::Manutenzione_DGFE_Data_NScontrini(double& data, int16_t& nrScontrinoInizio,
                                                              int16_t& nrScontrinoFine) {
   return guarded(esito_, "Manutenzione_DGFE_Data_NScontrini", port_, false, [&] {
-    return Manutenzione_StampaGiornaleElettronico_Data_NScontrini(port_, data, nrScontrinoInizio, nrScontrinoFine);
+    return Manutenzione_StampaGiornaleElettronico_Data_NScontrini(port_, data, nrScontrinoInizio,
+                                                                  nrScontrinoFine);
   });
 }
 
@@ -243,7 +257,8 @@ bool MeridTallo_Scontrino::Manutenzione_DGFE_StampaCompleta() {
                  [&] { return Manutenzione_StampaGiornaleElettronico_Integrale(port_); });
 }
 
-bool MeridTallo_Scontrino::Manutenzione_DGFE_IntervalloChiusure(int16_t& nrChiusuraInizio, int16_t& nrChiusuraFine) {
+bool MeridTallo_Scontrino::Manutenzione_DGFE_IntervalloChiusure(int16_t& nrChiusuraInizio,
+                                                                int16_t& nrChiusuraFine) {
   return guarded(esito_, "Manutenzione_DGFE_IntervalloChiusure", port_, false, [&] {
     return Manutenzione_StampaGiornaleElettronico_IntervalloChiusure(port_, nrChiusuraInizio, nrChiusuraFine);
   });

@@ -2,6 +2,8 @@
 
 namespace merid {
 
-const char* version() { return MERID_VERSION; }
+const char* version() {
+  return MERID_VERSION;
+}
 
 }  // namespace merid

@@ -23,8 +23,8 @@ class LogWriter {
   virtual void SetSourceName(const std::string& name) = 0;
   virtual void SetFilePath(const std::string& path) = 0;
   virtual void SetLogMode(int16_t mode) = 0;
-  virtual void WriteEntry(const std::string& tag, const std::string& message, const void* object, int16_t number,
-                          const std::string& text) = 0;
+  virtual void WriteEntry(const std::string& tag, const std::string& message, const void* object,
+                          int16_t number, const std::string& text) = 0;
 };
 
 // Prepares free text for the printer: what it returns is printed in place of

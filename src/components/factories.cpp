@@ -84,17 +84,25 @@ class FileLogWriter : public LogWriter {
 
 }  // namespace
 
-std::unique_ptr<LogWriter> builtinLogWriter() { return std::make_unique<FileLogWriter>(); }
+std::unique_ptr<LogWriter> builtinLogWriter() {
+  return std::make_unique<FileLogWriter>();
+}
 
-std::unique_ptr<LogWriter> createLogWriter() { return create(gLogWriterFactory, &builtinLogWriter); }
+std::unique_ptr<LogWriter> createLogWriter() {
+  return create(gLogWriterFactory, &builtinLogWriter);
+}
 std::unique_ptr<platform::SettingsStore> createSettingsStore() {
   return create(gSettingsStoreFactory, &platform::builtinSettingsStore);
 }
-std::unique_ptr<TextFilter> createTextFilter() { return create(gTextFilterFactory, &builtinTextFilter); }
+std::unique_ptr<TextFilter> createTextFilter() {
+  return create(gTextFilterFactory, &builtinTextFilter);
+}
 std::unique_ptr<NumberFormatter> createNumberFormatter() {
   return create(gNumberFormatterFactory, &builtinNumberFormatter);
 }
-Factory<TextFilter> setTextFilterFactory(Factory<TextFilter> f) { return exchange(gTextFilterFactory, std::move(f)); }
+Factory<TextFilter> setTextFilterFactory(Factory<TextFilter> f) {
+  return exchange(gTextFilterFactory, std::move(f));
+}
 Factory<NumberFormatter> setNumberFormatterFactory(Factory<NumberFormatter> f) {
   return exchange(gNumberFormatterFactory, std::move(f));
 }
@@ -104,7 +112,9 @@ std::unique_ptr<ZReportComponent> createZReportComponent() {
 Factory<ZReportComponent> setZReportComponentFactory(Factory<ZReportComponent> f) {
   return exchange(gZReportFactory, std::move(f));
 }
-Factory<LogWriter> setLogWriterFactory(Factory<LogWriter> f) { return exchange(gLogWriterFactory, std::move(f)); }
+Factory<LogWriter> setLogWriterFactory(Factory<LogWriter> f) {
+  return exchange(gLogWriterFactory, std::move(f));
+}
 Factory<platform::SettingsStore> setSettingsStoreFactory(Factory<platform::SettingsStore> f) {
   return exchange(gSettingsStoreFactory, std::move(f));
 }

@@ -37,8 +37,12 @@ std::string FilterText(const std::string& text) {
   return filter().FilterText(arg);
 }
 
-double AdjustNumber(double number) { return formatter().AdjustNumber(number); }
+double AdjustNumber(double number) {
+  return formatter().AdjustNumber(number);
+}
 
-std::string AmountText(double number) { return formatter().AmountText(number); }
+std::string AmountText(double number) {
+  return formatter().AmountText(number);
+}
 
 }  // namespace merid

@@ -27,7 +27,8 @@ std::string ReadINI(const std::string& file, const std::string& section, const s
   }
 }
 
-void WriteINI(const std::string& file, const std::string& section, const std::string& key, const std::string& value) {
+void WriteINI(const std::string& file, const std::string& section, const std::string& key,
+              const std::string& value) {
   try {
     platform::profile().writeString(section, key, value, file);
   } catch (...) {
@@ -35,8 +36,12 @@ void WriteINI(const std::string& file, const std::string& section, const std::st
   }
 }
 
-std::string meridFiscalIni() { return platform::inOwnFolder("MeridFiscal.ini"); }
-std::string displayIni() { return platform::inOwnFolder("display.ini"); }
+std::string meridFiscalIni() {
+  return platform::inOwnFolder("MeridFiscal.ini");
+}
+std::string displayIni() {
+  return platform::inOwnFolder("display.ini");
+}
 
 }  // namespace merid
 

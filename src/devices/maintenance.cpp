@@ -17,14 +17,21 @@ namespace {
 constexpr const char* kModule = "modUtility";
 
 void journalMessage(const std::string& text) {
-  platform::showMessageBox(text, "Errore DGFE", platform::kMbOk | platform::kMbIconStop | platform::kMbSystemModal);
+  platform::showMessageBox(text, "Errore DGFE",
+                           platform::kMbOk | platform::kMbIconStop | platform::kMbSystemModal);
 }
 
-bool validNumber(int16_t n) { return n > 0 && n < 9999; }
+bool validNumber(int16_t n) {
+  return n > 0 && n < 9999;
+}
 
-std::string date(double automationDate) { return formatDate(fromAutomationDate(automationDate), "ddmmyy"); }
+std::string date(double automationDate) {
+  return formatDate(fromAutomationDate(automationDate), "ddmmyy");
+}
 
-std::string number(double n, const char* pattern) { return formatNumber(n, pattern); }
+std::string number(double n, const char* pattern) {
+  return formatNumber(n, pattern);
+}
 
 // The frame every routine shares: open the link (no buffer-mode command),
 // build and send the one command, close the link when so configured.
@@ -63,21 +70,32 @@ bool Manutenzione_ProgrammazioneDataOra(int16_t& port) {
 }
 
 bool Manutenzione_StampaGiornaleElettronicoDaDataAData(int16_t& port, double& dataInizio, double& dataFine) {
-  return checkedJournalPrint("Manutenzione_StampaGiornaleElettronicoDaDataAData", port, !(dataInizio > dataFine), "Il valore di data inizio non pu\xF2 essere maggiore di data fine.", [&] { return cmd::kJournalByDates + date(dataInizio) + date(dataFine) + "0"; });
+  return checkedJournalPrint("Manutenzione_StampaGiornaleElettronicoDaDataAData", port,
+                             !(dataInizio > dataFine),
+                             "Il valore di data inizio non pu\xF2 essere maggiore di data fine.",
+                             [&] { return cmd::kJournalByDates + date(dataInizio) + date(dataFine) + "0"; });
 }
 
-bool Manutenzione_StampaGiornaleElettronico_Data_NScontrini(int16_t& port, double& data, int16_t& nrScontrinoInizio,
+bool Manutenzione_StampaGiornaleElettronico_Data_NScontrini(int16_t& port, double& data,
+                                                            int16_t& nrScontrinoInizio,
                                                             int16_t& nrScontrinoFine) {
-  return checkedJournalPrint("Manutenzione_StampaGiornaleElettronico_Data_NScontrini", port, validNumber(nrScontrinoInizio) && validNumber(nrScontrinoFine), "Il numero scontrino dev'essere maggiore di zero e inferiore a 9999.", [&] {
-    return cmd::kJournalByDateAndNumbers + date(data) + number(nrScontrinoInizio, "0000") + number(nrScontrinoFine, "0000") + "0";
-  });
+  return checkedJournalPrint("Manutenzione_StampaGiornaleElettronico_Data_NScontrini", port,
+                             validNumber(nrScontrinoInizio) && validNumber(nrScontrinoFine),
+                             "Il numero scontrino dev'essere maggiore di zero e inferiore a 9999.", [&] {
+                               return cmd::kJournalByDateAndNumbers + date(data) +
+                                      number(nrScontrinoInizio, "0000") + number(nrScontrinoFine, "0000") +
+                                      "0";
+                             });
 }
 
 bool Manutenzione_StampaGiornaleElettronico_IntervalloChiusure(int16_t& port, int16_t& nrChiusuraInizio,
                                                                int16_t& nrChiusuraFine) {
-  return checkedJournalPrint("Manutenzione_StampaGiornaleElettronico_IntervalloChiusure", port, validNumber(nrChiusuraInizio) && validNumber(nrChiusuraFine), "Il numero di chiusura dev'essere maggiore di zero e inferiore a 9999.", [&] {
-    return cmd::kJournalByClosings + number(nrChiusuraInizio, "0000") + number(nrChiusuraFine, "0000") + "0000";
-  });
+  return checkedJournalPrint("Manutenzione_StampaGiornaleElettronico_IntervalloChiusure", port,
+                             validNumber(nrChiusuraInizio) && validNumber(nrChiusuraFine),
+                             "Il numero di chiusura dev'essere maggiore di zero e inferiore a 9999.", [&] {
+                               return cmd::kJournalByClosings + number(nrChiusuraInizio, "0000") +
+                                      number(nrChiusuraFine, "0000") + "0000";
+                             });
 }
 
 bool Manutenzione_StampaGiornaleElettronico_RigaDGFE(int16_t& port, int32_t& nrRiga) {

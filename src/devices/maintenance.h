@@ -10,7 +10,8 @@ namespace merid {
 bool Manutenzione_RistampaUltimoScontrino(int16_t& port);
 bool Manutenzione_ProgrammazioneDataOra(int16_t& port);
 bool Manutenzione_StampaGiornaleElettronicoDaDataAData(int16_t& port, double& dataInizio, double& dataFine);
-bool Manutenzione_StampaGiornaleElettronico_Data_NScontrini(int16_t& port, double& data, int16_t& nrScontrinoInizio,
+bool Manutenzione_StampaGiornaleElettronico_Data_NScontrini(int16_t& port, double& data,
+                                                            int16_t& nrScontrinoInizio,
                                                             int16_t& nrScontrinoFine);
 bool Manutenzione_StampaGiornaleElettronico_IntervalloChiusure(int16_t& port, int16_t& nrChiusuraInizio,
                                                                int16_t& nrChiusuraFine);

@@ -11,10 +11,17 @@ std::string getComando_StampaBarcode(std::string& strBarcode, int32_t& tipoBarco
   return failureBoundary<std::string>("modBarcode", "getComando_StampaBarcode", "", [&]() -> std::string {
     std::string command = cmd::kBarcode;
     switch (tipoBarcode) {
-      case CBT_Ean13: command += "1"; break;
-      case CBT_Ean8: command += "2"; break;
-      case CBT_Code39: command += "3"; break;
-      default: break;  // no symbology digit: the printer decides
+      case CBT_Ean13:
+        command += "1";
+        break;
+      case CBT_Ean8:
+        command += "2";
+        break;
+      case CBT_Code39:
+        command += "3";
+        break;
+      default:
+        break;  // no symbology digit: the printer decides
     }
     command += option != 0 ? "2" : "0";
     command += "00";

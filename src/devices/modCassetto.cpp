@@ -23,9 +23,7 @@ bool ApriCassetto(int16_t& port) {
 }
 
 bool AperturaManualeCassetto(int16_t& port) {
-  return failureBoundary("modCassetto", "AperturaManualeCassetto", false, [&] {
-    return OpenDrawer(port);
-  });
+  return failureBoundary("modCassetto", "AperturaManualeCassetto", false, [&] { return OpenDrawer(port); });
 }
 
 bool OpenDrawer(int16_t& port) {

@@ -20,9 +20,13 @@ DisplayModule& module() {
 }
 
 // A second pass through the filter, then padded or cut to the display width.
-std::string field(const std::string& text) { return (FilterText(text) + std::string(20, ' ')).substr(0, 20); }
+std::string field(const std::string& text) {
+  return (FilterText(text) + std::string(20, ' ')).substr(0, 20);
+}
 
-bool send(std::string command) { return InviaComandoECR(command); }
+bool send(std::string command) {
+  return InviaComandoECR(command);
+}
 
 }  // namespace
 

@@ -25,7 +25,9 @@ InvoiceModule& module() {
   return m;
 }
 
-bool send(std::string command) { return InviaComandoECR(command); }
+bool send(std::string command) {
+  return InviaComandoECR(command);
+}
 
 }  // namespace
 
@@ -50,14 +52,14 @@ bool ApriFatturaFiscale(int16_t& comPort, double& TotaleFattura, bool& isStampaD
 }
 
 bool StampaRigaFatturaLibera(const std::string& TestoLibero, int32_t tipoFont) {
-  return failureBoundary(kModule, "StampaRigaFatturaLibera", false, [&] {
-    return StampaRigaNonFiscale(TestoLibero, "", "", tipoFont);
-  });
+  return failureBoundary(kModule, "StampaRigaFatturaLibera", false,
+                         [&] { return StampaRigaNonFiscale(TestoLibero, "", "", tipoFont); });
 }
 
 bool ChiudiFatturaFiscale(double& TotaleFattura) {
   return failureBoundary(kModule, "ChiudiFatturaFiscale", false, [&] {
-    const std::string manual = ReadINI(meridFiscalIni(), "StampaImportoManualeSuFatturaNativaMerid", "value", "");
+    const std::string manual =
+        ReadINI(meridFiscalIni(), "StampaImportoManualeSuFatturaNativaMerid", "value", "");
     const std::string label = !manual.empty() && manual != "0" ? "" : "Importo";
     if (!send(cmd::kInvoiceTotalLine + formatNumber(static_cast<double>(label.size()), "00") + label +
               amountField(TotaleFattura)))

@@ -15,7 +15,9 @@ namespace {
 constexpr const char* kModule = "modNonFiscale";
 constexpr std::size_t kWidth = 32;
 
-bool send(std::string command) { return InviaComandoECR(command); }
+bool send(std::string command) {
+  return InviaComandoECR(command);
+}
 
 // A missing or empty switch reads as "0" and is written so.
 std::string nonFiscalSetting(const char* key) {
@@ -54,11 +56,12 @@ bool sendTextAndPrice(const std::string& text, const std::string& prezzo, int32_
 }  // namespace
 
 std::string getComando_RigaNonFiscaleOCorpoFattura(const std::string& testo, int32_t font) {
-  return failureBoundary<std::string>(kModule, "getComando_RigaNonFiscaleOCorpoFattura", "", [&]() -> std::string {
-    if (font == 7 || font == 8 || font == 9) font = 1;
-    const std::string text = (FilterText(testo) + std::string(kWidth, ' ')).substr(0, kWidth);
-    return cmd::kNonFiscalLine + std::to_string(font) + "32" + text;
-  });
+  return failureBoundary<std::string>(
+      kModule, "getComando_RigaNonFiscaleOCorpoFattura", "", [&]() -> std::string {
+        if (font == 7 || font == 8 || font == 9) font = 1;
+        const std::string text = (FilterText(testo) + std::string(kWidth, ' ')).substr(0, kWidth);
+        return cmd::kNonFiscalLine + std::to_string(font) + "32" + text;
+      });
 }
 
 bool StampaRigaNonFiscale(std::string Testo1, std::string Testo2, std::string Prezzo, int32_t tipoFont) {

@@ -15,10 +15,13 @@ namespace {
 
 constexpr const char* kModule = "modNotaAccredito";
 
-bool send(std::string command) { return InviaComandoECR(command); }
+bool send(std::string command) {
+  return InviaComandoECR(command);
+}
 
 void removeAll(std::string& text, const std::string& what) {
-  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at)) text.erase(at, what.size());
+  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at))
+    text.erase(at, what.size());
 }
 
 }  // namespace
@@ -32,9 +35,8 @@ bool ApriNotaAccreditoFiscale(int16_t& comPort) {
 }
 
 std::string getComando_ScriviRigaNAccrNonFisc(std::string& text, std::string&) {
-  return failureBoundary<std::string>(kModule, "getComando_ScriviRigaNAccrNonFisc", "", [&]() -> std::string {
-    return cmd::kCreditNoteLine + text;
-  });
+  return failureBoundary<std::string>(kModule, "getComando_ScriviRigaNAccrNonFisc", "",
+                                      [&]() -> std::string { return cmd::kCreditNoteLine + text; });
 }
 
 bool ScriviRigaNAccr(std::string& Testo1, std::string& Testo2, std::string& Prezzo) {

@@ -9,26 +9,40 @@ namespace merid {
 
 const char* outcomeKindName(OutcomeKind kind) {
   switch (kind) {
-    case OutcomeKind::Done: return "done";
-    case OutcomeKind::DoneAfterPrompts: return "done after prompts";
-    case OutcomeKind::Refused: return "refused";
-    case OutcomeKind::NotSent: return "not sent";
-    case OutcomeKind::GaveUp: return "gave up";
-    case OutcomeKind::Unknown: return "unknown";
+    case OutcomeKind::Done:
+      return "done";
+    case OutcomeKind::DoneAfterPrompts:
+      return "done after prompts";
+    case OutcomeKind::Refused:
+      return "refused";
+    case OutcomeKind::NotSent:
+      return "not sent";
+    case OutcomeKind::GaveUp:
+      return "gave up";
+    case OutcomeKind::Unknown:
+      return "unknown";
   }
   return "unknown";
 }
 
 const char* notSentReasonName(NotSentReason reason) {
   switch (reason) {
-    case NotSentReason::None: return "";
-    case NotSentReason::NoPort: return "no port given";
-    case NotSentReason::LibraryNotLoaded: return "printer library not loaded";
-    case NotSentReason::EntryPointMissing: return "entry point missing";
-    case NotSentReason::LinkNotOpen: return "link not open";
-    case NotSentReason::EmptyCommand: return "empty command";
-    case NotSentReason::RuntimeFailure: return "run-time failure";
-    case NotSentReason::Declined: return "declined";
+    case NotSentReason::None:
+      return "";
+    case NotSentReason::NoPort:
+      return "no port given";
+    case NotSentReason::LibraryNotLoaded:
+      return "printer library not loaded";
+    case NotSentReason::EntryPointMissing:
+      return "entry point missing";
+    case NotSentReason::LinkNotOpen:
+      return "link not open";
+    case NotSentReason::EmptyCommand:
+      return "empty command";
+    case NotSentReason::RuntimeFailure:
+      return "run-time failure";
+    case NotSentReason::Declined:
+      return "declined";
   }
   return "";
 }
@@ -41,7 +55,8 @@ namespace {
 
 std::string numbered(int32_t code, bool italian) {
   std::string s = std::to_string(code);
-  if (const ResultCode* c = findResultCode(code)) s.append(" ").append(c->name).append(": ").append(italian ? c->italian : c->english);
+  if (const ResultCode* c = findResultCode(code))
+    s.append(" ").append(c->name).append(": ").append(italian ? c->italian : c->english);
   return s;
 }
 
@@ -56,7 +71,8 @@ std::string Outcome::message(bool italian) const {
                       : "done after " + std::to_string(prompts) + " operator prompts for ") +
              numbered(code, italian);
     case OutcomeKind::Refused:
-      return (italian ? "rifiutato e considerato eseguito: " : "refused, counted as done: ") + numbered(code, italian);
+      return (italian ? "rifiutato e considerato eseguito: " : "refused, counted as done: ") +
+             numbered(code, italian);
     case OutcomeKind::NotSent:
       return (italian ? "non inviato (" : "not sent (") + std::string(notSentReasonName(reason)) + ")" +
              (detail.empty() ? "" : ": " + detail);
@@ -65,21 +81,24 @@ std::string Outcome::message(bool italian) const {
                       : "operator gave up after " + std::to_string(prompts) + " prompts for ") +
              numbered(code, italian);
     case OutcomeKind::Unknown:
-      return italian ? "esito sconosciuto: la scrittura di " + command + " e' fallita (" + std::to_string(code) +
-                           "); la stampante potrebbe averlo eseguito, controllare il giornale prima di ristampare"
-                     : "outcome unknown: the write of " + command + " failed (" + std::to_string(code) +
-                           "); the printer may have executed it, look at the journal before printing again";
+      return italian
+                 ? "esito sconosciuto: la scrittura di " + command + " e' fallita (" + std::to_string(code) +
+                       "); la stampante potrebbe averlo eseguito, controllare il giornale prima di ristampare"
+                 : "outcome unknown: the write of " + command + " failed (" + std::to_string(code) +
+                       "); the printer may have executed it, look at the journal before printing again";
   }
   return {};
 }
 
 std::string Outcome::summary() const {
   switch (kind) {
-    case OutcomeKind::Done: return "done";
+    case OutcomeKind::Done:
+      return "done";
     case OutcomeKind::DoneAfterPrompts:
       return "done after " + std::to_string(prompts) + (prompts == 1 ? " prompt" : " prompts") + " for " +
              numbered(code, false);
-    case OutcomeKind::Refused: return "refused " + numbered(code, false);
+    case OutcomeKind::Refused:
+      return "refused " + numbered(code, false);
     case OutcomeKind::NotSent:
       return "not sent: " + std::string(notSentReasonName(reason)) + (detail.empty() ? "" : ": " + detail);
     case OutcomeKind::GaveUp:

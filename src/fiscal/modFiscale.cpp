@@ -17,7 +17,9 @@ namespace {
 
 constexpr const char* kModule = "modFiscale";
 
-bool send(std::string command) { return InviaComandoECR(command); }
+bool send(std::string command) {
+  return InviaComandoECR(command);
+}
 
 std::string ini(const char* section, const char* key, const char* fallback) {
   return ReadINI(meridFiscalIni(), section, key, fallback);
@@ -89,9 +91,8 @@ std::string getComando_RigaDescrittivaFiscale(std::string text, int32_t& font) {
 }
 
 bool RigaDescrittivaFiscale(std::string text, int32_t& font) {
-  return failureBoundary(kModule, "RigaDescrittivaFiscale", false, [&] {
-    return send(getComando_RigaDescrittivaFiscale(std::move(text), font));
-  });
+  return failureBoundary(kModule, "RigaDescrittivaFiscale", false,
+                         [&] { return send(getComando_RigaDescrittivaFiscale(std::move(text), font)); });
 }
 
 bool SalvaRigaDescrittivaPromoInBuffer(std::string& text, int32_t& font) {
@@ -108,8 +109,8 @@ bool SalvaRigaDescrittivaPromoInBuffer(std::string& text, int32_t& font) {
   return true;
 }
 
-bool Esegui_VenditaAReparto(const std::string& descrPrincipale, const std::string& descrAggiuntiva, double qta,
-                            double importo, double totale, const std::string&, int32_t idReparto,
+bool Esegui_VenditaAReparto(const std::string& descrPrincipale, const std::string& descrAggiuntiva,
+                            double qta, double importo, double totale, const std::string&, int32_t idReparto,
                             int32_t tipoRiga, bool) {
   bool result = false;
   return failureBoundary(kModule, "Esegui_VenditaAReparto", result, [&] {
@@ -129,8 +130,8 @@ bool Esegui_VenditaAReparto(const std::string& descrPrincipale, const std::strin
       if (!RigaDescrittivaFiscale(aggiuntiva, font)) return false;
     }
     const std::string description = (FilterText(descrPrincipale) + std::string(22, ' ')).substr(0, 22);
-    std::string command = cmd::kSaleLine + std::to_string(tipoRiga) + Merid_GetRepartoFromIDReparto(idReparto) + "22" +
-                          description + amountField(totale);
+    std::string command = cmd::kSaleLine + std::to_string(tipoRiga) +
+                          Merid_GetRepartoFromIDReparto(idReparto) + "22" + description + amountField(totale);
     if (!InviaComandoECR(command)) return false;
     result = true;
     std::string amount = getEurSymbolForECR() + " " + AmountText(totale);
@@ -146,41 +147,43 @@ bool pricedRow(const char* routine, int32_t rowType, const std::string& descrAgg
                const std::string& descrPrincipale, double qta, double importo, double totale,
                const std::string& aliquota, int32_t idReparto) {
   return failureBoundary(kModule, routine, false, [&] {
-    return Esegui_VenditaAReparto(descrPrincipale, descrAggiuntiva, qta, importo, totale, aliquota, idReparto, rowType,
-                                  true);
+    return Esegui_VenditaAReparto(descrPrincipale, descrAggiuntiva, qta, importo, totale, aliquota, idReparto,
+                                  rowType, true);
   });
 }
 
 }  // namespace
 
 bool Esegui_Vendita(std::string& strDescrAggiuntiva, std::string& strDescrPrincipale, double& qtaRiga,
-                    double& importoRiga, double& ImportoTotale, std::string& AliquotaIva, int32_t& idReparto) {
-  return pricedRow("Esegui_Vendita", 1, strDescrAggiuntiva, strDescrPrincipale, qtaRiga, importoRiga, ImportoTotale,
-                   AliquotaIva, idReparto);
+                    double& importoRiga, double& ImportoTotale, std::string& AliquotaIva,
+                    int32_t& idReparto) {
+  return pricedRow("Esegui_Vendita", 1, strDescrAggiuntiva, strDescrPrincipale, qtaRiga, importoRiga,
+                   ImportoTotale, AliquotaIva, idReparto);
 }
 
 bool Esegui_Reso(std::string& strDescrAggiuntiva, std::string& strDescrPrincipale, double& qtaRiga,
                  double& importoRiga, double& ImportoTotale, std::string& AliquotaIva, int32_t& idReparto) {
-  return pricedRow("Esegui_Reso", 9, strDescrAggiuntiva, strDescrPrincipale, qtaRiga, importoRiga, ImportoTotale,
-                   AliquotaIva, idReparto);
+  return pricedRow("Esegui_Reso", 9, strDescrAggiuntiva, strDescrPrincipale, qtaRiga, importoRiga,
+                   ImportoTotale, AliquotaIva, idReparto);
 }
 
 bool Esegui_ScontoValoreRiga(double& importoSconto, std::string& descrizioneSconto, int32_t& idReparto) {
   return failureBoundary(kModule, "Esegui_ScontoValoreRiga", false, [&] {
-    return Esegui_VenditaAReparto(descrizioneSconto, "", 1, importoSconto, importoSconto, "", idReparto, 3, true);
+    return Esegui_VenditaAReparto(descrizioneSconto, "", 1, importoSconto, importoSconto, "", idReparto, 3,
+                                  true);
   });
 }
 
 bool Esegui_ScontoValoreTotale(double& importoSconto, std::string& descrizioneSconto, int32_t& idReparto) {
   return failureBoundary(kModule, "Esegui_ScontoValoreTotale", false, [&] {
-    return Esegui_VenditaAReparto(descrizioneSconto, "", 1, importoSconto, importoSconto, "", idReparto, 3, true);
+    return Esegui_VenditaAReparto(descrizioneSconto, "", 1, importoSconto, importoSconto, "", idReparto, 3,
+                                  true);
   });
 }
 
 bool AnnulloScontrinoAperto(int16_t& port) {
-  return failureBoundary(kModule, "AnnulloScontrinoAperto", false, [&] {
-    return InviaComandoECR_AnnulloScontrino(port);
-  });
+  return failureBoundary(kModule, "AnnulloScontrinoAperto", false,
+                         [&] { return InviaComandoECR_AnnulloScontrino(port); });
 }
 
 // A routine of the command engine's module by name; it lives here because it
@@ -189,7 +192,8 @@ bool InviaComandoECR_AnnulloScontrino(int16_t& port) {
   bool result = false;
   return failureBoundary("modError", "InviaComandoECR_AnnulloScontrino", result, [&] {
     const std::string text = "Annullo transazione";
-    std::string command = cmd::kVoidLine + "8" + formatNumber(static_cast<double>(text.size()), "00") + text + FormatPrzMerid("0");
+    std::string command = cmd::kVoidLine + "8" + formatNumber(static_cast<double>(text.size()), "00") + text +
+                          FormatPrzMerid("0");
     if (!InviaComando(command)) return false;
     result = ChiudiScontrinoFiscale(port);
     return result;

@@ -12,9 +12,9 @@ bool ApriScontrinoFiscale(int16_t& port);
 bool ChiudiScontrinoFiscale(int16_t& port);
 std::string getComando_RigaCortesiaDopoTotale(std::string text, int32_t& font);
 
-bool Esegui_VenditaAReparto(const std::string& descrPrincipale, const std::string& descrAggiuntiva, double qta,
-                            double importo, double totale, const std::string& aliquotaIva, int32_t idReparto,
-                            int32_t tipoRiga, bool option);
+bool Esegui_VenditaAReparto(const std::string& descrPrincipale, const std::string& descrAggiuntiva,
+                            double qta, double importo, double totale, const std::string& aliquotaIva,
+                            int32_t idReparto, int32_t tipoRiga, bool option);
 bool Esegui_Vendita(std::string& strDescrAggiuntiva, std::string& strDescrPrincipale, double& qtaRiga,
                     double& importoRiga, double& ImportoTotale, std::string& AliquotaIva, int32_t& idReparto);
 bool Esegui_Reso(std::string& strDescrAggiuntiva, std::string& strDescrPrincipale, double& qtaRiga,

@@ -39,7 +39,9 @@ std::string upper(std::string s) {
 }
 
 // A payment of nothing is written as nine zeros whatever the number text says.
-std::string paymentAmount(double amount) { return amount == 0 ? "000000000" : amountField(amount); }
+std::string paymentAmount(double amount) {
+  return amount == 0 ? "000000000" : amountField(amount);
+}
 
 // A missing or empty setting takes the default, written back to the file.
 std::string setting(const std::string& section, const char* fallback) {
@@ -64,13 +66,15 @@ std::string getComando_Pagamento(int32_t&, double& importo, std::string& nome) {
     std::string description = "CONTANTE";
     std::string flag = "0";
     const std::string key = upper(nome);
-    auto known = std::find_if(std::begin(kKnown), std::end(kKnown), [&](const KnownPayment& k) { return key == k.name; });
+    auto known = std::find_if(std::begin(kKnown), std::end(kKnown),
+                              [&](const KnownPayment& k) { return key == k.name; });
     if (known != std::end(kKnown)) {
       description = setting("Pagamento_" + nome, known->description);
       flag = setting("isCorrNonRiscosso_" + nome, known->notCollected);
     }
-    command = (flag == "1" ? cmd::kPaymentNotCollected : cmd::kPaymentCollected) + formatNumber(static_cast<double>(description.size()), "00") +
-              description + paymentAmount(importo);
+    command = (flag == "1" ? cmd::kPaymentNotCollected : cmd::kPaymentCollected) +
+              formatNumber(static_cast<double>(description.size()), "00") + description +
+              paymentAmount(importo);
     // The display shows the payment before the printer has answered; a
     // failure there leaves the command whole.
     showPayment(nome, importo);

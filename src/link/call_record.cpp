@@ -44,7 +44,9 @@ void noteWritten(const std::string& command, int32_t answer) {
   ++o.commands;
 }
 
-void noteRefused(int32_t code) { raise(current(), OutcomeKind::Refused, code); }
+void noteRefused(int32_t code) {
+  raise(current(), OutcomeKind::Refused, code);
+}
 
 void notePrompt(int32_t code) {
   Outcome& o = current();
@@ -58,7 +60,9 @@ void noteGaveUp(int32_t code) {
   raise(o, OutcomeKind::GaveUp, code);
 }
 
-void noteUnknown(int32_t answer) { raise(current(), OutcomeKind::Unknown, answer); }
+void noteUnknown(int32_t answer) {
+  raise(current(), OutcomeKind::Unknown, answer);
+}
 
 void noteNotSent(NotSentReason reason, const std::string& detail) {
   Outcome& o = current();
@@ -82,7 +86,7 @@ void noteCurrentFailure(const char* module, const char* routine) noexcept {
       throw;
     } catch (const platform::PrinterLibraryFailure& f) {
       noteNotSent(f.kind() == platform::PrinterLibraryFailure::kNotLoaded ? NotSentReason::LibraryNotLoaded
-                                                                         : NotSentReason::EntryPointMissing,
+                                                                          : NotSentReason::EntryPointMissing,
                   f.reason());
     } catch (...) {
       noteNotSent(NotSentReason::RuntimeFailure, errorText(module, routine, currentFailureText()));

@@ -7,23 +7,23 @@
 namespace merid::cmd {
 
 // Receipts
-inline const std::string kVoidLine = "3001";          // + "8" + text + amount: the whole receipt voided
-inline const std::string kDescriptiveLine = "3002";   // + font + length + text
+inline const std::string kVoidLine = "3001";         // + "8" + text + amount: the whole receipt voided
+inline const std::string kDescriptiveLine = "3002";  // + font + length + text
 inline const std::string kSubtotal = "3003";
 inline const std::string kPaymentCollected = "3004";  // + length + description + amount
 inline const std::string kPaymentNotCollected = "3005";
 inline const std::string kPrintChange = "3009";
 inline const std::string kCloseReceipt = "3011";
-inline const std::string kAfterTotalLine = "3012";    // + font + length + text
+inline const std::string kAfterTotalLine = "3012";  // + font + length + text
 inline const std::string kPrintAndCut = "3013";
 inline const std::string kBarcode = "3021";
-inline const std::string kSaleLine = "3101";          // + row type + department + "22" + text + amount
+inline const std::string kSaleLine = "3101";  // + row type + department + "22" + text + amount
 
 // Non-fiscal slips and invoices
 inline const std::string kOpenNonFiscal = "40011";
-inline const std::string kOpenInvoice = "40012";      // + two copies + total
+inline const std::string kOpenInvoice = "40012";  // + two copies + total
 inline const std::string kShopHeader = "4002";
-inline const std::string kNonFiscalLine = "4003";     // + font + "32" + text
+inline const std::string kNonFiscalLine = "4003";  // + font + "32" + text
 inline const std::string kInvoiceTotalLine = "4003F";
 inline const std::string kCloseNonFiscal = "4004";
 inline const std::string kCloseInvoice = "4006";

@@ -10,9 +10,9 @@ namespace merid {
 
 // Outcomes of gestioneErrore.
 enum : int32_t {
-  esitoCheckErr_OpRitenta = 1,   // operator asked to fix paper or cover: check the status again
+  esitoCheckErr_OpRitenta = 1,    // operator asked to fix paper or cover: check the status again
   esitoCheckErr_OpAbbandona = 2,  // the operator prompt was answered "give up": the command fails
-  esitoCheckErr_OpConcluso = 3,  // the command counts as done
+  esitoCheckErr_OpConcluso = 3,   // the command counts as done
 };
 
 // Every command of the system goes through here. True when the printer

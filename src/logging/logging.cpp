@@ -38,7 +38,8 @@ constexpr uint64_t kEntryOverhead = 33;
 
 uint64_t debugLogCap() {
   std::string text;
-  platform::profile().getString("Logging", "DebugLogMaxKB", text, 32, platform::inOwnFolder("MeridFiscal.ini"));
+  platform::profile().getString("Logging", "DebugLogMaxKB", text, 32,
+                                platform::inOwnFolder("MeridFiscal.ini"));
   uint64_t kb = 0;
   if (text.empty() || text.size() > 9) return kDefaultDebugLogMaxKB * 1024;
   for (char c : text) {
@@ -131,7 +132,9 @@ LogSink setLogSink(LogSink sink) {
   gHasSink = static_cast<bool>(gSink);
   return sink;
 }
-bool debugLogActive() { return module().debugWriter != nullptr; }
+bool debugLogActive() {
+  return module().debugWriter != nullptr;
+}
 
 std::string errorText(std::string_view module, std::string_view routine, std::string_view description) {
   std::string s;

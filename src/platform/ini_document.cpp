@@ -8,7 +8,9 @@ namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 // The part of a raw line that carries meaning: no '\r', no byte-order mark.
 std::string_view content(const std::string& line, bool first) {
@@ -114,11 +116,14 @@ std::optional<std::string> IniDocument::find(std::string_view section, std::stri
   auto line = findKeyLine(*s, key);
   if (!line) return std::nullopt;
   std::string_view v = keyValue(content(lines_[*line], false))->value;
-  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) v = v.substr(1, v.size() - 2);
+  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+    v = v.substr(1, v.size() - 2);
   return std::string(v);
 }
 
-std::string IniDocument::newline() const { return crlf_ ? "\r" : ""; }
+std::string IniDocument::newline() const {
+  return crlf_ ? "\r" : "";
+}
 
 // Ends the file's last line before a line is added after it. A last line that
 // already ends in '\r' keeps it alone: a second one would become part of its
@@ -168,7 +173,8 @@ void IniDocument::set(std::string_view section, std::string_view key, std::strin
     std::size_t at = s->end;
     while (at > s->header + 1 && trimBlanks(content(lines_[at - 1], false)).empty()) --at;
     if (at == lines_.size()) closeLastLine();
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::string(key) + "=" + std::string(value) + cr);
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at),
+                  std::string(key) + "=" + std::string(value) + cr);
     inserted(at);
   } else {
     closeLastLine();

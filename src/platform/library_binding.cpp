@@ -10,7 +10,8 @@ void* LibraryBinding::entry(EntryPoint which) {
   if (!entries_[which]) {
     void* symbol = find(handle_, which);
     if (!symbol) {
-      const std::string text = std::string("Can't find DLL entry point ") + kEntryNames[which] + " in " + name_;
+      const std::string text =
+          std::string("Can't find DLL entry point ") + kEntryNames[which] + " in " + name_;
       throw PrinterLibraryFailure(PrinterLibraryFailure::kEntryPointMissing, text,
                                   name_ + ": no entry point " + kEntryNames[which]);
     }
@@ -32,7 +33,9 @@ int32_t LibraryBinding::read(MeridByteArray** reply, int32_t& length, int32_t& s
   return reinterpret_cast<VbCEFRead_t>(entry(kRead))(reply, &length, &status);
 }
 
-int32_t LibraryBinding::close(int32_t& status) { return reinterpret_cast<VbCEFClose_t>(entry(kClose))(&status); }
+int32_t LibraryBinding::close(int32_t& status) {
+  return reinterpret_cast<VbCEFClose_t>(entry(kClose))(&status);
+}
 
 void LibraryBinding::check() {
   for (int which = 0; which < kEntryPoints; ++which) entry(static_cast<EntryPoint>(which));

@@ -44,9 +44,15 @@ int showMessageBox(const std::string& text, const std::string& title, unsigned s
   return h ? h(text, title, style) : builtinMessageBox(text, title, style);
 }
 
-Profile* setProfile(Profile* p) { return gProfile.exchange(p); }
-FileSystem* setFileSystem(FileSystem* f) { return gFiles.exchange(f); }
-Clock* setClock(Clock* c) { return gClock.exchange(c); }
+Profile* setProfile(Profile* p) {
+  return gProfile.exchange(p);
+}
+FileSystem* setFileSystem(FileSystem* f) {
+  return gFiles.exchange(f);
+}
+Clock* setClock(Clock* c) {
+  return gClock.exchange(c);
+}
 MessageBoxHandler setMessageBoxHandler(MessageBoxHandler h) {
   std::lock_guard<std::mutex> lock(gBoxMutex);
   std::swap(gBox, h);
@@ -115,9 +121,10 @@ PromptHandler setPromptHandler(PromptHandler handler) {
   if (!gPrompt) {
     platform::setMessageBoxHandler(nullptr);
   } else {
-    platform::setMessageBoxHandler([h = gPrompt](const std::string& text, const std::string& title, unsigned) {
-      return h(text, title) == PromptAnswer::GiveUp ? platform::kIdCancel : platform::kIdOk;
-    });
+    platform::setMessageBoxHandler(
+        [h = gPrompt](const std::string& text, const std::string& title, unsigned) {
+          return h(text, title) == PromptAnswer::GiveUp ? platform::kIdCancel : platform::kIdOk;
+        });
   }
   return handler;
 }
@@ -158,6 +165,8 @@ std::string setThreadHomeFolder(const std::string& folder) {
 
 namespace merid::platform {
 
-std::string inOwnFolder(const std::string& name) { return ownFolder() + kPathSeparator + name; }
+std::string inOwnFolder(const std::string& name) {
+  return ownFolder() + kPathSeparator + name;
+}
 
 }  // namespace merid::platform

@@ -55,7 +55,8 @@ struct FileInfo {
   uint64_t id = 0;       // device and inode on POSIX; 0 where the system has none
   unsigned permissions = 0644;
   bool operator==(const FileInfo& o) const {
-    return regular == o.regular && size == o.size && modified == o.modified && changed == o.changed && id == o.id;
+    return regular == o.regular && size == o.size && modified == o.modified && changed == o.changed &&
+           id == o.id;
   }
 };
 
@@ -134,7 +135,8 @@ constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;
 
 // Shows a modal box and answers the button pressed.
-using MessageBoxHandler = std::function<int(const std::string& text, const std::string& title, unsigned style)>;
+using MessageBoxHandler =
+    std::function<int(const std::string& text, const std::string& title, unsigned style)>;
 
 Profile& profile();
 FileSystem& fileSystem();

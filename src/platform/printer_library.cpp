@@ -61,7 +61,8 @@ const PrinterFunctions* gFunctions = nullptr;
 const PrinterFunctions* setPrinterFunctions(const PrinterFunctions* functions) {
   std::lock_guard<std::mutex> lock(gFunctionsMutex);
   const PrinterFunctions* previous = gFunctions;
-  const bool complete = functions && functions->open && functions->write && functions->read && functions->close;
+  const bool complete =
+      functions && functions->open && functions->write && functions->read && functions->close;
   gFunctions = complete ? functions : nullptr;
   // Each adapter lives as long as the process: a call on another thread may
   // still be inside the previous one.

@@ -13,7 +13,8 @@ class SettingsStore {
  public:
   virtual ~SettingsStore() = default;
   virtual void SetBaseKey(const std::string& keyPath) = 0;
-  virtual std::string GetValue(const std::string& subkey, const std::string& name, const std::string& fallback) = 0;
+  virtual std::string GetValue(const std::string& subkey, const std::string& name,
+                               const std::string& fallback) = 0;
 };
 
 std::unique_ptr<SettingsStore> builtinSettingsStore();

@@ -12,8 +12,12 @@ namespace merid {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // The text in the C form ("-12.5e3") when it is numeric. The decimal
 // separator is a comma, or a lone point; points before a comma, or several
@@ -149,7 +153,9 @@ const int64_t kEpochDays = daysFromCivil(1899, 12, 30);
 
 }  // namespace
 
-bool isNumeric(std::string_view text) { return normalise(text).has_value(); }
+bool isNumeric(std::string_view text) {
+  return normalise(text).has_value();
+}
 
 double textToDouble(std::string_view text) {
   auto n = normalise(text);
@@ -285,9 +291,8 @@ std::string formatDate(const platform::DateTime& t, std::string_view pattern) {
 }
 
 double toAutomationDate(const platform::DateTime& t) {
-  const double days =
-      static_cast<double>(daysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day)) -
-                          kEpochDays);
+  const double days = static_cast<double>(
+      daysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day)) - kEpochDays);
   const double time = (t.hour * 3600.0 + t.minute * 60.0 + t.second) / 86400.0;
   // Before the epoch the time still counts forward from midnight.
   return days >= 0 ? days + time : days - time;
@@ -296,9 +301,9 @@ double toAutomationDate(const platform::DateTime& t) {
 std::optional<double> automationDate(const DateTime& t) {
   static const int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   const bool leap = (t.year % 4 == 0 && t.year % 100 != 0) || t.year % 400 == 0;
-  if (t.year < 100 || t.year > 9999 || t.month < 1 || t.month > 12 || t.day < 1 || t.day > kDays[t.month - 1] ||
-      (t.month == 2 && t.day == 29 && !leap) || t.hour < 0 || t.hour > 23 || t.minute < 0 || t.minute > 59 ||
-      t.second < 0 || t.second > 59)
+  if (t.year < 100 || t.year > 9999 || t.month < 1 || t.month > 12 || t.day < 1 ||
+      t.day > kDays[t.month - 1] || (t.month == 2 && t.day == 29 && !leap) || t.hour < 0 || t.hour > 23 ||
+      t.minute < 0 || t.minute > 59 || t.second < 0 || t.second > 59)
     return std::nullopt;
   return toAutomationDate(t);
 }

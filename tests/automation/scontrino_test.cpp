@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include "automation/wrapper.h"
 #include "merid/MeridTallo_Scontrino.h"
 #include "support/receipt_fixture.h"
@@ -35,17 +34,31 @@ TEST_F(DocumentTest, AWholeReceipt) {
   auto item = [&](const char* kind, const std::string& name, const char* cents) {
     return std::string("3101") + kind + "22" + pad(name, 22) + cents;
   };
-  EXPECT_EQ(sent(), (Strings{"30160", "3002132*   2,000 x    1,25" + std::string(13, ' '),
-                             item("103", "PANE", "000000250"), shown("PANE", "2,50"),
-                             "3002106FRESCO", item("101", "LATTE", "000000110"), shown("LATTE", "1,10"),
-                             item("103", "MELE", "000000300"), shown("MELE", "3,00"),
-                             item("901", "LATTE", "000000110"), shown("Reso:LATTE", "1,10"),
-                             item("301", "SCONTO RIGA", "000000050"), shown("SCONTO RIGA", "0,50"),
-                             item("301", "SCONTO TOTALE", "000000100"), shown("SCONTO TOTALE", "1,00"),
-                             "3002212TESSERA 1234", "3003",
-                             shown("Contanti", "2,00"), "300408CONTANTE000000200",
-                             shown("Bancomat", "2,00"), "300408BANCOMAT000000200",
-                             "3011", "3012106GRAZIE", "3012111ARRIVEDERCI", "3013"}));
+  EXPECT_EQ(sent(), (Strings{"30160",
+                             "3002132*   2,000 x    1,25" + std::string(13, ' '),
+                             item("103", "PANE", "000000250"),
+                             shown("PANE", "2,50"),
+                             "3002106FRESCO",
+                             item("101", "LATTE", "000000110"),
+                             shown("LATTE", "1,10"),
+                             item("103", "MELE", "000000300"),
+                             shown("MELE", "3,00"),
+                             item("901", "LATTE", "000000110"),
+                             shown("Reso:LATTE", "1,10"),
+                             item("301", "SCONTO RIGA", "000000050"),
+                             shown("SCONTO RIGA", "0,50"),
+                             item("301", "SCONTO TOTALE", "000000100"),
+                             shown("SCONTO TOTALE", "1,00"),
+                             "3002212TESSERA 1234",
+                             "3003",
+                             shown("Contanti", "2,00"),
+                             "300408CONTANTE000000200",
+                             shown("Bancomat", "2,00"),
+                             "300408BANCOMAT000000200",
+                             "3011",
+                             "3012106GRAZIE",
+                             "3012111ARRIVEDERCI",
+                             "3013"}));
   EXPECT_EQ(ini(),
             "[RepartoVek3]\nrepartoMerid=3\n[Fiscal]\nBuffer=1\nCloseConnEachDoc=0\n"
             "[RepartoVek12]\nrepartoMerid=1\n[RepartoVek1]\nrepartoMerid=1\n"
@@ -86,9 +99,11 @@ TEST_F(DocumentTest, TheGuardOnThePort) {
   auto failure = []() -> bool { throw RuntimeFailure("Object variable not set"); };
   bool result = true;
   Outcome esito;
-  MERID_ON_FRESH_THREAD(result = detail::guarded(esito, "MeridTallo_Scontrino", "SubTotale", 1, false, failure));
+  MERID_ON_FRESH_THREAD(result =
+                            detail::guarded(esito, "MeridTallo_Scontrino", "SubTotale", 1, false, failure));
   EXPECT_FALSE(result);
-  EXPECT_EQ(esito.summary(), "not sent: run-time failure: MeridTallo_Scontrino-SubTotale Object variable not set");
+  EXPECT_EQ(esito.summary(),
+            "not sent: run-time failure: MeridTallo_Scontrino-SubTotale Object variable not set");
   EXPECT_EQ(logs.errors(), Strings{"MeridTallo_Scontrino-SubTotale Object variable not set"});
 }
 

@@ -357,41 +357,40 @@ void typelibSection() {
     if (alias) alias->Release();
   }
   // The published members, written out by hand: the values a host sees must be these.
-  want["MeridCodeErrors"] = kind(TKIND_ENUM, 0) +
-                 " ECK_NonConnesso=-1 ECK_OK=0 ECK_ErroreRicezioneDaMF=2 ECK_ValoreNonValido=3 ECK_NonPossibile=5"
-                 " ECK_ErroreProgrMatricolaInMemoriaFiscale=6 ECK_ScrittaTOTALEInStringa=7"
-                 " ECK_RaggiuntoLimiteBufferOperazione=9 ECK_OverflowTotale=10 ECK_DataAntecedenteUltimaInMF=12"
-                 " ECK_DataNonValida=13 ECK_CartaEsaurita=16 ECK_ScritturaChiusuraInMFNonRiuscita=19"
-                 " ECK_DateInvalideNellaRichiesta=22 ECK_TotaleTransazioneNegativo=23 ECK_LunghezzaComandoInvalida=24"
-                 " ECK_PagamentoIncompleto=25 ECK_DGFEEsaurito=30 ECK_DGFEQuasiEsaurito=31"
-                 " ECK_InizializzazioneDGFENonPossibile=32 ECK_DGFENonPresente=33 ECK_DatiDGFENonCongruenti=34"
-                 " ECK_NessunDatoDGFENellIntervallo=36 ECK_RecordDGFENonPresente=40 ECK_MemoriaFiscaleNonPresente=50"
-                 " ECK_MemoriaFiscalePiena=51 ECK_JumperHINITInserito=52 ECK_MemoriaFiscaleGiaAttivata=53"
-                 " ECK_ChiusuraFiscaleRichiesta=54 ECK_ModoTrainingAttivo=55 ECK_DisplayNonPresente=56"
-                 " ECK_DataOraNonImpostata=57 ECK_DispositivoNonFiscalizzabile=59 ECK_DispositivoNonSerializzato=60"
-                 " ECK_RicezioneDatiInCorso=62 ECK_TransazioneFallita=63 ECK_CoperchioAperto=64"
-                 " ECK_TensioneElevataTestina=65 ECK_TemperaturaElevataTestina=66"
-                 " ECK_ErroreGenericoInternoSistemaOperativo=67 ECK_Errore_sconosciuto=100"
-                 " ECK_MemoriaRicevuteCreditoEsaurita=101 ECK_PrezzoManualeSuperioreLimite=102"
-                 " ECK_TastoNonProgrammato=103 ECK_FunzioneNonDisponibile=116 ECK_FunzioneNonAmmessa=117"
-                 " ECK_QuantitaErrata=118 ECK_DataErrata=119 ECK_EliminazioneImpossibile=120 ECK_ScontoErrato=121"
-                 " ECK_ValoreNonAmmesso=122 ECK_PasswordErrata=123 ECK_FareFattDiff=132 ECK_FareFattTicket=133"
-                 " ECK_ChiudereDocumento=134 ECK_RiscuotereCredito=135 ECK_ContanteInsufficiente=136"
-                 " ECK_RepartoInesistente=148 ECK_RepartoEsistente=149 ECK_PLUInesistente=150 ECK_PLUEsistente=151"
-                 " ECK_OperatoreInesistente=152 ECK_OperatoreEsistente=153 ECK_ClienteInesistente=154"
-                 " ECK_ClienteEsistente=155 ECK_NoConvenzioni=156 ECK_ConvensioneInesistente=157"
-                 " ECK_ConvenzioneEsistente=158 ECK_SocietaInesistente=159 ECK_SocietaEsistente=160"
-                 " ECK_PrecontoNonDisponibile=161 ECK_TrovateZeroRicevuteFatture=162 ECK_StampanteRFNonRisponde=163"
-                 " ECK_TavoloPieno=164 ECK_TavoloVuoto=165 ECK_ChiudereTavolo=166 ECK_SCNonAssociata=167"
-                 " ECK_MCNonAssociata=168 ECK_ProblemiSC=169 ECK_ClienteObbligatorio=189";
-  want["Merid_BarcodeType"] = kind(TKIND_ENUM, 0) +
-                 " CBT_Ean8=8 CBT_Ean13=13 CBT_Code39=39";
+  want["MeridCodeErrors"] =
+      kind(TKIND_ENUM, 0) +
+      " ECK_NonConnesso=-1 ECK_OK=0 ECK_ErroreRicezioneDaMF=2 ECK_ValoreNonValido=3 ECK_NonPossibile=5"
+      " ECK_ErroreProgrMatricolaInMemoriaFiscale=6 ECK_ScrittaTOTALEInStringa=7"
+      " ECK_RaggiuntoLimiteBufferOperazione=9 ECK_OverflowTotale=10 ECK_DataAntecedenteUltimaInMF=12"
+      " ECK_DataNonValida=13 ECK_CartaEsaurita=16 ECK_ScritturaChiusuraInMFNonRiuscita=19"
+      " ECK_DateInvalideNellaRichiesta=22 ECK_TotaleTransazioneNegativo=23 ECK_LunghezzaComandoInvalida=24"
+      " ECK_PagamentoIncompleto=25 ECK_DGFEEsaurito=30 ECK_DGFEQuasiEsaurito=31"
+      " ECK_InizializzazioneDGFENonPossibile=32 ECK_DGFENonPresente=33 ECK_DatiDGFENonCongruenti=34"
+      " ECK_NessunDatoDGFENellIntervallo=36 ECK_RecordDGFENonPresente=40 ECK_MemoriaFiscaleNonPresente=50"
+      " ECK_MemoriaFiscalePiena=51 ECK_JumperHINITInserito=52 ECK_MemoriaFiscaleGiaAttivata=53"
+      " ECK_ChiusuraFiscaleRichiesta=54 ECK_ModoTrainingAttivo=55 ECK_DisplayNonPresente=56"
+      " ECK_DataOraNonImpostata=57 ECK_DispositivoNonFiscalizzabile=59 ECK_DispositivoNonSerializzato=60"
+      " ECK_RicezioneDatiInCorso=62 ECK_TransazioneFallita=63 ECK_CoperchioAperto=64"
+      " ECK_TensioneElevataTestina=65 ECK_TemperaturaElevataTestina=66"
+      " ECK_ErroreGenericoInternoSistemaOperativo=67 ECK_Errore_sconosciuto=100"
+      " ECK_MemoriaRicevuteCreditoEsaurita=101 ECK_PrezzoManualeSuperioreLimite=102"
+      " ECK_TastoNonProgrammato=103 ECK_FunzioneNonDisponibile=116 ECK_FunzioneNonAmmessa=117"
+      " ECK_QuantitaErrata=118 ECK_DataErrata=119 ECK_EliminazioneImpossibile=120 ECK_ScontoErrato=121"
+      " ECK_ValoreNonAmmesso=122 ECK_PasswordErrata=123 ECK_FareFattDiff=132 ECK_FareFattTicket=133"
+      " ECK_ChiudereDocumento=134 ECK_RiscuotereCredito=135 ECK_ContanteInsufficiente=136"
+      " ECK_RepartoInesistente=148 ECK_RepartoEsistente=149 ECK_PLUInesistente=150 ECK_PLUEsistente=151"
+      " ECK_OperatoreInesistente=152 ECK_OperatoreEsistente=153 ECK_ClienteInesistente=154"
+      " ECK_ClienteEsistente=155 ECK_NoConvenzioni=156 ECK_ConvensioneInesistente=157"
+      " ECK_ConvenzioneEsistente=158 ECK_SocietaInesistente=159 ECK_SocietaEsistente=160"
+      " ECK_PrecontoNonDisponibile=161 ECK_TrovateZeroRicevuteFatture=162 ECK_StampanteRFNonRisponde=163"
+      " ECK_TavoloPieno=164 ECK_TavoloVuoto=165 ECK_ChiudereTavolo=166 ECK_SCNonAssociata=167"
+      " ECK_MCNonAssociata=168 ECK_ProblemiSC=169 ECK_ClienteObbligatorio=189";
+  want["Merid_BarcodeType"] = kind(TKIND_ENUM, 0) + " CBT_Ean8=8 CBT_Ean13=13 CBT_Code39=39";
   want["Merid_Font"] = kind(TKIND_ENUM, 0) +
-                 " kMerid_Normale=1 kMerid_Grassetto=2 kMerid_42Caratteri=3 kMerid_DoppiaAltezza=4"
-                 " kMerid_DoppiaLarghezza=5 kMerid_Corsivo=6 kMerid_Normale_DoppiaAltezza_42Car=7"
-                 " kMerid_Grassetto_42Car=8 kMerid_Grassetto_DoppiaAltezza_42Car=9";
-  want["kMerid_RapportoX"] = kind(TKIND_ENUM, 0) +
-                 " kCRX_TotaliDelGiorno=1";
+                       " kMerid_Normale=1 kMerid_Grassetto=2 kMerid_42Caratteri=3 kMerid_DoppiaAltezza=4"
+                       " kMerid_DoppiaLarghezza=5 kMerid_Corsivo=6 kMerid_Normale_DoppiaAltezza_42Car=7"
+                       " kMerid_Grassetto_42Car=8 kMerid_Grassetto_DoppiaAltezza_42Car=9";
+  want["kMerid_RapportoX"] = kind(TKIND_ENUM, 0) + " kCRX_TotaliDelGiorno=1";
   const int dual = TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FDISPATCHABLE;
   for (int c : {R, F, N, V}) {
     std::set<int> slots;  // the slot table must call every operation
@@ -413,39 +412,43 @@ void outcomeSection() {
   IUnknown* objects[] = {create(R), create(F), create(N)};
   if (!objects[R] || !objects[F] || !objects[N]) return;
   call<void>(objects[R], 1, ref<short>(1));
-  call<void>(objects[R], 32);                                      // the link closed: the recorder answers 5
+  call<void>(objects[R], 32);  // the link closed: the recorder answers 5
   checkEq("a refusal counts as done", call<Bool>(objects[R], 21, S(L"4015")), "True");
-  call<Bool>(objects[F], 2, S(L"Riga"), ref(::kMerid_Normale));    // no invoice open
+  call<Bool>(objects[F], 2, S(L"Riga"), ref(::kMerid_Normale));  // no invoice open
   auto outcome = [](IUnknown* o) {
     _MeridEsito* e = nullptr;
-    if (FAILED(o->QueryInterface(IID__MeridEsito, reinterpret_cast<void**>(&e))) || !e) return std::string("none");
+    if (FAILED(o->QueryInterface(IID__MeridEsito, reinterpret_cast<void**>(&e))) || !e)
+      return std::string("none");
     MeridEsitoChiamata kind = static_cast<MeridEsitoChiamata>(-9);
     LONG code = -9, answer = -9, prompts = -9;
     BSTR name = nullptr, command = nullptr, message = nullptr, english = nullptr, read = nullptr;
     e->get_UltimoEsito(&kind), e->get_UltimoCodice(&code), e->get_UltimoNomeCodice(&name);
     e->get_UltimoComando(&command), e->get_UltimaRisposta(&answer), e->get_UltimiDatiLetti(&read);
-    e->get_UltimeRichieste(&prompts), e->get_UltimoMessaggio(&message), e->get_UltimoMessaggioInglese(&english);
+    e->get_UltimeRichieste(&prompts), e->get_UltimoMessaggio(&message),
+        e->get_UltimoMessaggioInglese(&english);
     auto narrow = [](BSTR b) {
       std::string t(b, b + SysStringLen(b));
       SysFreeString(b);
       return t;
     };
-    std::string t = std::to_string(kind) + " " + std::to_string(code) + " " + narrow(name) + " [" + narrow(command) +
-                    "] " + std::to_string(answer) + " [" + narrow(read) + "] " + std::to_string(prompts) + " | " +
-                    narrow(message) + " | " + narrow(english);
+    std::string t = std::to_string(kind) + " " + std::to_string(code) + " " + narrow(name) + " [" +
+                    narrow(command) + "] " + std::to_string(answer) + " [" + narrow(read) + "] " +
+                    std::to_string(prompts) + " | " + narrow(message) + " | " + narrow(english);
     e->Release();
     return t;
   };
-  checkEq("receipt outcome", outcome(objects[R]),
-          "2 5 ECK_NonPossibile [4015] 5 [] 0 | rifiutato e considerato eseguito: 5 ECK_NonPossibile: operazione "
-          "non possibile | refused, counted as done: 5 ECK_NonPossibile: operation not possible");
-  checkEq("invoice outcome", outcome(objects[F]), "3 0  [] 0 [] 0 | non inviato (declined) | not sent (declined)");
+  checkEq(
+      "receipt outcome", outcome(objects[R]),
+      "2 5 ECK_NonPossibile [4015] 5 [] 0 | rifiutato e considerato eseguito: 5 ECK_NonPossibile: operazione "
+      "non possibile | refused, counted as done: 5 ECK_NonPossibile: operation not possible");
+  checkEq("invoice outcome", outcome(objects[F]),
+          "3 0  [] 0 [] 0 | non inviato (declined) | not sent (declined)");
   checkEq("credit note outcome", outcome(objects[N]), "0 0 ECK_OK [] 0 [] 0 | eseguito | done");
 
   // Late binding: every name of _MeridEsito through the class's own IDispatch.
-  const wchar_t* names[] = {L"UltimoEsito",     L"UltimoCodice",   L"UltimoNomeCodice",
+  const wchar_t* names[] = {L"UltimoEsito",     L"UltimoCodice",           L"UltimoNomeCodice",
                             L"UltimoMessaggio", L"UltimoMessaggioInglese", L"UltimoComando",
-                            L"UltimaRisposta",  L"UltimiDatiLetti", L"UltimeRichieste"};
+                            L"UltimaRisposta",  L"UltimiDatiLetti",        L"UltimeRichieste"};
   for (int c : {R, F, N}) {
     IDispatch* d = nullptr;
     objects[c]->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&d));
@@ -457,7 +460,8 @@ void outcomeSection() {
       LPOLESTR name = const_cast<LPOLESTR>(names[i]);
       DISPID id = 0;
       const HRESULT hr = d->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
-      check(hr == S_OK && id == 0x4D450001 + i, std::string(kNames[c]) + " dispatch id of name " + std::to_string(i));
+      check(hr == S_OK && id == 0x4D450001 + i,
+            std::string(kNames[c]) + " dispatch id of name " + std::to_string(i));
     }
     // The class interface's own ids stay below those of _MeridEsito.
     ITypeInfo* info = nullptr;
@@ -469,7 +473,8 @@ void outcomeSection() {
         info->GetFuncDesc(f, &fd);
         // IUnknown's and IDispatch's own operations are restricted, with ids of the system's.
         if (fd && !(fd->wFuncFlags & FUNCFLAG_FRESTRICTED))
-          check(fd->memid > 0 && fd->memid < 0x4D450000, std::string(kNames[c]) + " operation id below the outcome's");
+          check(fd->memid > 0 && fd->memid < 0x4D450000,
+                std::string(kNames[c]) + " operation id below the outcome's");
         if (fd) info->ReleaseFuncDesc(fd);
       }
       info->ReleaseTypeAttr(a);
@@ -481,7 +486,8 @@ void outcomeSection() {
     const HRESULT hr = d->Invoke(0x4D450001, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &v,
                                  nullptr, nullptr);
     const LONG want = c == R ? 2 : c == F ? 3 : 0;
-    check(hr == S_OK && V_VT(&v) == VT_I4 && V_I4(&v) == want, std::string(kNames[c]) + " UltimoEsito by Invoke");
+    check(hr == S_OK && V_VT(&v) == VT_I4 && V_I4(&v) == want,
+          std::string(kNames[c]) + " UltimoEsito by Invoke");
     VariantClear(&v);
     d->Release();
   }
@@ -510,13 +516,15 @@ void outcomeTypesSection() {
       for (UINT i = 0; i < a->cImplTypes; ++i) {
         HREFTYPE ref = 0;
         ITypeInfo* other = nullptr;
-        if (SUCCEEDED(coclass->GetRefTypeOfImplType(i, &ref)) && SUCCEEDED(coclass->GetRefTypeInfo(ref, &other)))
+        if (SUCCEEDED(coclass->GetRefTypeOfImplType(i, &ref)) &&
+            SUCCEEDED(coclass->GetRefTypeInfo(ref, &other)))
           implemented += " " + nameOf(other), other->Release();
       }
       coclass->ReleaseTypeAttr(a);
     }
     if (coclass) coclass->Release();
-    checkEq(std::string(kNames[c]) + " implements", implemented, std::string(" _") + kNames[c] + " _MeridEsito");
+    checkEq(std::string(kNames[c]) + " implements", implemented,
+            std::string(" _") + kNames[c] + " _MeridEsito");
   }
   lib->Release();
 }

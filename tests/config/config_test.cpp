@@ -66,7 +66,8 @@ TEST(Profile, AKilledWriterLeavesTheOldFileOrTheNewOneWhole) {
 // when the copy fails (day 9: a folder in the way); one time-stamped line per error.
 TEST(Logging, InitErrorLogMovesThePrinterLibrarysLogAside) {
   struct Row {
-    int day; bool present;
+    int day;
+    bool present;
   };
   const Row rows[] = {{7, true}, {31, true}, {1, false}, {9, true}};
   for (const auto& [day, present] : rows) {
@@ -93,12 +94,14 @@ TEST(Logging, InitErrorLogMovesThePrinterLibrarysLogAside) {
 // logged before set-up nor by another thread; switching off keeps the writer.
 TEST(Logging, DebugSwitchKeepFileAndModuleData) {
   struct Row {
-    const char* debug; const char* keep; bool on; bool deleted;
+    const char* debug;
+    const char* keep;
+    bool on;
+    bool deleted;
   };
-  const Row rows[] = {
-      {"1", "0", true, true},     {"1", "1", true, false},     {"1", " 0", true, false},
-      {"1", nullptr, true, true}, {" 1 ", "1", true, false},   {"1,0", "0", true, true},
-      {"2", "0", false, false},   {"word", "0", false, false}, {nullptr, "0", false, false}};
+  const Row rows[] = {{"1", "0", true, true},     {"1", "1", true, false},     {"1", " 0", true, false},
+                      {"1", nullptr, true, true}, {" 1 ", "1", true, false},   {"1,0", "0", true, true},
+                      {"2", "0", false, false},   {"word", "0", false, false}, {nullptr, "0", false, false}};
   for (const auto& [debug, keep, on, deleted] : rows) {
     test::TempHome home;
     test::LogRecorder logs;
@@ -129,10 +132,11 @@ TEST(Logging, DebugSwitchKeepFileAndModuleData) {
 // file moves aside to ".1" once and a new one starts; 0 means no cap.
 TEST(Logging, TheDebugLogIsCappedAndMovedAside) {
   struct Row {
-    const char* cap; bool rotated; uint64_t limit;
+    const char* cap;
+    bool rotated;
+    uint64_t limit;
   };
-  const Row rows[] = {
-      {"1", true, 1024}, {"0", false, 0}, {"word", false, 0}, {nullptr, false, 0}};
+  const Row rows[] = {{"1", true, 1024}, {"0", false, 0}, {"word", false, 0}, {nullptr, false, 0}};
   for (const auto& [cap, rotated, limit] : rows) {
     test::TempHome home;
     test::FakeSettings settings;

@@ -30,7 +30,9 @@ TEST(Profile, ReadsValuesTheWayTheWindowsFunctionsDo) {
             "; Comment=9\r\n[ SkipError ]\r\nValue1=24\r\nValue1=99\r\n[fiscal]\r\nLate=1\r\n[Long]\r\nk=" +
                 std::string(70000, 'v') + "\r\n");
   struct Row {
-    const char* section; const char* key; std::string value;
+    const char* section;
+    const char* key;
+    std::string value;
   };
   const Row rows[] = {
       {"Fiscal", "Buffer", "1"},   {"FISCAL", "buffer", "1"},     {"Fiscal", "Close", " 0"},
@@ -54,7 +56,10 @@ TEST(Profile, AWriteKeepsEveryOtherLine) {
   EXPECT_TRUE(put(file, "Other", "k", "v"));
   EXPECT_EQ(readFile(file), bom + "[Fiscal]\r\nBuffer=1" + rest + "\r\nk=v\r\n");
   struct Row {
-    const char* before; const char* key; std::string value; std::string after;
+    const char* before;
+    const char* key;
+    std::string value;
+    std::string after;
   };
   const Row rows[] = {
       {nullptr, "Buffer", "1", "[Fiscal]\nBuffer=1\n"},
@@ -72,14 +77,16 @@ TEST(Profile, AWriteKeepsEveryOtherLine) {
 // A missing or empty key gives the default, written back unless the folder is missing.
 TEST(ReadINI, MissingOrEmptyKeysGiveTheDefaultAndWriteItBack) {
   struct Row {
-    const char* before; const char* fallback; const char* result; const char* after;
+    const char* before;
+    const char* fallback;
+    const char* result;
+    const char* after;
   };
-  const Row rows[] = {
-      {"", "3011", "3011", "code=3011\n"},
-      {"", "", "", "code=\n"},
-      {"code=\n", "3011", "3011", "code=3011\n"},
-      {"CODE=\" 0\"\n", "3011", " 0", "CODE=\" 0\"\n"},
-      {"code=  \n", "3011", "3011", "code=3011\n"}};
+  const Row rows[] = {{"", "3011", "3011", "code=3011\n"},
+                      {"", "", "", "code=\n"},
+                      {"code=\n", "3011", "3011", "code=3011\n"},
+                      {"CODE=\" 0\"\n", "3011", " 0", "CODE=\" 0\"\n"},
+                      {"code=  \n", "3011", "3011", "code=3011\n"}};
   for (const auto& [before, fallback, result, after] : rows) {
     test::TempHome home;
     writeFile(meridFiscalIni(), std::string("[Merid_OperazioneChiusuraFiscale]\n") + before);
@@ -99,23 +106,27 @@ TEST(ReadINI, MissingOrEmptyKeysGiveTheDefaultAndWriteItBack) {
 TEST(IniLookups, EuroSymbolAndDepartment) {
   constexpr int32_t kEuro = INT32_MIN;
   struct Row {
-    int32_t id; const char* value; std::string result; const char* after; std::string again; size_t failures;
+    int32_t id;
+    const char* value;
+    std::string result;
+    const char* after;
+    std::string again;
+    size_t failures;
   };
-  const Row rows[] = {
-      {kEuro, nullptr, "\x7F", "", "\x7F", 0},
-      {kEuro, "128", "\x80", "128", "\x80", 0},
-      {kEuro, " 128 ", "\x80", " 128 ", "\x80", 0},
-      {kEuro, "euro", "\x7F", "euro", "\x7F", 0},
-      {kEuro, "164,4", "\xA4", "164,4", "\xA4", 0},
-      {kEuro, "0", std::string(1, 0), "0", "A", 0},
-      {kEuro, "300", "", "300", "", 2},
-      {7, "3", "03", "3", "65", 0},
-      {12, nullptr, "01", "1", "65", 0},
-      {5, "A", "01", "1", "65", 0},
-      {5, "120", "120", "120", "65", 0},
-      {0, " 4 ", "04", " 4 ", "65", 0},
-      {-2, "2,5", "02", "2,5", "65", 0},
-      {4, "40000", "", "40000", "65", 1}};
+  const Row rows[] = {{kEuro, nullptr, "\x7F", "", "\x7F", 0},
+                      {kEuro, "128", "\x80", "128", "\x80", 0},
+                      {kEuro, " 128 ", "\x80", " 128 ", "\x80", 0},
+                      {kEuro, "euro", "\x7F", "euro", "\x7F", 0},
+                      {kEuro, "164,4", "\xA4", "164,4", "\xA4", 0},
+                      {kEuro, "0", std::string(1, 0), "0", "A", 0},
+                      {kEuro, "300", "", "300", "", 2},
+                      {7, "3", "03", "3", "65", 0},
+                      {12, nullptr, "01", "1", "65", 0},
+                      {5, "A", "01", "1", "65", 0},
+                      {5, "120", "120", "120", "65", 0},
+                      {0, " 4 ", "04", " 4 ", "65", 0},
+                      {-2, "2,5", "02", "2,5", "65", 0},
+                      {4, "40000", "", "40000", "65", 1}};
   for (auto [id, value, result, after, again, failures] : rows) {
     test::TempHome home;
     test::LogRecorder logs;

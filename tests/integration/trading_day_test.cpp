@@ -54,8 +54,9 @@ class OnTheVirtualPrinter : public ::testing::Test {
 // without the shop header, rules and footer that frame every document: the
 // virtual printer's own golden files check those.
 std::string withoutFrame(const std::string& tape) {
-  const std::regex frame("-+|(- )+-8<.*| *(NEGOZIO DI PROVA|VIA ROMA 1 - 00100 ROMA|"
-                         "P\\.IVA 0+|SIMULATORE - .*)");
+  const std::regex frame(
+      "-+|(- )+-8<.*| *(NEGOZIO DI PROVA|VIA ROMA 1 - 00100 ROMA|"
+      "P\\.IVA 0+|SIMULATORE - .*)");
   std::istringstream in(tape);
   std::string out;
   for (std::string line; std::getline(in, line);)
@@ -126,8 +127,8 @@ TEST_F(OnTheVirtualPrinter, ADayOfTradingThePaperRunningOutAndASecondProcess) {
                   "s.Pagamento_CorrispettivoRiscosso 1, 1.5, \"Contanti\"\ns.ChiudiTransazioneFiscale\n"
                   "s.Manutenzione_EseguiRapportoZ\n");
   const std::string command = std::string(MERIDCTL_PATH) + " --printer " + MERID_SIM_LIBRARY + " --sim-dir " +
-                              sim() + " --home " + home.path() + " run " + home.file("next.meridctl") + " > " +
-                              home.file("out");
+                              sim() + " --home " + home.path() + " run " + home.file("next.meridctl") +
+                              " > " + home.file("out");
   const std::string before = tape();
   ASSERT_EQ(std::system(command.c_str()), 0);
   EXPECT_NE(test::readFile(home.file("out")).find("s.ApriTransazioneFiscale -> False"), std::string::npos);

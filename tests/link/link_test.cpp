@@ -91,7 +91,13 @@ TEST(InviaComando, EveryStepInOrder) {
 // Each refusal ends as done; the loop repeats only after a box.
 TEST(InviaComando, OutcomeOfEachRefusal) {
   struct Row {
-    const char* skipList; int32_t written; int32_t statusWrite; Replies status; const char* calls; long boxes; bool skipped;
+    const char* skipList;
+    int32_t written;
+    int32_t statusWrite;
+    Replies status;
+    const char* calls;
+    long boxes;
+    bool skipped;
   };
   const Row rows[] = {
       {"Value1=30", 24, 0, {}, "write 3013", 0, false},
@@ -121,15 +127,17 @@ TEST(InviaComando, OutcomeOfEachRefusal) {
 // after a receipt object's reset; a negative or failing value is read again.
 TEST(SkipList, WhenTheFileIsReadAgain) {
   struct Step {
-    const char* ini; bool reset; int32_t err; int32_t after;
+    const char* ini;
+    bool reset;
+    int32_t err;
+    int32_t after;
   };
-  const Step steps[] = {
-      {"Value1=24\nValue3=ventiquattro", false, 24, 0},
-      {"Value1=30", false, 30, 30},
-      {nullptr, true, 30, 0},
-      {nullptr, false, 24, 24},
-      {"Value1=-5\nValue2=99999999999", true, 24, 24},
-      {"Value1=24", false, 24, 0}};
+  const Step steps[] = {{"Value1=24\nValue3=ventiquattro", false, 24, 0},
+                        {"Value1=30", false, 30, 30},
+                        {nullptr, true, 30, 0},
+                        {nullptr, false, 24, 24},
+                        {"Value1=-5\nValue2=99999999999", true, 24, 24},
+                        {"Value1=24", false, 24, 0}};
   LinkRig rig;
   std::string firstIni;
   rig.run([&] {
@@ -149,7 +157,11 @@ TEST(SkipList, WhenTheFileIsReadAgain) {
 // Cover, paper, journal full, nearly full; position 3 only logged. R, T: reading, testing.
 TEST(Merid_CheckStatus, ResultAndLinesByReply) {
   struct Row {
-    int32_t statusWrite; int32_t readResult; const char* reply; int32_t result; std::string lines;
+    int32_t statusWrite;
+    int32_t readResult;
+    const char* reply;
+    int32_t result;
+    std::string lines;
   };
   const Row rows[] = {
       {5, 0, "", ECK_NonConnesso, "Merid_CheckStatus = ECK_NonConnesso"},
@@ -181,7 +193,13 @@ TEST(Merid_CheckStatus, ResultAndLinesByReply) {
 // modes 1 and 2 only, unlogged, its result ignored.
 TEST(AperturaComunicazione, OpensOnlyWhenThePrinterDoesNotAnswer) {
   struct Row {
-    int32_t statusWrite; int32_t statusRead; int32_t openResult; int32_t mode; int16_t port; bool result; const char* calls;
+    int32_t statusWrite;
+    int32_t statusRead;
+    int32_t openResult;
+    int32_t mode;
+    int16_t port;
+    bool result;
+    const char* calls;
   };
   const Row rows[] = {
       {0, 0, 0, 1, 1, true, "write 1109, read, write 30161"},

@@ -15,9 +15,9 @@ namespace {
 
 struct Row {
   const char* what;
-  std::vector<int32_t> answers;  // successive answers to the command
+  std::vector<int32_t> answers;      // successive answers to the command
   std::vector<std::string> replies;  // the status replies after each prompt
-  int okBoxes;                   // prompts answered OK before one gives up (-1: never gives up)
+  int okBoxes;                       // prompts answered OK before one gives up (-1: never gives up)
   std::string command;
   bool result;
   std::string summary;
@@ -27,19 +27,55 @@ struct Row {
 TEST(Outcome, EachWayACommandEnds) {
   const Row rows[] = {
       {"executed", {0}, {}, -1, "4015", true, "done", ""},
-      {"refused, counted as done", {117}, {}, -1, "4015", true,
-       "refused 117 ECK_FunzioneNonAmmessa: function not allowed now", ""},
-      {"not connected", {-1}, {}, -1, "4015", true, "refused -1 ECK_NonConnesso: printer not connected: no answer",
+      {"refused, counted as done",
+       {117},
+       {},
+       -1,
+       "4015",
+       true,
+       "refused 117 ECK_FunzioneNonAmmessa: function not allowed now",
+       ""},
+      {"not connected",
+       {-1},
+       {},
+       -1,
+       "4015",
+       true,
+       "refused -1 ECK_NonConnesso: printer not connected: no answer",
        ""},
       {"a number the system does not know", {250}, {}, -1, "4015", true, "refused 250", ""},
-      {"paper end, fixed at the first prompt", {16}, {"000000"}, -1, "4015", true,
-       "done after 1 prompt for 16 ECK_CartaEsaurita: paper end", "000000"},
-      {"cover open twice, then fixed", {64}, {"010000", "000000"}, -1, "4015", true,
-       "done after 2 prompts for 64 ECK_CoperchioAperto: cover open", "000000"},
-      {"paper end, the operator gives up", {16}, {"001000"}, 1, "4015", false,
-       "operator gave up after 2 prompts for 16 ECK_CartaEsaurita: paper end", "001000"},
-      {"the write fails part-way", {-2}, {}, -1, "4015", true,
-       "unknown: the write of 4015 failed with -2; it may have printed, look at the journal before printing again",
+      {"paper end, fixed at the first prompt",
+       {16},
+       {"000000"},
+       -1,
+       "4015",
+       true,
+       "done after 1 prompt for 16 ECK_CartaEsaurita: paper end",
+       "000000"},
+      {"cover open twice, then fixed",
+       {64},
+       {"010000", "000000"},
+       -1,
+       "4015",
+       true,
+       "done after 2 prompts for 64 ECK_CoperchioAperto: cover open",
+       "000000"},
+      {"paper end, the operator gives up",
+       {16},
+       {"001000"},
+       1,
+       "4015",
+       false,
+       "operator gave up after 2 prompts for 16 ECK_CartaEsaurita: paper end",
+       "001000"},
+      {"the write fails part-way",
+       {-2},
+       {},
+       -1,
+       "4015",
+       true,
+       "unknown: the write of 4015 failed with -2; it may have printed, look at the journal before printing "
+       "again",
        ""},
       {"an empty command", {0}, {}, -1, "", false, "not sent: empty command", ""},
   };
@@ -51,9 +87,10 @@ TEST(Outcome, EachWayACommandEnds) {
     for (const auto& r : row.replies) script.push_back({r, 0});
     printer.replies(script);
     int boxes = 0;
-    const auto previous = platform::setMessageBoxHandler([&](const std::string&, const std::string&, unsigned) {
-      return row.okBoxes >= 0 && boxes++ >= row.okBoxes ? platform::kIdCancel : platform::kIdOk;
-    });
+    const auto previous =
+        platform::setMessageBoxHandler([&](const std::string&, const std::string&, unsigned) {
+          return row.okBoxes >= 0 && boxes++ >= row.okBoxes ? platform::kIdCancel : platform::kIdOk;
+        });
     Outcome o;
     bool result = !row.result;
     test::onFreshThread([&] {
@@ -89,7 +126,8 @@ TEST(Outcome, NotSentAndWhy) {
     linkDown = s.UltimoEsito();
   });
   EXPECT_EQ(noPort.summary(), "not sent: no port given: call InitComunicazione first");
-  EXPECT_EQ(linkDown.summary(), "not sent: link not open: the printer did not answer and opening port 3 failed with 5");
+  EXPECT_EQ(linkDown.summary(),
+            "not sent: link not open: the printer did not answer and opening port 3 failed with 5");
   EXPECT_EQ(linkDown.message(true).rfind("non inviato (link not open)", 0), 0u);
 }
 
@@ -109,13 +147,16 @@ TEST(Outcome, APrinterLibraryThatCannotBeLoaded) {
     o = s.UltimoEsito();
   });
   const std::string problem = printerLibraryProblem();
-  if (before) ::setenv("MERID_CEFDLL", kept.c_str(), 1);
-  else ::unsetenv("MERID_CEFDLL");
+  if (before)
+    ::setenv("MERID_CEFDLL", kept.c_str(), 1);
+  else
+    ::unsetenv("MERID_CEFDLL");
   platform::resetBuiltinPrinterLibrary();
   EXPECT_FALSE(result);
   EXPECT_EQ(o.kind, OutcomeKind::NotSent);
   EXPECT_EQ(o.reason, NotSentReason::LibraryNotLoaded);
-  EXPECT_NE(o.detail.find("/nonexistent/libCeFdll.so: cannot open shared object file"), std::string::npos) << o.detail;
+  EXPECT_NE(o.detail.find("/nonexistent/libCeFdll.so: cannot open shared object file"), std::string::npos)
+      << o.detail;
   EXPECT_EQ(problem, o.detail);
 }
 

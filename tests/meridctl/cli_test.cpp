@@ -43,31 +43,33 @@ class Meridctl : public ::testing::Test {
 TEST_F(Meridctl, EveryMethodFromOneScript) {
   const Outcome o = run(std::string("run ") + MERID_TEST_DIR + "/all_methods.meridctl");
   ASSERT_EQ(o.exit, 0) << o.err;
-  EXPECT_EQ(o.out,
-            "s.InitComunicazione\ns.InitParametri\ns.IsConnected -> True\ns.StatoStampante -> 0\n"
-            "s.Manutenzione_RipristinoAnomaliaCarta -> True\ns.Manutenzione_ProgrammazioneDataOra -> True\n"
-            "s.Display_MostraRighe -> True\ns.Display_MostraRiga -> True\ns.ApriCassetto -> True\n"
-            "s.ApriCassettoManuale -> True\ns.ApriTransazioneFiscale -> True\ns.Vendita -> True\n"
-            "s.Reso -> True\ns.RigaLiberaFiscale_Vendita -> True\ns.RigaLiberaFiscale_Promo -> True\n"
-            "s.RigaLiberaFiscale_Fondo -> True\ns.ScontoValoreRiga -> True\ns.ScontoValoreTotale -> True\n"
-            "s.StampaBarcode_Fiscale -> True\ns.SubTotale -> True\n"
-            "s.Pagamento_CorrispettivoNonRiscosso -> True\ns.Pagamento_CorrispettivoRiscosso -> True\n"
-            "s.ChiudiTransazioneFiscale -> True\ns.Manutenzione_RistampaUltimoScontrino -> True\n"
-            "s.ApriTransazioneFiscale -> True\ns.Vendita -> True\n"
-            "s.Manutenzione_AnnulloScontrinoAperto -> True\ns.ApriTransazioneNonFiscale -> True\n"
-            "s.RigaLiberaNonFiscale -> True\ns.StampaBarcode_NonFiscale -> True\n"
-            "s.ChiudiTransazioneNonFiscale -> True\n"
-            "s.InviaComandoDiretto_CefDLL -> True  [refused 117 ECK_FunzioneNonAmmessa: function not allowed now]\n"
-            "f.ApriFattura -> True\nf.RigaFattura -> True\nf.ChiudiFattura -> True\n"
-            "n.ApriNotaAccredito -> True\nn.RigaNotaAccredito -> True\nn.ChiudiNotaAccredito -> True\n"
-            "s.Manutenzione_EseguiRapportoX -> True\ns.Manutenzione_DGFE_RichiestaRiga -> True\n"
-            "s.Manutenzione_DGFE_StampaCompleta -> True\ns.Manutenzione_DGFE_StampaIntervalloDate -> True\n"
-            "s.Manutenzione_DGFE_StampaIntervalloDate -> False  [not sent: declined]\n"
-            "s.Manutenzione_DGFE_Data_NScontrini -> True\n"
-            "s.Manutenzione_EseguiRapportoZ -> True\ns.Manutenzione_DGFE_IntervalloChiusure -> True\n"
-            "s.Manutenzione_DFGE_NuovoGiornale -> True\ns.ChiudiConnessioneCOM\n");
-  EXPECT_EQ(o.err,
-            "MessageBox [Errore DGFE] Il valore di data inizio non pu\xC3\xB2 essere maggiore di data fine.\n");
+  EXPECT_EQ(
+      o.out,
+      "s.InitComunicazione\ns.InitParametri\ns.IsConnected -> True\ns.StatoStampante -> 0\n"
+      "s.Manutenzione_RipristinoAnomaliaCarta -> True\ns.Manutenzione_ProgrammazioneDataOra -> True\n"
+      "s.Display_MostraRighe -> True\ns.Display_MostraRiga -> True\ns.ApriCassetto -> True\n"
+      "s.ApriCassettoManuale -> True\ns.ApriTransazioneFiscale -> True\ns.Vendita -> True\n"
+      "s.Reso -> True\ns.RigaLiberaFiscale_Vendita -> True\ns.RigaLiberaFiscale_Promo -> True\n"
+      "s.RigaLiberaFiscale_Fondo -> True\ns.ScontoValoreRiga -> True\ns.ScontoValoreTotale -> True\n"
+      "s.StampaBarcode_Fiscale -> True\ns.SubTotale -> True\n"
+      "s.Pagamento_CorrispettivoNonRiscosso -> True\ns.Pagamento_CorrispettivoRiscosso -> True\n"
+      "s.ChiudiTransazioneFiscale -> True\ns.Manutenzione_RistampaUltimoScontrino -> True\n"
+      "s.ApriTransazioneFiscale -> True\ns.Vendita -> True\n"
+      "s.Manutenzione_AnnulloScontrinoAperto -> True\ns.ApriTransazioneNonFiscale -> True\n"
+      "s.RigaLiberaNonFiscale -> True\ns.StampaBarcode_NonFiscale -> True\n"
+      "s.ChiudiTransazioneNonFiscale -> True\n"
+      "s.InviaComandoDiretto_CefDLL -> True  [refused 117 ECK_FunzioneNonAmmessa: function not allowed now]\n"
+      "f.ApriFattura -> True\nf.RigaFattura -> True\nf.ChiudiFattura -> True\n"
+      "n.ApriNotaAccredito -> True\nn.RigaNotaAccredito -> True\nn.ChiudiNotaAccredito -> True\n"
+      "s.Manutenzione_EseguiRapportoX -> True\ns.Manutenzione_DGFE_RichiestaRiga -> True\n"
+      "s.Manutenzione_DGFE_StampaCompleta -> True\ns.Manutenzione_DGFE_StampaIntervalloDate -> True\n"
+      "s.Manutenzione_DGFE_StampaIntervalloDate -> False  [not sent: declined]\n"
+      "s.Manutenzione_DGFE_Data_NScontrini -> True\n"
+      "s.Manutenzione_EseguiRapportoZ -> True\ns.Manutenzione_DGFE_IntervalloChiusure -> True\n"
+      "s.Manutenzione_DFGE_NuovoGiornale -> True\ns.ChiudiConnessioneCOM\n");
+  EXPECT_EQ(
+      o.err,
+      "MessageBox [Errore DGFE] Il valore di data inizio non pu\xC3\xB2 essere maggiore di data fine.\n");
   // What the calls printed reached the paper.
   const std::string t = tape();
   for (const char* printed : {"TESSERA 0042", "NON PAGATO", "*** COPIA ***", "DOCUMENTO ANNULLATO",
@@ -94,7 +96,9 @@ TEST_F(Meridctl, ScriptErrorsAreListedAndNothingIsSent) {
 TEST_F(Meridctl, ExamplesAndCommands) {
   // The arguments, the exit status and, when given, the whole standard output.
   struct Row {
-    std::string arguments; int exit; const char* out;
+    std::string arguments;
+    int exit;
+    const char* out;
   };
   const Row rows[] = {
       {std::string("run ") + MERID_EXAMPLES_DIR + "/receipt.meridctl", 0,
@@ -122,10 +126,13 @@ TEST_F(Meridctl, ExamplesAndCommands) {
       EXPECT_EQ(o.out, out) << arguments;
     }
   }
-  EXPECT_EQ(run("run /no/such/script").err, "meridctl: cannot read /no/such/script: No such file or directory\n");
+  EXPECT_EQ(run("run /no/such/script").err,
+            "meridctl: cannot read /no/such/script: No such file or directory\n");
   EXPECT_EQ(run("help Vendita").out.rfind("MeridTallo_Scontrino.Vendita(", 0), 0u);
   const std::string t = tape();
-  EXPECT_NE(t.find("TOTALE EURO                 5,50\nCONTANTE                   10,00\nRESTO"), std::string::npos) << t;
+  EXPECT_NE(t.find("TOTALE EURO                 5,50\nCONTANTE                   10,00\nRESTO"),
+            std::string::npos)
+      << t;
   const Outcome shown = run("tape --html " + home.file("tape.html"));
   EXPECT_EQ(shown.out, t);
   EXPECT_EQ(readFile(home.file("tape.html")), readFile(sim() + "/tape.html"));
@@ -168,12 +175,15 @@ TEST_F(Meridctl, OutcomesOnTheVirtualPrinter) {
   const std::string init = "s = MeridTallo_Scontrino\ns.InitComunicazione 1\n",
                     unopened = init + "s.ChiudiTransazioneFiscale\n";
   const auto paying = [&](const char* paid) {
-    return init + "s.ApriTransazioneFiscale\ns.Vendita \"\", \"PANE\", 1, 2.5, 2.5, \"\", \"4\", 1\n"
-                  "s.Pagamento_CorrispettivoRiscosso 1, " + paid + ", \"Contanti\"\ns.ChiudiTransazioneFiscale\n";
+    return init +
+           "s.ApriTransazioneFiscale\ns.Vendita \"\", \"PANE\", 1, 2.5, 2.5, \"\", \"4\", 1\n"
+           "s.Pagamento_CorrispettivoRiscosso 1, " +
+           paid + ", \"Contanti\"\ns.ChiudiTransazioneFiscale\n";
   };
   const std::string receipt = paying("10"),
-                    notConnected = "s.ChiudiTransazioneFiscale -> True  [refused -1 ECK_NonConnesso: printer not "
-                                   "connected: no answer]";
+                    notConnected =
+                        "s.ChiudiTransazioneFiscale -> True  [refused -1 ECK_NonConnesso: printer not "
+                        "connected: no answer]";
   struct Row {
     const char* what;
     std::string faults, script, options;
@@ -189,11 +199,12 @@ TEST_F(Meridctl, OutcomesOnTheVirtualPrinter) {
        "s.ChiudiTransazioneFiscale -> True  [unknown: the write of 3013 failed with -2; it may have printed, "
        "look at the journal before printing again]",
        ""},
-      {"paper end cleared by the operator", "paper_end_after_lines = 0\nclear_after_status = 1", receipt, "", 0,
-       "s.ChiudiTransazioneFiscale -> True", ""},
+      {"paper end cleared by the operator", "paper_end_after_lines = 0\nclear_after_status = 1", receipt, "",
+       0, "s.ChiudiTransazioneFiscale -> True", ""},
       {"paper end and nobody to answer", "paper_end_after_lines = 0", receipt, "--debug-log", 4,
        "s.Vendita -> False  [operator gave up after 3 prompts for 16 ECK_CartaEsaurita: paper end]",
-       "meridctl: the printer needs the operator and nobody answered: operator gave up after 3 prompts for 16 "
+       "meridctl: the printer needs the operator and nobody answered: operator gave up after 3 prompts for "
+       "16 "
        "ECK_CartaEsaurita: paper end.\n"},
       {"the same with a limit of one", "paper_end_after_lines = 0", receipt, "--prompt-limit 1", 4,
        "s.Vendita -> False  [operator gave up after 1 prompt for 16 ECK_CartaEsaurita: paper end]", ""},
@@ -219,7 +230,8 @@ TEST_F(Meridctl, OutcomesOnTheVirtualPrinter) {
 std::string libmPath() {
   Dl_info info{};
   double (*const cosine)(double) = &::cos;
-  return ::dladdr(reinterpret_cast<const void*>(cosine), &info) && info.dli_fname ? info.dli_fname : "libm.so.6";
+  return ::dladdr(reinterpret_cast<const void*>(cosine), &info) && info.dli_fname ? info.dli_fname
+                                                                                  : "libm.so.6";
 }
 
 TEST_F(Meridctl, APrinterLibraryThatCannotBeUsedStopsEveryCommand) {
@@ -228,7 +240,8 @@ TEST_F(Meridctl, APrinterLibraryThatCannotBeUsedStopsEveryCommand) {
   } rows[] = {
       {"/nonexistent/libCeFdll.so", "status", "cannot open shared object file"},
       {"/etc/passwd", "send 3003", "invalid ELF header"},
-      {libmPath(), "run " + std::string(MERID_EXAMPLES_DIR) + "/receipt.meridctl", "no entry point VbCEFOpen"},
+      {libmPath(), "run " + std::string(MERID_EXAMPLES_DIR) + "/receipt.meridctl",
+       "no entry point VbCEFOpen"},
       {"libm.so.6", "status", "not an absolute path"},  // never a name the loader searches for
   };
   for (const Row& row : rows) {
@@ -242,7 +255,8 @@ TEST_F(Meridctl, APrinterLibraryThatCannotBeUsedStopsEveryCommand) {
 
 TEST_F(Meridctl, JsonAndTheTableOfCodes) {
   const std::string script = home.file("s.meridctl");
-  merid::test::writeFile(script, "s = MeridTallo_Scontrino\ns.InitComunicazione 1\ns.IsConnected\ns.SubTotale\n");
+  merid::test::writeFile(script,
+                         "s = MeridTallo_Scontrino\ns.InitComunicazione 1\ns.IsConnected\ns.SubTotale\n");
   const Outcome o = run("--json run " + script);
   EXPECT_EQ(o.exit, 0);
   const std::string last = o.out.substr(o.out.rfind('{', o.out.rfind("\"method\":\"SubTotale\"")));

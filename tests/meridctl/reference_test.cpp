@@ -25,12 +25,16 @@ TEST(Reference, HelpFindsMethodsByEitherName) {
     std::string first;  // the output's first line
   };
   const Row rows[] = {
-      {{"Vendita"}, 0,
-       "MeridTallo_Scontrino.Vendita(strDescrAggiuntiva, strDescrPrincipale, qtaRiga, importoRiga, ImportoTotale, "
+      {{"Vendita"},
+       0,
+       "MeridTallo_Scontrino.Vendita(strDescrAggiuntiva, strDescrPrincipale, qtaRiga, importoRiga, "
+       "ImportoTotale, "
        "CodiceIva, AliquotaIva, idReparto)"},
       {{"meridtallo_fattura.rigafattura"}, 0, "MeridTallo_Fattura.RigaFattura(TestoLibero, tipoFont)"},
       {{"MeridTallo_Fattura.Vendita"}, 1, ""},
-      {{"meridtallo_naccr"}, 0, "The methods of the three classes; meridctl help METHOD (or CLASS.METHOD) shows one."},
+      {{"meridtallo_naccr"},
+       0,
+       "The methods of the three classes; meridctl help METHOD (or CLASS.METHOD) shows one."},
       {{"Nope"}, 1, ""},
       {{}, 0, "The methods of the three classes; meridctl help METHOD (or CLASS.METHOD) shows one."},
       {{"--markdown"}, 0, "# Method reference"},
@@ -44,7 +48,8 @@ TEST(Reference, HelpFindsMethodsByEitherName) {
   // The list names every method; a class's list only its own.
   EXPECT_EQ(helpIndex("meridtallo_naccr").find("Vendita"), std::string::npos);
   const std::string index = helpIndex();
-  for (const auto& d : reference()) EXPECT_NE(index.find("  " + d.method + " "), std::string::npos) << d.method;
+  for (const auto& d : reference())
+    EXPECT_NE(index.find("  " + d.method + " "), std::string::npos) << d.method;
 }
 
 }  // namespace

@@ -36,8 +36,10 @@ TEST(Script, EachKindOfErrorIsListedWithItsLine) {
       "t.vbs:5: argument 2 (FontRiga) of RigaLiberaFiscale_Vendita expects a Merid_Font, not CBT_Ean8 (a "
       "Merid_BarcodeType)",
       "t.vbs:6: argument 1 (strRiga) of RigaLiberaFiscale_Vendita expects a string",
-      "t.vbs:7: argument 1 (portaCOM) of InitComunicazione expects an Integer (-32768 to 32767); 70000 is out of range",
-      "t.vbs:8: argument 1 of Manutenzione_DGFE_StampaIntervalloDate: no such date #2026-02-30# (a day of the "
+      "t.vbs:7: argument 1 (portaCOM) of InitComunicazione expects an Integer (-32768 to 32767); 70000 is "
+      "out of range",
+      "t.vbs:8: argument 1 of Manutenzione_DGFE_StampaIntervalloDate: no such date #2026-02-30# (a day of "
+      "the "
       "years 100 to 9999, a time up to 23:59:59)",
       "t.vbs:9: argument 1 of InviaComandoDiretto_CefDLL: unterminated string",
       "t.vbs:10: argument 1 of InitComunicazione: malformed number 1e",
@@ -61,17 +63,20 @@ TEST(Script, DecimalCommaAndWrongKindsAreExplained) {
   };
   const Row rows[] = {
       {"s.Vendita \"\", \"PANE\", -2,5, 1.25, 2.5, \"\", \"22\", 1",
-       "Vendita takes 8 arguments, got 9 (-2,5 reads as two arguments: numbers take a decimal point, write -2.5; "
+       "Vendita takes 8 arguments, got 9 (-2,5 reads as two arguments: numbers take a decimal point, write "
+       "-2.5; "
        "meridctl help Vendita)"},
       {"s.RigaLiberaNonFiscale \"a\", \"b\", 1,5",
-       "argument 3 (Prezzo) of RigaLiberaNonFiscale expects a string (1,5 reads as two arguments: numbers take a "
+       "argument 3 (Prezzo) of RigaLiberaNonFiscale expects a string (1,5 reads as two arguments: numbers "
+       "take a "
        "decimal point, write 1.5; meridctl help RigaLiberaNonFiscale)"},
       // A blank after the comma, or a word around it: two arguments meant.
       {"s.Display_MostraRiga \"x\", 1, 0", "Display_MostraRiga takes 2 arguments, got 3"},
       {"s.Display_MostraRiga \"x\", 1,0.5", "Display_MostraRiga takes 2 arguments, got 3"},
       {"s.Vendita \"\", \"PANE\", \"2\", 1.25, 2.5, \"\", \"22\", 1",
        "argument 3 (qtaRiga) of Vendita expects a number"},
-      {"s.Manutenzione_DGFE_RichiestaRiga 3e9", "argument 1 (nrRiga) of Manutenzione_DGFE_RichiestaRiga expects a Long "
+      {"s.Manutenzione_DGFE_RichiestaRiga 3e9",
+       "argument 1 (nrRiga) of Manutenzione_DGFE_RichiestaRiga expects a Long "
        "(-2147483648 to 2147483647); 3000000000 is out of range"},
   };
   for (const Row& row : rows) {
@@ -87,7 +92,8 @@ TEST(Script, LiteralsReachTheLibraryAsItExpectsThem) {
       "REM and another\n"
       "\n"
       "Set s = CreateObject(\"MeridDLLManager.MeridTallo_Scontrino\")\n"
-      "s.RigaLiberaFiscale_Vendita \"il \"\"caff\xC3\xA8\"\" \xE2\x82\xAC \xE2\x80\x9C" "1\xE2\x80\x9D, \xE6\x97\xA5\xFF\", 2\n"
+      "s.RigaLiberaFiscale_Vendita \"il \"\"caff\xC3\xA8\"\" \xE2\x82\xAC \xE2\x80\x9C"
+      "1\xE2\x80\x9D, \xE6\x97\xA5\xFF\", 2\n"
       "S.vendita(\"\", \"PANE\", -2.5, 1e3, .5, \"\", \"22\", 7)\n"
       "s.Manutenzione_DGFE_StampaIntervalloDate #2026-12-01#, #2026-12-04 18:30:15#\n"
       "s.Display_MostraRiga \"x\", -32768\n"
@@ -102,7 +108,9 @@ TEST(Script, LiteralsReachTheLibraryAsItExpectsThem) {
             "MeridTallo_Scontrino S.vendita Vendita");
   EXPECT_EQ(st[7].method->name, "SubTotale");
   // Windows-1252, where a character it lacks and a byte that is not UTF-8 become "?".
-  EXPECT_EQ(st[1].args[0].text, "il \"caff\xE8\" \x80 \x93" "1\x94, ??");
+  EXPECT_EQ(st[1].args[0].text,
+            "il \"caff\xE8\" \x80 \x93"
+            "1\x94, ??");
   // Dates as days since 30 December 1899, with the time of day as a fraction.
   std::vector<double> numbers, expected{2, -2.5, 1000, 0.5, 7, 46357, 46360 + 66615 / 86400.0, -32768, 1, 8};
   for (const auto& statement : st)

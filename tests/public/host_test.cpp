@@ -22,7 +22,9 @@ namespace {
 
 std::vector<std::string> gSent;
 
-int32_t okOpen(int32_t, int32_t, uint8_t, uint8_t, uint8_t, uint8_t, int32_t*) { return 0; }
+int32_t okOpen(int32_t, int32_t, uint8_t, uint8_t, uint8_t, uint8_t, int32_t*) {
+  return 0;
+}
 int32_t recordWrite(char** command, int32_t*) {
   gSent.emplace_back(*command);
   return 0;
@@ -31,7 +33,9 @@ int32_t okRead(MeridByteArray**, int32_t* length, int32_t*) {
   *length = 0;
   return 0;
 }
-int32_t okClose(int32_t*) { return 0; }
+int32_t okClose(int32_t*) {
+  return 0;
+}
 const merid::PrinterFunctions kRecorder{okOpen, recordWrite, okRead, okClose};
 
 TEST(PublicHost, ClockHomeSinkAndPrinterFunctionsReachTheLibrary) {
@@ -72,7 +76,8 @@ TEST(PublicHost, ClockHomeSinkAndPrinterFunctionsReachTheLibrary) {
     s.InitComunicazione(port);
     EXPECT_FALSE(s.Manutenzione_ProgrammazioneDataOra());
   }
-  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const auto& l) { return l.first == merid::LogKind::Error; }));
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
+                          [](const auto& l) { return l.first == merid::LogKind::Error; }));
 
   merid::setLogSink(nullptr);
   merid::setClock(nullptr);
@@ -87,13 +92,14 @@ TEST(PublicHost, AutomationDatesOnlyForRealDays) {
     bool valid;
   };
   const Row rows[] = {
-      {{1899, 12, 30, 0, 0, 0}, true},   {{2024, 2, 29, 12, 0, 0}, true},  {{9999, 12, 31, 23, 59, 59}, true},
-      {{2026, 2, 31, 10, 0, 0}, false},  {{2023, 2, 29, 0, 0, 0}, false},  {{99, 1, 1, 0, 0, 0}, false},
-      {{10000, 1, 1, 0, 0, 0}, false},   {{2026, 12, 5, -1, 0, 0}, false}, {{2026, 12, 5, 0, -5, 0}, false},
-      {{2026, 13, 1, 0, 0, 0}, false},   {{2026, 0, 1, 0, 0, 0}, false},
+      {{1899, 12, 30, 0, 0, 0}, true},  {{2024, 2, 29, 12, 0, 0}, true},  {{9999, 12, 31, 23, 59, 59}, true},
+      {{2026, 2, 31, 10, 0, 0}, false}, {{2023, 2, 29, 0, 0, 0}, false},  {{99, 1, 1, 0, 0, 0}, false},
+      {{10000, 1, 1, 0, 0, 0}, false},  {{2026, 12, 5, -1, 0, 0}, false}, {{2026, 12, 5, 0, -5, 0}, false},
+      {{2026, 13, 1, 0, 0, 0}, false},  {{2026, 0, 1, 0, 0, 0}, false},
   };
   for (const auto& r : rows)
-    EXPECT_EQ(merid::automationDate(r.when).has_value(), r.valid) << r.when.year << "-" << r.when.month << "-" << r.when.day;
+    EXPECT_EQ(merid::automationDate(r.when).has_value(), r.valid)
+        << r.when.year << "-" << r.when.month << "-" << r.when.day;
   EXPECT_DOUBLE_EQ(*merid::automationDate({1900, 1, 1, 12, 0, 0}), 2.5);
 }
 

@@ -61,7 +61,9 @@ struct FakeSettings {
   FakeSettings() { clear(); }
   ~FakeSettings() { clear(); }
   void set(const std::string& name, const std::string& value) { setEnvironment(name, value); }
-  static void clear() { unsetEnvironment("MeridDll_LoggerDebug"), unsetEnvironment("MeridDll_LoggerDebug_KeepFile"); }
+  static void clear() {
+    unsetEnvironment("MeridDll_LoggerDebug"), unsetEnvironment("MeridDll_LoggerDebug_KeepFile");
+  }
 };
 
 struct FixedClock : platform::Clock {

@@ -30,7 +30,7 @@ enum class Failing { none, filter, formatter };
 // One row: the file before, the call, and everything it must leave behind.
 struct Case {
   std::string label;
-  std::string ini;  // MeridFiscal.ini before the call
+  std::string ini;             // MeridFiscal.ini before the call
   std::function<bool()> call;  // on a fresh thread, so module data starts empty
   bool result;
   Strings sent;  // as sent() gives them; none, and no error line: the library not called at all
@@ -38,7 +38,7 @@ struct Case {
   // "modError-InviaComando Device I/O error" and the routine sees False.
   std::string refused = {};
   const char* iniAfter = nullptr;  // the whole file afterwards, when given
-  Strings errors = {};  // the error-log lines the call adds
+  Strings errors = {};             // the error-log lines the call adds
   Failing failing = Failing::none;
 };
 
@@ -73,12 +73,14 @@ class DocumentTest : public ::testing::Test {
       printer.editText = [refused = c.refused](char* text) {
         if (!refused.empty() && refused == text) throw RuntimeFailure("Device I/O error");
       };
-      components::setTextFilterFactory(c.failing == Failing::filter ? [] {
-        return std::unique_ptr<components::TextFilter>(new ThrowingFilter);
-      } : components::Factory<components::TextFilter>());
-      components::setNumberFormatterFactory(c.failing == Failing::formatter ? [] {
-        return std::unique_ptr<components::NumberFormatter>(new ThrowingFormatter);
-      } : components::Factory<components::NumberFormatter>());
+      components::setTextFilterFactory(
+          c.failing == Failing::filter
+              ? [] { return std::unique_ptr<components::TextFilter>(new ThrowingFilter); }
+              : components::Factory<components::TextFilter>());
+      components::setNumberFormatterFactory(
+          c.failing == Failing::formatter
+              ? [] { return std::unique_ptr<components::NumberFormatter>(new ThrowingFormatter); }
+              : components::Factory<components::NumberFormatter>());
       const std::size_t calls = printer.calls().size(), errors = logs.errors().size();
       bool result = !c.result;
       MERID_ON_FRESH_THREAD(result = c.call());

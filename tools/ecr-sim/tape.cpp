@@ -20,7 +20,8 @@ const char* kHtmlHead =
     "font:14px/1.25 'DejaVu Sans Mono',monospace;color:#222}\n"
     ".l{white-space:pre;overflow:hidden}\n"
     ".c{font-size:10.7px;line-height:1.6}\n"
-    ".b{font-weight:bold}.h{transform:scaleY(2);transform-origin:0 0;height:2.5em}.w{letter-spacing:1ch}.i{font-style:italic}\n"
+    ".b{font-weight:bold}.h{transform:scaleY(2);transform-origin:0 "
+    "0;height:2.5em}.w{letter-spacing:1ch}.i{font-style:italic}\n"
     ".cut{border-top:2px dashed #999;margin:1em -1.5ch}\n"
     "</style></head><body><div class=\"roll\">\n";
 

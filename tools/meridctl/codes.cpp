@@ -19,15 +19,16 @@ std::string codesTable(bool markdown) {
         "the outcome is \"unknown\", and the journal tells whether the printer executed it.\n\n"
         "| Number | Name | Italiano | English | What to do |\n|---:|---|---|---|---|\n";
     for (const auto& c : merid::resultCodes())
-      out += "| " + std::to_string(c.number) + " | `" + c.name + "` | " + c.italian + " | " + c.english + " | " +
-             c.action + " |\n";
+      out += "| " + std::to_string(c.number) + " | `" + c.name + "` | " + c.italian + " | " + c.english +
+             " | " + c.action + " |\n";
     return out;
   }
   for (const auto& c : merid::resultCodes()) {
     char head[80];
     std::snprintf(head, sizeof head, "%4d  %s\n", static_cast<int>(c.number), c.name);
     out += head;
-    out += std::string("      it: ") + c.italian + "\n      en: " + c.english + "\n      do: " + c.action + "\n";
+    out +=
+        std::string("      it: ") + c.italian + "\n      en: " + c.english + "\n      do: " + c.action + "\n";
   }
   return out;
 }

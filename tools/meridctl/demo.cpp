@@ -111,7 +111,8 @@ int runDemo(Options o) {
     text << tape.rdbuf();
     std::cout << merid::ansiToUtf8(text.str());  // the printer's text is Windows-1252
   } else {
-    std::cout << "(no tape: is the virtual printer in use? --printer " << std::getenv("MERID_CEFDLL") << ")\n";
+    std::cout << "(no tape: is the virtual printer in use? --printer " << std::getenv("MERID_CEFDLL")
+              << ")\n";
   }
   std::cout << "\nThe tape as a page: " << o.simDir << "/tape.html\n";
   if (failures > 0) {

@@ -55,7 +55,8 @@ const char* kUsage =
     "  --version            the library's version\n"
     "  --prompt-limit N     with nobody to answer (stdin not a terminal, no --auto-ok), give up after N\n"
     "                       prompts of one call (default 3); with --auto-ok the default is 1000\n"
-    "  --strict             exit 1 when a call answered False or Empty, was refused, or has an unknown outcome\n"
+    "  --strict             exit 1 when a call answered False or Empty, was refused, or has an unknown "
+    "outcome\n"
     "  --json               one JSON object per call: object, method, arguments, result, outcome\n"
     "\n"
     "A result line carries the call's outcome when it was not plainly done:\n"
@@ -134,9 +135,10 @@ int usageError(const std::string& message) {
 
 // Why the operator is needed, and how to go on.
 int gaveUp(const merid::Outcome& o) {
-  std::cerr << "meridctl: the printer needs the operator and nobody answered: " << o.summary() << ".\n"
-            << "  Fix the printer (load paper, close the cover) and run again from the call that failed,\n"
-            << "  or pass --auto-ok to answer prompts at once, or run meridctl in a terminal to answer them.\n";
+  std::cerr
+      << "meridctl: the printer needs the operator and nobody answered: " << o.summary() << ".\n"
+      << "  Fix the printer (load paper, close the cover) and run again from the call that failed,\n"
+      << "  or pass --auto-ok to answer prompts at once, or run meridctl in a terminal to answer them.\n";
   return kExitGaveUp;
 }
 
@@ -197,7 +199,8 @@ int commandSend(const Options& o, const std::string& command) {
   const bool done = s.InviaComandoDiretto_CefDLL(merid::utf8ToAnsi(command));
   const merid::Outcome& esito = s.UltimoEsito();
   if (o.json) {
-    std::cout << meridctl::callJson("s", "InviaComandoDiretto_CefDLL", {meridctl::Value{meridctl::Kind::String, merid::utf8ToAnsi(command), 0}},
+    std::cout << meridctl::callJson("s", "InviaComandoDiretto_CefDLL",
+                                    {meridctl::Value{meridctl::Kind::String, merid::utf8ToAnsi(command), 0}},
                                     done ? "True" : "False", esito)
               << std::endl;
   } else {
@@ -212,7 +215,8 @@ int commandSend(const Options& o, const std::string& command) {
     if (!esito.dataRead.empty()) std::cout << "read " << esito.dataRead << std::endl;
   }
   if (meridctl::promptsGaveUp()) return gaveUp(esito);
-  const bool bad = !done || esito.kind == merid::OutcomeKind::Refused || esito.kind == merid::OutcomeKind::Unknown;
+  const bool bad =
+      !done || esito.kind == merid::OutcomeKind::Refused || esito.kind == merid::OutcomeKind::Unknown;
   return o.strict && bad ? kExitFailed : 0;
 }
 
@@ -282,7 +286,8 @@ int main(int argc, char** argv) {
       if (!value(v)) return usageError("--port needs a number");
       char* end = nullptr;
       const long port = std::strtol(v.c_str(), &end, 10);
-      if (v.empty() || *end || port < -32768 || port > 32767) return usageError("--port needs a number from -32768 to 32767");
+      if (v.empty() || *end || port < -32768 || port > 32767)
+        return usageError("--port needs a number from -32768 to 32767");
       o.port = static_cast<int>(port);
     } else if (a == "--now") {
       if (!value(v) || !(o.now = meridctl::parseNow(v)))
@@ -301,7 +306,8 @@ int main(int argc, char** argv) {
       if (!value(v)) return usageError("--prompt-limit needs a number");
       char* end = nullptr;
       const long limit = std::strtol(v.c_str(), &end, 10);
-      if (v.empty() || *end || limit < 1 || limit > 1000000) return usageError("--prompt-limit needs a number from 1 to 1000000");
+      if (v.empty() || *end || limit < 1 || limit > 1000000)
+        return usageError("--prompt-limit needs a number from 1 to 1000000");
       o.promptLimit = static_cast<int>(limit);
     } else if (a == "--html") {
       if (!value(html)) return usageError("--html needs a file");

@@ -15,15 +15,31 @@ using merid::MeridTallo_Scontrino;
 using Args = std::vector<Value>;
 using Result = std::optional<std::string>;
 
-std::string boolText(bool b) { return b ? "True" : "False"; }
-std::string variantText(std::optional<bool> v) { return v ? boolText(*v) : "Empty"; }
-const std::string& s(const Args& a, std::size_t i) { return a[i].text; }
-double d(const Args& a, std::size_t i) { return a[i].number; }
+std::string boolText(bool b) {
+  return b ? "True" : "False";
+}
+std::string variantText(std::optional<bool> v) {
+  return v ? boolText(*v) : "Empty";
+}
+const std::string& s(const Args& a, std::size_t i) {
+  return a[i].text;
+}
+double d(const Args& a, std::size_t i) {
+  return a[i].number;
+}
 // Numeric arguments are checked against their range before anything runs.
-int16_t i16(const Args& a, std::size_t i) { return static_cast<int16_t>(a[i].number); }
-int32_t i32(const Args& a, std::size_t i) { return static_cast<int32_t>(a[i].number); }
-Merid_Font font(const Args& a, std::size_t i) { return static_cast<Merid_Font>(i32(a, i)); }
-Merid_BarcodeType barcode(const Args& a, std::size_t i) { return static_cast<Merid_BarcodeType>(i32(a, i)); }
+int16_t i16(const Args& a, std::size_t i) {
+  return static_cast<int16_t>(a[i].number);
+}
+int32_t i32(const Args& a, std::size_t i) {
+  return static_cast<int32_t>(a[i].number);
+}
+Merid_Font font(const Args& a, std::size_t i) {
+  return static_cast<Merid_Font>(i32(a, i));
+}
+Merid_BarcodeType barcode(const Args& a, std::size_t i) {
+  return static_cast<Merid_BarcodeType>(i32(a, i));
+}
 
 template <class F>
 Method receipt(std::string name, std::vector<Kind> params, F f) {
@@ -31,8 +47,12 @@ Method receipt(std::string name, std::vector<Kind> params, F f) {
                 [f](HostObject& o, const Args& a) -> Result { return f(*o.scontrino, a); }};
 }
 
-std::string answerText(bool b) { return boolText(b); }
-std::string answerText(std::optional<bool> v) { return variantText(v); }
+std::string answerText(bool b) {
+  return boolText(b);
+}
+std::string answerText(std::optional<bool> v) {
+  return variantText(v);
+}
 
 // A method without arguments that answers a Boolean or a Variant.
 template <class R>
@@ -63,22 +83,30 @@ const std::vector<Method>& scontrinoMethods() {
       receipt("ApriTransazioneNonFiscale", &S::ApriTransazioneNonFiscale),
       receipt("ChiudiTransazioneNonFiscale", &S::ChiudiTransazioneNonFiscale),
       receipt("StampaBarcode_Fiscale", {K::String, K::Barcode},
-              [](S& o, const Args& a) -> Result { return boolText(o.StampaBarcode_Fiscale(s(a, 0), barcode(a, 1))); }),
+              [](S& o, const Args& a) -> Result {
+                return boolText(o.StampaBarcode_Fiscale(s(a, 0), barcode(a, 1)));
+              }),
       receipt("StampaBarcode_NonFiscale", {K::String, K::Barcode},
               [](S& o, const Args& a) -> Result {
                 return boolText(o.StampaBarcode_NonFiscale(s(a, 0), barcode(a, 1)));
               }),
-      receipt("StatoStampante", {}, [](S& o, const Args&) -> Result { return std::to_string(o.StatoStampante()); }),
-      receipt("Vendita", {K::String, K::String, K::Double, K::Double, K::Double, K::String, K::String, K::Long},
+      receipt("StatoStampante", {},
+              [](S& o, const Args&) -> Result { return std::to_string(o.StatoStampante()); }),
+      receipt("Vendita",
+              {K::String, K::String, K::Double, K::Double, K::Double, K::String, K::String, K::Long},
               [](S& o, const Args& a) -> Result {
-                return boolText(o.Vendita(s(a, 0), s(a, 1), d(a, 2), d(a, 3), d(a, 4), s(a, 5), s(a, 6), i32(a, 7)));
+                return boolText(
+                    o.Vendita(s(a, 0), s(a, 1), d(a, 2), d(a, 3), d(a, 4), s(a, 5), s(a, 6), i32(a, 7)));
               }),
       receipt("Reso", {K::String, K::String, K::Double, K::Double, K::Double, K::String, K::String, K::Long},
               [](S& o, const Args& a) -> Result {
-                return boolText(o.Reso(s(a, 0), s(a, 1), d(a, 2), d(a, 3), d(a, 4), s(a, 5), s(a, 6), i32(a, 7)));
+                return boolText(
+                    o.Reso(s(a, 0), s(a, 1), d(a, 2), d(a, 3), d(a, 4), s(a, 5), s(a, 6), i32(a, 7)));
               }),
       receipt("RigaLiberaFiscale_Vendita", {K::String, K::Font},
-              [](S& o, const Args& a) -> Result { return boolText(o.RigaLiberaFiscale_Vendita(s(a, 0), font(a, 1))); }),
+              [](S& o, const Args& a) -> Result {
+                return boolText(o.RigaLiberaFiscale_Vendita(s(a, 0), font(a, 1)));
+              }),
       receipt("RigaLiberaFiscale_Promo", {K::String},
               [](S& o, const Args& a) -> Result { return boolText(o.RigaLiberaFiscale_Promo(s(a, 0))); }),
       receipt("RigaLiberaFiscale_Fondo", {K::String},
@@ -89,8 +117,9 @@ const std::vector<Method>& scontrinoMethods() {
               }),
       receipt("ScontoValoreRiga", {K::Double, K::String},
               [](S& o, const Args& a) -> Result { return boolText(o.ScontoValoreRiga(d(a, 0), s(a, 1))); }),
-      receipt("ScontoValoreTotale", {K::Double, K::String},
-              [](S& o, const Args& a) -> Result { return variantText(o.ScontoValoreTotale(d(a, 0), s(a, 1))); }),
+      receipt(
+          "ScontoValoreTotale", {K::Double, K::String},
+          [](S& o, const Args& a) -> Result { return variantText(o.ScontoValoreTotale(d(a, 0), s(a, 1))); }),
       receipt("SubTotale", &S::SubTotale),
       receipt("Pagamento_CorrispettivoRiscosso", {K::Long, K::Double, K::String},
               [](S& o, const Args& a) -> Result {
@@ -102,10 +131,12 @@ const std::vector<Method>& scontrinoMethods() {
               }),
       receipt("InviaComandoDiretto_CefDLL", {K::String},
               [](S& o, const Args& a) -> Result { return boolText(o.InviaComandoDiretto_CefDLL(s(a, 0))); }),
-      receipt("Display_MostraRighe", {K::String, K::String},
-              [](S& o, const Args& a) -> Result { return boolText(o.Display_MostraRighe(s(a, 0), s(a, 1))); }),
-      receipt("Display_MostraRiga", {K::String, K::Integer},
-              [](S& o, const Args& a) -> Result { return boolText(o.Display_MostraRiga(s(a, 0), i16(a, 1))); }),
+      receipt(
+          "Display_MostraRighe", {K::String, K::String},
+          [](S& o, const Args& a) -> Result { return boolText(o.Display_MostraRighe(s(a, 0), s(a, 1))); }),
+      receipt(
+          "Display_MostraRiga", {K::String, K::Integer},
+          [](S& o, const Args& a) -> Result { return boolText(o.Display_MostraRiga(s(a, 0), i16(a, 1))); }),
       receipt("ApriCassetto", &S::ApriCassetto),
       receipt("ApriCassettoManuale", &S::ApriCassettoManuale),
       receipt("Manutenzione_AnnulloScontrinoAperto", &S::Manutenzione_AnnulloScontrinoAperto),
@@ -168,7 +199,8 @@ const std::vector<Method>& fatturaMethods() {
          Merid_Font f = font(a, 1);
          return boolText(o.fattura->RigaFattura(s(a, 0), f));
        }},
-      {"ChiudiFattura", {K::Double},
+      {"ChiudiFattura",
+       {K::Double},
        [](HostObject& o, const Args& a) -> Result { return boolText(o.fattura->ChiudiFattura(d(a, 0))); }},
   };
   return methods;
@@ -189,8 +221,11 @@ const std::vector<Method>& naccrMethods() {
          Merid_Font f = font(a, 3);
          return boolText(o.naccr->RigaNotaAccredito(s(a, 0), s(a, 1), s(a, 2), f));
        }},
-      {"ChiudiNotaAccredito", {K::Double},
-       [](HostObject& o, const Args& a) -> Result { return boolText(o.naccr->ChiudiNotaAccredito(d(a, 0))); }},
+      {"ChiudiNotaAccredito",
+       {K::Double},
+       [](HostObject& o, const Args& a) -> Result {
+         return boolText(o.naccr->ChiudiNotaAccredito(d(a, 0)));
+       }},
   };
   return methods;
 }

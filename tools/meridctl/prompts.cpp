@@ -39,6 +39,8 @@ void resetPromptCount() {
   gGaveUp = false;
 }
 
-bool promptsGaveUp() { return gGaveUp; }
+bool promptsGaveUp() {
+  return gGaveUp;
+}
 
 }  // namespace meridctl

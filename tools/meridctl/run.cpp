@@ -17,14 +17,18 @@ std::string lower(std::string s) {
 
 nlohmann::json argumentJson(const Value& v) {
   switch (v.kind) {
-    case Kind::String: return merid::ansiToUtf8(v.text);
-    case Kind::Boolean: return v.number != 0;
+    case Kind::String:
+      return merid::ansiToUtf8(v.text);
+    case Kind::Boolean:
+      return v.number != 0;
     case Kind::Font:
     case Kind::Barcode:
     case Kind::RapportoX:
     case Kind::Integer:
-    case Kind::Long: return static_cast<int64_t>(v.number);
-    default: return v.number;
+    case Kind::Long:
+      return static_cast<int64_t>(v.number);
+    default:
+      return v.number;
   }
 }
 

@@ -28,7 +28,9 @@ std::string lower(std::string s) {
   return s;
 }
 
-bool sameName(const std::string& a, const std::string& b) { return lower(a) == lower(b); }
+bool sameName(const std::string& a, const std::string& b) {
+  return lower(a) == lower(b);
+}
 
 std::string trim(const std::string& s) {
   const auto first = s.find_first_not_of(" \t\r");
@@ -36,8 +38,12 @@ std::string trim(const std::string& s) {
   return s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
 }
 
-bool isIdentifierStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
-bool isIdentifierChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+bool isIdentifierStart(char c) {
+  return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+}
+bool isIdentifierChar(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
 
 std::string identifierAt(const std::string& s, std::size_t& i) {
   std::size_t start = i;
@@ -238,7 +244,8 @@ std::string convert(const Literal& lit, Kind kind, Value& out) {
 // Two whole numbers with only a comma between them ("1,25") are most likely
 // one number written with a decimal comma; a hint for the message, or empty.
 std::string decimalCommaHint(const std::string& s, const std::vector<Literal>& literals,
-                             const std::vector<std::pair<std::size_t, std::size_t>>& spans, const std::string& method) {
+                             const std::vector<std::pair<std::size_t, std::size_t>>& spans,
+                             const std::string& method) {
   const auto digits = [&](std::size_t k, bool sign) {
     std::string t = s.substr(spans[k].first, spans[k].second - spans[k].first);
     if (sign && !t.empty() && (t[0] == '-' || t[0] == '+')) t.erase(0, 1);
@@ -272,7 +279,8 @@ struct Parser {
     const std::string prefix = "createobject(";
     if (lower(rhs).rfind(prefix, 0) == 0 && rhs.back() == ')') {
       std::string inner = trim(rhs.substr(prefix.size(), rhs.size() - prefix.size() - 1));
-      if (inner.size() >= 2 && inner.front() == '"' && inner.back() == '"') inner = inner.substr(1, inner.size() - 2);
+      if (inner.size() >= 2 && inner.front() == '"' && inner.back() == '"')
+        inner = inner.substr(1, inner.size() - 2);
       const std::string library = "meriddllmanager.";
       if (lower(inner).rfind(library, 0) == 0) inner = inner.substr(library.size());
       rhs = inner;
@@ -284,7 +292,8 @@ struct Parser {
 
   void statement(int line, const std::string& raw) {
     std::string s = trim(raw);
-    if (s.empty() || s[0] == '\'' || s[0] == '#' || lower(s).rfind("rem ", 0) == 0 || lower(s) == "rem") return;
+    if (s.empty() || s[0] == '\'' || s[0] == '#' || lower(s).rfind("rem ", 0) == 0 || lower(s) == "rem")
+      return;
     std::string low = lower(s);
     if (low.rfind("dim ", 0) == 0 || low.rfind("option explicit", 0) == 0) return;
     if (low.rfind("set ", 0) == 0) s = trim(s.substr(4));
@@ -349,18 +358,21 @@ struct Parser {
       const std::string problem = readLiteral(s, i, lit);
       spans.emplace_back(from, i);
       if (!problem.empty())
-        return error(line, "argument " + std::to_string(literals.size() + 1) + " of " + m->name + ": " + problem);
+        return error(line,
+                     "argument " + std::to_string(literals.size() + 1) + " of " + m->name + ": " + problem);
       literals.push_back(lit);
       skipBlanks(s, i);
       if (i < s.size() && s[i] == ',') {
         ++i;
         skipBlanks(s, i);
         if (i >= s.size() || (parens && s[i] == ')'))
-          return error(line, "argument " + std::to_string(literals.size() + 1) + " of " + m->name + ": missing argument");
+          return error(line, "argument " + std::to_string(literals.size() + 1) + " of " + m->name +
+                                 ": missing argument");
         continue;
       }
       if (i < s.size() && !(parens && s[i] == ')'))
-        return error(line, "unexpected text after argument " + std::to_string(literals.size()) + ": " + s.substr(i));
+        return error(
+            line, "unexpected text after argument " + std::to_string(literals.size()) + ": " + s.substr(i));
     }
     skipBlanks(s, i);
     if (!closed) return error(line, "missing ) after the arguments of " + m->name);
@@ -368,7 +380,8 @@ struct Parser {
     std::string hint = decimalCommaHint(s, literals, spans, m->name);
     if (literals.size() != m->params.size())
       return error(line, m->name + " takes " + std::to_string(m->params.size()) + " argument" +
-                             (m->params.size() == 1 ? "" : "s") + ", got " + std::to_string(literals.size()) + hint);
+                             (m->params.size() == 1 ? "" : "s") + ", got " + std::to_string(literals.size()) +
+                             hint);
     Statement st;
     st.line = line;
     st.object = name;

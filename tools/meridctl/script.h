@@ -21,7 +21,7 @@ namespace meridctl {
 
 struct Statement {
   int line = 0;
-  std::string object;  // as written
+  std::string object;     // as written
   std::string className;  // set for a creation
   std::string methodWritten;
   const Method* method = nullptr;  // set for a call

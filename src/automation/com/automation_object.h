@@ -21,7 +21,9 @@ namespace merid::com {
 // Host text in the code page the printer speaks; a NULL BSTR is empty.
 std::string ansiText(BSTR text);
 
-inline VARIANT_BOOL toVariantBool(bool b) { return b ? VARIANT_TRUE : VARIANT_FALSE; }
+inline VARIANT_BOOL toVariantBool(bool b) {
+  return b ? VARIANT_TRUE : VARIANT_FALSE;
+}
 
 // Runs a method body; a failure it did not trap itself becomes one error-log
 // line "<class>-<method> <description>" and never leaves the method.
@@ -160,7 +162,9 @@ class AutomationObject : public RefCounted<Interface, _MeridEsito> {
     if (result) *result = static_cast<MeridEsitoChiamata>(lastOutcome().kind);
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE get_UltimoCodice(LONG* result) override { return number(result, lastOutcome().code); }
+  HRESULT STDMETHODCALLTYPE get_UltimoCodice(LONG* result) override {
+    return number(result, lastOutcome().code);
+  }
   HRESULT STDMETHODCALLTYPE get_UltimoNomeCodice(BSTR* result) override {
     return text(result, [](const merid::Outcome& o) { return o.codeName(); });
   }
@@ -173,7 +177,9 @@ class AutomationObject : public RefCounted<Interface, _MeridEsito> {
   HRESULT STDMETHODCALLTYPE get_UltimoComando(BSTR* result) override {
     return text(result, [](const merid::Outcome& o) { return o.command; });
   }
-  HRESULT STDMETHODCALLTYPE get_UltimaRisposta(LONG* result) override { return number(result, lastOutcome().answer); }
+  HRESULT STDMETHODCALLTYPE get_UltimaRisposta(LONG* result) override {
+    return number(result, lastOutcome().answer);
+  }
   HRESULT STDMETHODCALLTYPE get_UltimiDatiLetti(BSTR* result) override {
     return text(result, [](const merid::Outcome& o) { return o.dataRead; });
   }

@@ -49,8 +49,10 @@ VARTYPE userDefinedType(ITypeInfo* owner, HREFTYPE ref) {
   if (FAILED(owner->GetRefTypeInfo(ref, &target))) return vt;
   TYPEATTR* attr = nullptr;
   if (SUCCEEDED(target->GetTypeAttr(&attr))) {
-    if (attr->typekind == TKIND_ENUM) vt = VT_I4;
-    else if (attr->typekind == TKIND_ALIAS && attr->tdescAlias.vt != VT_USERDEFINED) vt = attr->tdescAlias.vt;
+    if (attr->typekind == TKIND_ENUM)
+      vt = VT_I4;
+    else if (attr->typekind == TKIND_ALIAS && attr->tdescAlias.vt != VT_USERDEFINED)
+      vt = attr->tdescAlias.vt;
     target->ReleaseTypeAttr(attr);
   }
   target->Release();
@@ -101,20 +103,42 @@ void writeBack(VARIANT& arg, VARIANT& value) {
   VariantInit(&converted);
   if (FAILED(VariantChangeType(&converted, &value, 0, want))) return;
   switch (want) {
-    case VT_I1: case VT_UI1: *V_UI1REF(&arg) = V_UI1(&converted); break;
-    case VT_I2: case VT_UI2: *V_I2REF(&arg) = V_I2(&converted); break;
-    case VT_BOOL: *V_BOOLREF(&arg) = V_BOOL(&converted); break;
-    case VT_I4: case VT_UI4: case VT_INT: case VT_UINT: *V_I4REF(&arg) = V_I4(&converted); break;
-    case VT_R4: *V_R4REF(&arg) = V_R4(&converted); break;
-    case VT_R8: *V_R8REF(&arg) = V_R8(&converted); break;
-    case VT_DATE: *V_DATEREF(&arg) = V_DATE(&converted); break;
-    case VT_CY: *V_CYREF(&arg) = V_CY(&converted); break;
+    case VT_I1:
+    case VT_UI1:
+      *V_UI1REF(&arg) = V_UI1(&converted);
+      break;
+    case VT_I2:
+    case VT_UI2:
+      *V_I2REF(&arg) = V_I2(&converted);
+      break;
+    case VT_BOOL:
+      *V_BOOLREF(&arg) = V_BOOL(&converted);
+      break;
+    case VT_I4:
+    case VT_UI4:
+    case VT_INT:
+    case VT_UINT:
+      *V_I4REF(&arg) = V_I4(&converted);
+      break;
+    case VT_R4:
+      *V_R4REF(&arg) = V_R4(&converted);
+      break;
+    case VT_R8:
+      *V_R8REF(&arg) = V_R8(&converted);
+      break;
+    case VT_DATE:
+      *V_DATEREF(&arg) = V_DATE(&converted);
+      break;
+    case VT_CY:
+      *V_CYREF(&arg) = V_CY(&converted);
+      break;
     case VT_BSTR:
       SysFreeString(*V_BSTRREF(&arg));
       *V_BSTRREF(&arg) = V_BSTR(&converted);
       V_VT(&converted) = VT_EMPTY;  // ownership moved to the caller
       break;
-    default: break;
+    default:
+      break;
   }
   VariantClear(&converted);
 }
@@ -129,8 +153,10 @@ class FuncDesc {
     for (UINT i = 0; i < count && !desc_; ++i) {
       FUNCDESC* d = nullptr;
       if (FAILED(info->GetFuncDesc(i, &d))) continue;
-      if (d->memid == member && (d->invkind & flags)) desc_ = d;
-      else info->ReleaseFuncDesc(d);
+      if (d->memid == member && (d->invkind & flags))
+        desc_ = d;
+      else
+        info->ReleaseFuncDesc(d);
     }
   }
   ~FuncDesc() {
@@ -160,7 +186,8 @@ InterfaceTypeInfo typeInfoOf(REFIID iid) {
   std::lock_guard<std::mutex> lock(gTypeInfoMutex);
   auto it = gTypeInfos.find(iid);
   // A failed load is tried again at the next call.
-  if (it == gTypeInfos.end() || FAILED(it->second.status)) it = gTypeInfos.insert_or_assign(iid, load(iid)).first;
+  if (it == gTypeInfos.end() || FAILED(it->second.status))
+    it = gTypeInfos.insert_or_assign(iid, load(iid)).first;
   return it->second;
 }
 

@@ -44,8 +44,12 @@ constexpr const char* kScontrino = "MeridTallo_Scontrino";
 constexpr const char* kFattura = "MeridTallo_Fattura";
 constexpr const char* kNAccr = "MeridTallo_NAccr";
 
-merid::Merid_BarcodeType barcodeType(::Merid_BarcodeType t) { return static_cast<merid::Merid_BarcodeType>(t); }
-merid::Merid_Font font(::Merid_Font f) { return static_cast<merid::Merid_Font>(f); }
+merid::Merid_BarcodeType barcodeType(::Merid_BarcodeType t) {
+  return static_cast<merid::Merid_BarcodeType>(t);
+}
+merid::Merid_Font font(::Merid_Font f) {
+  return static_cast<merid::Merid_Font>(f);
+}
 
 class Scontrino final : public AutomationObject<_MeridTallo_Scontrino> {
  public:
@@ -65,8 +69,9 @@ class Scontrino final : public AutomationObject<_MeridTallo_Scontrino> {
   }
   HRESULT STDMETHODCALLTYPE StampaBarcode_Fiscale(BSTR strBarcode, ::Merid_BarcodeType tipoBarcode,
                                                   VARIANT_BOOL* result) override {
-    return answerBool(kScontrino, "StampaBarcode_Fiscale", result,
-                      [&] { return core_.StampaBarcode_Fiscale(ansiText(strBarcode), barcodeType(tipoBarcode)); });
+    return answerBool(kScontrino, "StampaBarcode_Fiscale", result, [&] {
+      return core_.StampaBarcode_Fiscale(ansiText(strBarcode), barcodeType(tipoBarcode));
+    });
   }
   HRESULT STDMETHODCALLTYPE StampaBarcode_NonFiscale(BSTR strBarcode, ::Merid_BarcodeType tipoBarcode,
                                                      VARIANT_BOOL* result) override {
@@ -83,7 +88,8 @@ class Scontrino final : public AutomationObject<_MeridTallo_Scontrino> {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE ApriTransazioneFiscale(VARIANT_BOOL* result) override {
-    return answerBool(kScontrino, "ApriTransazioneFiscale", result, [&] { return core_.ApriTransazioneFiscale(); });
+    return answerBool(kScontrino, "ApriTransazioneFiscale", result,
+                      [&] { return core_.ApriTransazioneFiscale(); });
   }
   HRESULT STDMETHODCALLTYPE ChiudiTransazioneFiscale(VARIANT_BOOL* result) override {
     return answerBool(kScontrino, "ChiudiTransazioneFiscale", result,
@@ -98,8 +104,8 @@ class Scontrino final : public AutomationObject<_MeridTallo_Scontrino> {
                       [&] { return core_.ChiudiTransazioneNonFiscale(); });
   }
   HRESULT STDMETHODCALLTYPE Vendita(BSTR strDescrAggiuntiva, BSTR strDescrPrincipale, double qtaRiga,
-                                    double importoRiga, double ImportoTotale, BSTR CodiceIva, BSTR AliquotaIva,
-                                    LONG idReparto, VARIANT_BOOL* result) override {
+                                    double importoRiga, double ImportoTotale, BSTR CodiceIva,
+                                    BSTR AliquotaIva, LONG idReparto, VARIANT_BOOL* result) override {
     return answerBool(kScontrino, "Vendita", result, [&] {
       return core_.Vendita(ansiText(strDescrAggiuntiva), ansiText(strDescrPrincipale), qtaRiga, importoRiga,
                            ImportoTotale, ansiText(CodiceIva), ansiText(AliquotaIva), idReparto);
@@ -139,23 +145,27 @@ class Scontrino final : public AutomationObject<_MeridTallo_Scontrino> {
   }
   HRESULT STDMETHODCALLTYPE ScontoValoreTotale(double importoSconto, BSTR descrizioneSconto,
                                                VARIANT* result) override {
-    return answerVariant(kScontrino, "ScontoValoreTotale", result,
-                         [&] { return core_.ScontoValoreTotale(importoSconto, ansiText(descrizioneSconto)); });
+    return answerVariant(kScontrino, "ScontoValoreTotale", result, [&] {
+      return core_.ScontoValoreTotale(importoSconto, ansiText(descrizioneSconto));
+    });
   }
   HRESULT STDMETHODCALLTYPE SubTotale(VARIANT_BOOL* result) override {
     return answerBool(kScontrino, "SubTotale", result, [&] { return core_.SubTotale(); });
   }
   HRESULT STDMETHODCALLTYPE Pagamento_CorrispettivoRiscosso(LONG IdPagamento, double ImportoIncassato,
-                                                            BSTR strDescrPagamento, VARIANT_BOOL* result) override {
+                                                            BSTR strDescrPagamento,
+                                                            VARIANT_BOOL* result) override {
     return answerBool(kScontrino, "Pagamento_CorrispettivoRiscosso", result, [&] {
-      return core_.Pagamento_CorrispettivoRiscosso(IdPagamento, ImportoIncassato, ansiText(strDescrPagamento));
+      return core_.Pagamento_CorrispettivoRiscosso(IdPagamento, ImportoIncassato,
+                                                   ansiText(strDescrPagamento));
     });
   }
   HRESULT STDMETHODCALLTYPE Pagamento_CorrispettivoNonRiscosso(LONG IdPagamento, double ImportoIncassato,
                                                                BSTR strDescrPagamento,
                                                                VARIANT_BOOL* result) override {
     return answerBool(kScontrino, "Pagamento_CorrispettivoNonRiscosso", result, [&] {
-      return core_.Pagamento_CorrispettivoNonRiscosso(IdPagamento, ImportoIncassato, ansiText(strDescrPagamento));
+      return core_.Pagamento_CorrispettivoNonRiscosso(IdPagamento, ImportoIncassato,
+                                                      ansiText(strDescrPagamento));
     });
   }
   HRESULT STDMETHODCALLTYPE InviaComandoDiretto_CefDLL(BSTR stringaComando, VARIANT_BOOL* result) override {
@@ -174,7 +184,8 @@ class Scontrino final : public AutomationObject<_MeridTallo_Scontrino> {
     return answerVariant(kScontrino, "ApriCassetto", result, [&] { return core_.ApriCassetto(); });
   }
   HRESULT STDMETHODCALLTYPE ApriCassettoManuale(VARIANT* result) override {
-    return answerVariant(kScontrino, "ApriCassettoManuale", result, [&] { return core_.ApriCassettoManuale(); });
+    return answerVariant(kScontrino, "ApriCassettoManuale", result,
+                         [&] { return core_.ApriCassettoManuale(); });
   }
   HRESULT STDMETHODCALLTYPE Manutenzione_AnnulloScontrinoAperto(VARIANT_BOOL* result) override {
     return answerBool(kScontrino, "Manutenzione_AnnulloScontrinoAperto", result,
@@ -215,7 +226,8 @@ class Scontrino final : public AutomationObject<_MeridTallo_Scontrino> {
     return answerBool(kScontrino, "Manutenzione_DGFE_StampaCompleta", result,
                       [&] { return core_.Manutenzione_DGFE_StampaCompleta(); });
   }
-  HRESULT STDMETHODCALLTYPE Manutenzione_DGFE_IntervalloChiusure(short* nrChiusuraInizio, short* nrChiusuraFine,
+  HRESULT STDMETHODCALLTYPE Manutenzione_DGFE_IntervalloChiusure(short* nrChiusuraInizio,
+                                                                 short* nrChiusuraFine,
                                                                  VARIANT_BOOL* result) override {
     return answerBool(kScontrino, "Manutenzione_DGFE_IntervalloChiusure", result, [&] {
       InOut<int16_t, short> first(nrChiusuraInizio), last(nrChiusuraFine);
@@ -261,9 +273,9 @@ class Fattura final : public AutomationObject<_MeridTallo_Fattura> {
  public:
   Fattura() : AutomationObject(IID__MeridTallo_Fattura) {}
 
-  HRESULT STDMETHODCALLTYPE ApriFattura(short* comPort, double* TotaleFattura, VARIANT_BOOL* isStampaDoppiaCopia,
-                                        short* nrCifreDec_Prezzi, short* nrCifreDec_Qta,
-                                        VARIANT_BOOL* result) override {
+  HRESULT STDMETHODCALLTYPE ApriFattura(short* comPort, double* TotaleFattura,
+                                        VARIANT_BOOL* isStampaDoppiaCopia, short* nrCifreDec_Prezzi,
+                                        short* nrCifreDec_Qta, VARIANT_BOOL* result) override {
     return answerBool(kFattura, "ApriFattura", result, [&] {
       InOut<int16_t, short> port(comPort), prices(nrCifreDec_Prezzi), quantities(nrCifreDec_Qta);
       InOut<double, double> total(TotaleFattura);
@@ -271,7 +283,8 @@ class Fattura final : public AutomationObject<_MeridTallo_Fattura> {
       return core_.ApriFattura(*port, *total, *twoCopies, *prices, *quantities);
     });
   }
-  HRESULT STDMETHODCALLTYPE RigaFattura(BSTR TestoLibero, ::Merid_Font* tipoFont, VARIANT_BOOL* result) override {
+  HRESULT STDMETHODCALLTYPE RigaFattura(BSTR TestoLibero, ::Merid_Font* tipoFont,
+                                        VARIANT_BOOL* result) override {
     return answerBool(kFattura, "RigaFattura", result, [&] {
       InOut<merid::Merid_Font, ::Merid_Font> style(tipoFont);
       return core_.RigaFattura(ansiText(TestoLibero), *style);
@@ -333,8 +346,14 @@ HRESULT create(REFIID iid, void** out) {
 
 }  // namespace
 
-HRESULT createScontrino(REFIID iid, void** out) { return create<Scontrino>(iid, out); }
-HRESULT createFattura(REFIID iid, void** out) { return create<Fattura>(iid, out); }
-HRESULT createNAccr(REFIID iid, void** out) { return create<NAccr>(iid, out); }
+HRESULT createScontrino(REFIID iid, void** out) {
+  return create<Scontrino>(iid, out);
+}
+HRESULT createFattura(REFIID iid, void** out) {
+  return create<Fattura>(iid, out);
+}
+HRESULT createNAccr(REFIID iid, void** out) {
+  return create<NAccr>(iid, out);
+}
 
 }  // namespace merid::com

@@ -46,8 +46,10 @@ class ClassFactory final : public RefCounted<IClassFactory> {
     return create_(riid, out);
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-    if (lock) ++gLocks;
-    else --gLocks;
+    if (lock)
+      ++gLocks;
+    else
+      --gLocks;
     return S_OK;
   }
 
@@ -66,7 +68,8 @@ struct ClassEntry {
 };
 
 const ClassEntry kClasses[] = {
-    {&CLSID_MeridTallo_Scontrino, L"MeridTallo_Scontrino", L"MeridDLLManager.MeridTallo_Scontrino", createScontrino},
+    {&CLSID_MeridTallo_Scontrino, L"MeridTallo_Scontrino", L"MeridDLLManager.MeridTallo_Scontrino",
+     createScontrino},
     {&CLSID_MeridTallo_Fattura, L"MeridTallo_Fattura", L"MeridDLLManager.MeridTallo_Fattura", createFattura},
     {&CLSID_MeridTallo_NAccr, L"MeridTallo_NAccr", L"MeridDLLManager.MeridTallo_NAccr", createNAccr},
 };
@@ -88,7 +91,9 @@ LONG setValue(HKEY root, const std::wstring& key, const wchar_t* name, const std
 }
 
 // Deletes the key with everything under it.
-void removeKey(HKEY root, const std::wstring& key) { RegDeleteTreeW(root, key.c_str()); }
+void removeKey(HKEY root, const std::wstring& key) {
+  RegDeleteTreeW(root, key.c_str());
+}
 
 HRESULT registerClass(const ClassEntry& c, const std::wstring& path) {
   const std::wstring clsid = guidText(*c.clsid);
@@ -153,7 +158,9 @@ void objectCreated() {
   ++gObjects;
   pinModule();
 }
-void objectDestroyed() { --gObjects; }
+void objectDestroyed() {
+  --gObjects;
+}
 
 }  // namespace merid::com
 

@@ -87,9 +87,15 @@ DlBinding& binding() {
 
 }  // namespace
 
-std::unique_ptr<LibraryBinding> libraryBindingAt(const std::string& path) { return std::make_unique<DlBinding>(path); }
+std::unique_ptr<LibraryBinding> libraryBindingAt(const std::string& path) {
+  return std::make_unique<DlBinding>(path);
+}
 
-PrinterLibrary& builtinPrinterLibrary() { return binding(); }
-void resetBuiltinPrinterLibrary() { binding().reset(); }
+PrinterLibrary& builtinPrinterLibrary() {
+  return binding();
+}
+void resetBuiltinPrinterLibrary() {
+  binding().reset();
+}
 
 }  // namespace merid::platform

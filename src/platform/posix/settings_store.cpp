@@ -19,6 +19,8 @@ class EnvironmentSettings : public SettingsStore {
 
 }  // namespace
 
-std::unique_ptr<SettingsStore> builtinSettingsStore() { return std::make_unique<EnvironmentSettings>(); }
+std::unique_ptr<SettingsStore> builtinSettingsStore() {
+  return std::make_unique<EnvironmentSettings>();
+}
 
 }  // namespace merid::platform

@@ -19,7 +19,9 @@ namespace merid::platform {
 
 namespace {
 
-int64_t ns(const timespec& t) { return int64_t{t.tv_sec} * 1'000'000'000 + t.tv_nsec; }
+int64_t ns(const timespec& t) {
+  return int64_t{t.tv_sec} * 1'000'000'000 + t.tv_nsec;
+}
 
 class PosixFile : public File {
  public:
@@ -70,12 +72,19 @@ class PosixFileSystem : public FileSystem {
     return 0;
   }
 
-  std::unique_ptr<File> open(const std::string& path, OpenMode mode, unsigned permissions, int& error) override {
+  std::unique_ptr<File> open(const std::string& path, OpenMode mode, unsigned permissions,
+                             int& error) override {
     int flags = O_CLOEXEC;
     switch (mode) {
-      case OpenMode::Read: flags |= O_RDONLY; break;
-      case OpenMode::CreateNew: flags |= O_WRONLY | O_CREAT | O_EXCL; break;
-      case OpenMode::Append: flags |= O_WRONLY | O_CREAT | O_APPEND; break;
+      case OpenMode::Read:
+        flags |= O_RDONLY;
+        break;
+      case OpenMode::CreateNew:
+        flags |= O_WRONLY | O_CREAT | O_EXCL;
+        break;
+      case OpenMode::Append:
+        flags |= O_WRONLY | O_CREAT | O_APPEND;
+        break;
     }
     // The permissions are set after the umask has had its say.
     const int fd = ::open(path.c_str(), flags, mode == OpenMode::Append ? 0644 : 0600);
@@ -191,7 +200,9 @@ std::string ownFolder() {
   return ownFileFolderOnce();
 }
 
-long currentProcessId() { return static_cast<long>(::getpid()); }
+long currentProcessId() {
+  return static_cast<long>(::getpid());
+}
 
 bool processIsRunning(long pid) {
   if (pid <= 0) return false;

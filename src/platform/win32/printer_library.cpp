@@ -72,9 +72,9 @@ std::vector<std::wstring> pathFolders() {
 // The system's words for a Win32 error number.
 std::string systemMessage(DWORD code) {
   wchar_t* text = nullptr;
-  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  const DWORD n = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
   std::wstring message = n && text ? std::wstring(text, n) : std::wstring();
   if (text) LocalFree(text);
   while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
@@ -98,8 +98,9 @@ class Win32Binding : public LibraryBinding {
       throw PrinterLibraryFailure(PrinterLibraryFailure::kNotLoaded, "File not found: " + file_,
                                   file_ + ": " + systemMessage(GetLastError()));
     }
-    std::string reason = "CeFdll.dll is not beside MeridDLLManager.dll, in the program's folder, the system "
-                         "folders or a folder of PATH";
+    std::string reason =
+        "CeFdll.dll is not beside MeridDLLManager.dll, in the program's folder, the system "
+        "folders or a folder of PATH";
     std::vector<std::wstring> folders;
     folders.push_back(folderOf(win32::ownModulePath()));
     folders.push_back(processFolder());
@@ -129,7 +130,9 @@ class Win32Binding : public LibraryBinding {
     return reinterpret_cast<void*>(symbol);
   }
 
-  void unload(void* handle) override { FreeLibrary(static_cast<HMODULE>(handle)); }
+  void unload(void* handle) override {
+    FreeLibrary(static_cast<HMODULE>(handle));
+  }
 
  private:
   std::string file_;  // empty: the search above
@@ -146,7 +149,11 @@ std::unique_ptr<LibraryBinding> libraryBindingAt(const std::string& path) {
   return std::make_unique<Win32Binding>(path);
 }
 
-PrinterLibrary& builtinPrinterLibrary() { return binding(); }
-void resetBuiltinPrinterLibrary() { binding().reset(); }
+PrinterLibrary& builtinPrinterLibrary() {
+  return binding();
+}
+void resetBuiltinPrinterLibrary() {
+  binding().reset();
+}
 
 }  // namespace merid::platform

@@ -43,7 +43,8 @@ bool readValue(HKEY hive, const std::string& path, const std::string& name, std:
 class RegistrySettings : public SettingsStore {
  public:
   void SetBaseKey(const std::string& keyPath) override { base_ = keyPath; }
-  std::string GetValue(const std::string& subkey, const std::string& name, const std::string& fallback) override {
+  std::string GetValue(const std::string& subkey, const std::string& name,
+                       const std::string& fallback) override {
     const std::string path = subkey.empty() ? base_ : base_ + "\\" + subkey;
     std::string value;
     for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
@@ -57,6 +58,8 @@ class RegistrySettings : public SettingsStore {
 
 }  // namespace
 
-std::unique_ptr<SettingsStore> builtinSettingsStore() { return std::make_unique<RegistrySettings>(); }
+std::unique_ptr<SettingsStore> builtinSettingsStore() {
+  return std::make_unique<RegistrySettings>();
+}
 
 }  // namespace merid::platform

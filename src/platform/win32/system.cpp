@@ -37,7 +37,9 @@ int errnoOf(DWORD error) {
   }
 }
 
-int lastErrno() { return errnoOf(GetLastError()); }
+int lastErrno() {
+  return errnoOf(GetLastError());
+}
 
 int64_t nanoseconds(const FILETIME& t) {
   const int64_t ticks = (static_cast<int64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
@@ -94,8 +96,8 @@ class Win32FileSystem : public FileSystem {
     if (mode == OpenMode::CreateNew) access = GENERIC_WRITE, disposition = CREATE_NEW;
     if (mode == OpenMode::Append) access = FILE_APPEND_DATA, disposition = OPEN_ALWAYS;
     // Readers let a writer replace the file under them, as on POSIX.
-    HANDLE h = CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
       error = lastErrno();
       return nullptr;
@@ -105,8 +107,9 @@ class Win32FileSystem : public FileSystem {
   }
 
   int rename(const std::string& from, const std::string& to) override {
-    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0
-                                                                                                   : lastErrno();
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? 0
+               : lastErrno();
   }
 
   int remove(const std::string& path) override {
@@ -178,7 +181,9 @@ std::string ownFolder() {
   return win32::narrow(path.substr(0, slash));
 }
 
-long currentProcessId() { return static_cast<long>(GetCurrentProcessId()); }
+long currentProcessId() {
+  return static_cast<long>(GetCurrentProcessId());
+}
 
 bool processIsRunning(long pid) {
   if (pid <= 0) return false;
@@ -190,6 +195,8 @@ bool processIsRunning(long pid) {
   return running;
 }
 
-std::string printerLibraryLogPath() { return "C:\\CeFdll.log"; }
+std::string printerLibraryLogPath() {
+  return "C:\\CeFdll.log";
+}
 
 }  // namespace merid::platform

@@ -29,8 +29,9 @@ std::wstring widen(const std::string& text, UINT codePage) {
 
 std::wstring ownModulePath() {
   HMODULE self = nullptr;
-  if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                          reinterpret_cast<LPCWSTR>(&ownModulePath), &self))
+  if (!GetModuleHandleExW(
+          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+          reinterpret_cast<LPCWSTR>(&ownModulePath), &self))
     return std::wstring();
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
