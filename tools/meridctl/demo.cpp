@@ -74,19 +74,8 @@ s.Manutenzione_EseguiRapportoZ
 s.ChiudiConnessioneCOM
 )";
 
-namespace {
-
-std::string freshFolder() {
-  const char* tmp = std::getenv("TMPDIR");
-  std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/meridctl-demo-XXXXXX";
-  if (!::mkdtemp(pattern.data())) return "";
-  return pattern;
-}
-
-}  // namespace
-
 int runDemo(Options o) {
-  const std::string folder = freshFolder();
+  const std::string folder = temporaryFolder("meridctl-demo");
   if (folder.empty()) {
     std::cerr << "meridctl: cannot make a folder for the demo\n";
     return 1;

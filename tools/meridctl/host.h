@@ -35,6 +35,11 @@ std::string virtualPrinter();
 // else its per-user default.
 std::string simulatorFolder(const Options& o);
 
+// Whether stdin is a terminal someone can answer from.
+bool stdinIsTerminal();
+// A new empty folder PREFIX-... in the temporary folder; empty if none could be made.
+std::string temporaryFolder(const std::string& prefix);
+
 // Applies the options to this process; false (with a message on stderr) when
 // a folder cannot be made.
 bool setUpHost(const Options& o);

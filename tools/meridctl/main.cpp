@@ -1,8 +1,6 @@
 // meridctl: drives the library's three classes from the command line, on the
 // virtual printer or on a real printer library.
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -348,7 +346,7 @@ int main(int argc, char** argv) {
   if (command == "tape") return commandTape(o, html);
   meridctl::PromptPolicy prompts;
   prompts.autoOk = o.autoOk;
-  prompts.terminal = ::isatty(STDIN_FILENO) != 0;
+  prompts.terminal = meridctl::stdinIsTerminal();
   prompts.limit = o.promptLimit > 0 ? o.promptLimit : o.autoOk ? meridctl::kAutoOkLimit : 3;
   meridctl::installPrompts(prompts);
   if (!printerLibraryUsable(o)) return kExitLibrary;

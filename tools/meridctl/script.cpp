@@ -1,8 +1,13 @@
 #include "script.h"
 
+#if defined(_WIN32)
+#include <filesystem>
+#include <fstream>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cctype>
@@ -455,6 +460,40 @@ std::optional<merid::DateTime> dateFields(const std::string& t) {
   return when;
 }
 
+#if defined(_WIN32)
+// Windows has no FIFO to block on: the file's kind and size are asked first,
+// then it is read, again at most one byte past the limit.
+ScriptFileRead readScriptFile(const std::string& path, std::string& text, std::string& problem) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::file_status st = fs::status(path, ec);
+  if (ec || !fs::exists(st)) return ScriptFileRead::Unreadable;
+  if (!fs::is_regular_file(st)) {
+    problem = path + " is not a regular file (" + (fs::is_directory(st) ? "a folder" : "a device") +
+              "); a host script is a text file";
+    return ScriptFileRead::Refused;
+  }
+  const auto size = fs::file_size(path, ec);
+  if (ec) return ScriptFileRead::Unreadable;
+  if (size > kMaxScriptBytes) {
+    problem = path + " is " + std::to_string(size) + " bytes; a host script is at most " +
+              std::to_string(kMaxScriptBytes) + " bytes";
+    return ScriptFileRead::Refused;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return ScriptFileRead::Unreadable;
+  text.clear();
+  char buffer[65536];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+    text.append(buffer, static_cast<std::size_t>(in.gcount()));
+    if (text.size() > kMaxScriptBytes) {
+      problem = path + " grew past " + std::to_string(kMaxScriptBytes) + " bytes while it was read";
+      return ScriptFileRead::Refused;
+    }
+  }
+  return in.bad() ? ScriptFileRead::Unreadable : ScriptFileRead::Ok;
+}
+#else
 ScriptFileRead readScriptFile(const std::string& path, std::string& text, std::string& problem) {
   // Not blocking: opening a FIFO must not wait for a writer.
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -495,5 +534,6 @@ ScriptFileRead readScriptFile(const std::string& path, std::string& text, std::s
   ::close(fd);
   return result;
 }
+#endif
 
 }  // namespace meridctl

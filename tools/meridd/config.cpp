@@ -12,6 +12,13 @@ namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
 
+// The virtual printer's file, as the build puts it beside the program.
+#if defined(_WIN32)
+constexpr const char* kVirtualPrinter = "CeFdll.dll";
+#else
+constexpr const char* kVirtualPrinter = "libCeFdll.so";
+#endif
+
 bool plainName(const std::string& s) {
   if (s.empty() || s.size() > 32) return false;
   for (char c : s)
@@ -102,7 +109,7 @@ bool loadConfig(const std::string& file, const std::string& programFolder, Confi
     if (!plainName(pc.id)) return error = where + "id: letters, digits, '-' and '_', 1 to 32", false;
     if (!ids.insert(pc.id).second) return error = where + "id: used twice", false;
     if (pc.port < 0 || pc.port > 255) return error = where + "port: out of range", false;
-    if (pc.library.empty()) pc.library = (fs::path(programFolder) / "libCeFdll.so").string();
+    if (pc.library.empty()) pc.library = (fs::path(programFolder) / kVirtualPrinter).string();
     pc.library = resolved(base, pc.library);
     pc.home = resolved(base, pc.home.empty() ? pc.id : pc.home);
     if (!pc.simulatorFolder.empty()) {

@@ -1,55 +1,40 @@
 // meridd --config FILE: serves the configured printers over HTTP until
-// SIGINT or SIGTERM. The first line on stdout names the address it listens on.
-
-#include <signal.h>
-#include <unistd.h>
+// stopped (Ctrl+C, SIGTERM, or the console closed on Windows). The first line
+// on stdout names the address it listens on.
 
 #include <cstring>
-#include <filesystem>
 #include <iostream>
-#include <thread>
 
 #include "config.h"
+#include "merid/version.h"
+#include "process_control.h"
 #include "service.h"
-
-namespace {
-
-std::string programFolder() {
-  std::error_code ec;
-  auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  return ec ? "." : exe.parent_path().string();
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   std::string file;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--config") == 0 && i + 1 < argc) {
       file = argv[++i];
+    } else if (std::strcmp(argv[i], "--version") == 0 && argc == 2) {
+      std::cout << "meridd " << merid::version() << "\n";
+      return 0;
     } else {
-      std::cerr << "usage: meridd --config FILE\n";
+      std::cerr << "usage: meridd --config FILE | --version\n";
       return 2;
     }
   }
   if (file.empty()) {
-    std::cerr << "usage: meridd --config FILE\n";
+    std::cerr << "usage: meridd --config FILE | --version\n";
     return 2;
   }
   meridd::Config config;
   std::string error;
-  if (!meridd::loadConfig(file, programFolder(), config, error)) {
+  if (!meridd::loadConfig(file, meridd::programFolder(), config, error)) {
     std::cerr << "meridd: " << error << "\n";
     return 2;
   }
-  // The signals are taken by one thread, so that stopping is an ordinary call.
-  sigset_t signals;
-  sigemptyset(&signals);
-  sigaddset(&signals, SIGINT);
-  sigaddset(&signals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-  ::signal(SIGPIPE, SIG_IGN);
-
+  // Before the service's threads start, and outliving the service.
+  meridd::StopSignals signals;
   meridd::Service service(config);
   const int port = service.start(error);
   if (port < 0) {
@@ -57,14 +42,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::cout << "meridd: listening on http://" << config.address << ":" << port << "/" << std::endl;
-  std::thread stopper([&] {
-    int which = 0;
-    sigwait(&signals, &which);
-    service.stop();
-  });
+  signals.watch([&] { service.stop(); });
   service.serve();
-  pthread_kill(stopper.native_handle(), SIGTERM);
-  stopper.join();
+  signals.end();
   service.stop();
   return 0;
 }
