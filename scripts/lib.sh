@@ -4,8 +4,8 @@
 MERID_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev clang-format pkg-config dpkg-dev libcpp-httplib-dev libsqlite3-dev chromium)
 # The Windows DLL: cross compilers, widl, Wine's IDL files and stdole2.tlb,
-# and Wine to run the COM tests.
-MERID_WINDOWS_PACKAGES=(mingw-w64 mingw-w64-tools libwine-dev wine64)
+# Wine to run the COM tests, and NSIS for the installers.
+MERID_WINDOWS_PACKAGES=(mingw-w64 mingw-w64-tools libwine-dev wine64 nsis)
 
 merid_missing_packages() {
   local p missing=()

@@ -1,0 +1,31 @@
+# The Windows installer's payload: installer/payload.nsh in this build names
+# the files the installer carries from it and the version, for
+# installer/makensis.sh. meridctl and meridd are carried where this tree builds
+# them for Windows.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(kind x64)
+else()
+  set(kind x86)
+endif()
+set(payload "; Made by cmake/installer.cmake: the files of the ${kind} build.\n")
+string(APPEND payload "!define ${kind}_VERSION \"${PROJECT_VERSION}\"\n")
+string(APPEND payload "!define ${kind}_DLL \"$<TARGET_FILE:MeridDLLManager>\"\n")
+string(APPEND payload "!define ${kind}_SIM \"$<TARGET_FILE:ecr_sim>\"\n")
+foreach(tool meridctl meridd)
+  if(TARGET ${tool})
+    string(TOUPPER ${tool} name)
+    string(APPEND payload "!define ${kind}_${name} \"$<TARGET_FILE:${tool}>\"\n")
+  endif()
+endforeach()
+file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/installer/payload.nsh CONTENT "${payload}")
+
+# The installers need both builds: the test lives in the 32-bit one, which
+# scripts/test builds after the 64-bit one.
+set(MERID_MINGW_X64_BUILD ${PROJECT_SOURCE_DIR}/build/mingw-x64 CACHE PATH "The 64-bit Windows build the installers carry")
+if(MERID_BUILD_TESTS AND kind STREQUAL "x86" AND CMAKE_CROSSCOMPILING AND CMAKE_HOST_UNIX)
+  find_program(MERID_WINE64 NAMES wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
+  find_program(MERID_WINE64 NAMES wine64)
+  add_test(NAME windows_installer COMMAND ${PROJECT_SOURCE_DIR}/tests/install/windows_installer_test.sh
+    ${CMAKE_BINARY_DIR} ${MERID_MINGW_X64_BUILD} ${PROJECT_SOURCE_DIR})
+  set_tests_properties(windows_installer PROPERTIES TIMEOUT 600 SKIP_RETURN_CODE 77)
+endif()
