@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
-# windows_installer_test.sh X86_BUILD X64_BUILD SOURCE: makes the installers,
-# then in a throwaway Wine prefix installs the x64 one silently with the
-# virtual printer into a folder whose 32-bit half already holds a printer
-# maker's CeFdll.dll, prints a receipt through the installed 64-bit DLL from
-# VBScript, uninstalls silently and checks that the registration and our
-# files are gone and the maker's library is still there.
+# windows_installer_test.sh KIND X86_BUILD X64_BUILD SOURCE: makes the
+# installers, then in a throwaway Wine prefix installs the one of KIND
+# silently with the virtual printer, prints a receipt through the installed
+# DLL of that kind from VBScript, uninstalls silently and checks that the
+# registration and our files are gone.
+# x64, under wine64: the folder's 32-bit half already holds a printer maker's
+# CeFdll.dll, which must be neither replaced nor removed.
+# x86, under the 32-bit Wine of scripts/wine32 (MERID_WINE, WINESERVER).
 set -euo pipefail
-x86=$1 x64=$2 source=$3
+kind=$1 x86=$2 x64=$3 source=$4
 [ -f "$x64/installer/payload.nsh" ] ||
   { echo "SKIPPED: no 64-bit Windows build in $x64 (cmake --preset mingw-x64 && cmake --build --preset mingw-x64)"; exit 77; }
-wine=$(command -v /usr/lib/wine/wine64 wine64 | head -n 1) || { echo "FAIL wine64 is missing"; exit 1; }
-wineserver=${wine%64}server
+# The x86 installer runs under the 32-bit Wine, which exits 77 where it cannot be had.
+if [ "$kind" = x86 ] && [ -z "${MERID_WINE:-}" ]; then exec "$source/scripts/wine32" "$0" "$@"; fi
+wine=${MERID_WINE:-$(command -v /usr/lib/wine/wine64 wine64 | head -n 1)} || { echo "FAIL wine64 is missing"; exit 1; }
+wineserver=${WINESERVER:-${wine%64}server}
 [ -x "$wineserver" ] || wineserver=$(command -v wineserver)
 status=0
 fail() { echo "FAIL $*"; status=1; }
@@ -24,48 +28,56 @@ run() { local log=$1; shift; "$wine" "$@" >"$tmp/$log.log" 2>&1 </dev/null; }
 "$source/installer/makensis.sh" "$x86" "$x64" "$tmp/out" >"$tmp/makensis.log" 2>&1 ||
   { cat "$tmp/makensis.log"; echo "FAIL makensis"; exit 1; }
 version=$(sed -n 's/^!define x64_VERSION "\(.*\)"$/\1/p' "$x64/installer/payload.nsh")
-setup=$tmp/out/MeridDLLManager-$version-x64-setup.exe
-[ -f "$setup" ] && [ -f "$tmp/out/MeridDLLManager-$version-x86-setup.exe" ] || { ls "$tmp/out"; echo "FAIL no installers"; exit 1; }
-file -b "$setup" | grep -q "PE32+ .*x86-64" || fail "the x64 installer is not a 64-bit program: $(file -b "$setup")"
+setup=$tmp/out/MeridDLLManager-$version-$kind-setup.exe
+[ -f "$tmp/out/MeridDLLManager-$version-x64-setup.exe" ] && [ -f "$tmp/out/MeridDLLManager-$version-x86-setup.exe" ] ||
+  { ls "$tmp/out"; echo "FAIL no installers"; exit 1; }
+program=$(file -b "$setup")
+case $kind in
+  x64) [[ $program == "PE32+ "*x86-64* ]] || fail "the x64 installer is not a 64-bit program: $program" ;;
+  x86) [[ $program == "PE32 "*80386* ]] || fail "the x86 installer is not a 32-bit program: $program" ;;
+esac
 strings -el "$setup" | grep -A1 -x ProductVersion | tail -n 1 | grep -qx "$version" || fail "no ProductVersion $version"
 
 "$wineserver" -k >/dev/null 2>&1 || true
 "$wine" wineboot -i >/dev/null 2>&1 </dev/null
 # The default folder, with the space of "Program Files" in the commands the installer runs.
 dir="$WINEPREFIX/drive_c/Program Files/MeridDLLManager" windir='C:\Program Files\MeridDLLManager'
-mkdir -p "$dir/x86"
-echo "the printer maker's CeFdll.dll" >"$dir/x86/CeFdll.dll"
+maker="the printer maker's CeFdll.dll"
+if [ "$kind" = x64 ]; then mkdir -p "$dir/x86" && echo "$maker" >"$dir/x86/CeFdll.dll"; fi
 run install "$setup" /S /VIRTUALPRINTER || fail "the installer exits with $? ($(cat "$tmp/install.log"))"
 "$wineserver" -w
 
 # What the payload names must be installed, byte for byte.
 payload() { sed -n "s/^!define $1 \"\(.*\)\"$/\1/p" "$2/installer/payload.nsh"; }
 check_same() { [ -f "$dir/$1" ] && cmp -s "$2" "$dir/$1" || fail "$1 is not $2"; }
-check_same x64/MeridDLLManager.dll "$(payload x64_DLL "$x64")"
-check_same x86/MeridDLLManager.dll "$(payload x86_DLL "$x86")"
-check_same x64/CeFdll.dll "$(payload x64_SIM "$x64")"
+build=$x64 && [ "$kind" = x86 ] && build=$x86
+kinds=(x86) && [ "$kind" = x64 ] && kinds=(x86 x64)
+for k in "${kinds[@]}"; do
+  b=$x64 && [ "$k" = x86 ] && b=$x86
+  check_same "$k/MeridDLLManager.dll" "$(payload "${k}_DLL" "$b")"
+  check_same "$k/MeridFiscal.ini" "$source/examples/ini/MeridFiscal.ini"
+  check_same "$k/display.ini" "$source/examples/ini/display.ini"
+done
+check_same "$kind/CeFdll.dll" "$(payload "${kind}_SIM" "$build")"
 for tool in MERIDCTL MERIDD; do
-  file=$(payload "x64_$tool" "$x64")
-  [ -z "$file" ] || check_same "x64/$(basename "$file")" "$file"
+  file=$(payload "${kind}_$tool" "$build")
+  [ -z "$file" ] || check_same "$kind/$(basename "$file")" "$file"
 done
-for ini in MeridFiscal.ini display.ini; do
-  check_same "x64/$ini" "$source/examples/ini/$ini"
-  check_same "x86/$ini" "$source/examples/ini/$ini"
-done
+[ "$kind" = x64 ] || [ ! -e "$dir/x64" ] || fail "the x86 installer made an x64 folder"
 check_same CHANGELOG.md "$source/CHANGELOG.md"
 check_same reference.md "$source/docs/reference.md"
 for f in vbscript/receipt.vbs scripts/receipt.meridctl cpp/three_documents.cpp cpp/CMakeLists.txt; do
   check_same "examples/$f" "$source/examples/$f"
 done
 [ -f "$dir/uninstall.exe" ] || fail "no uninstaller"
-grep -qx "the printer maker's CeFdll.dll" "$dir/x86/CeFdll.dll" || fail "the printer maker's CeFdll.dll was replaced"
+[ "$kind" = x86 ] || grep -qx "$maker" "$dir/x86/CeFdll.dll" || fail "the printer maker's CeFdll.dll was replaced"
 
 keys=(HKCR\\MeridDLLManager.MeridTallo_{Scontrino,Fattura,NAccr} 'HKCR\TypeLib\{B6856DAD-AF0A-41FE-8B65-44D70F38E77E}'
   'HKCR\CLSID\{2DE1E6E3-E10C-4A5C-995B-7E2F98C31AA3}')
 uninstall='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\MeridDLLManager'
 for key in "${keys[@]}"; do "$wine" reg query "$key" >/dev/null 2>&1 || fail "not registered: $key"; done
-"$wine" reg query "${keys[4]}\\InprocServer32" /ve 2>/dev/null | tr -d '\r' | grep -qiF "$windir\\x64\\MeridDLLManager.dll" ||
-  fail "the class is not served by the installed 64-bit DLL: $("$wine" reg query "${keys[4]}\\InprocServer32" /ve 2>&1)"
+"$wine" reg query "${keys[4]}\\InprocServer32" /ve 2>/dev/null | tr -d '\r' | grep -qiF "$windir\\$kind\\MeridDLLManager.dll" ||
+  fail "the class is not served by the installed $kind DLL: $("$wine" reg query "${keys[4]}\\InprocServer32" /ve 2>&1)"
 "$wine" reg query "$uninstall" /v DisplayVersion 2>/dev/null | grep -q "$version" || fail "no Add/Remove Programs entry"
 
 # A receipt through the installed DLL, its settings and its virtual printer.
@@ -79,8 +91,12 @@ run uninstall "$windir\\uninstall.exe" /S || fail "the uninstaller exits with $?
 for key in "${keys[@]}" "$uninstall"; do
   if "$wine" reg query "$key" >/dev/null 2>&1; then fail "still registered: $key"; fi
 done
-left=$(cd "$dir" && find . -mindepth 1 | sort | xargs)
-[ "$left" = "./x86 ./x86/CeFdll.dll" ] || fail "left behind: $left"
-grep -qx "the printer maker's CeFdll.dll" "$dir/x86/CeFdll.dll" 2>/dev/null || fail "the printer maker's CeFdll.dll was removed"
+if [ "$kind" = x64 ]; then
+  left=$(cd "$dir" && find . -mindepth 1 | sort | xargs)
+  [ "$left" = "./x86 ./x86/CeFdll.dll" ] || fail "left behind: $left"
+  grep -qx "$maker" "$dir/x86/CeFdll.dll" 2>/dev/null || fail "the printer maker's CeFdll.dll was removed"
+else
+  [ ! -e "$dir" ] || fail "left behind: $(cd "$dir" && find . -mindepth 1 | xargs)"
+fi
 [ $status -eq 0 ] && echo "installed, printed a receipt and uninstalled"
 exit $status
