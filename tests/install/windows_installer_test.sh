@@ -44,8 +44,21 @@ strings -el "$setup" | grep -A1 -x ProductVersion | tail -n 1 | grep -qx "$versi
 dir="$WINEPREFIX/drive_c/Program Files/MeridDLLManager" windir='C:\Program Files\MeridDLLManager'
 maker="the printer maker's CeFdll.dll"
 if [ "$kind" = x64 ]; then mkdir -p "$dir/x86" && echo "$maker" >"$dir/x86/CeFdll.dll"; fi
+# Under wine64 first without the virtual printer (off by default), then again
+# with it over that installation, which keeps the shop's edited settings.
+edited="; the shop's own settings"
+if [ "$kind" = x64 ]; then
+  run install "$setup" /S || fail "the installer exits with $? ($(cat "$tmp/install.log"))"
+  "$wineserver" -w
+  [ ! -e "$dir/x64/CeFdll.dll" ] || fail "the virtual printer is installed without being picked"
+  echo "$edited" >>"$dir/x64/MeridFiscal.ini"
+fi
 run install "$setup" /S /VIRTUALPRINTER || fail "the installer exits with $? ($(cat "$tmp/install.log"))"
 "$wineserver" -w
+if [ "$kind" = x64 ]; then
+  [ "$(tail -n 1 "$dir/x64/MeridFiscal.ini")" = "$edited" ] || fail "a reinstallation replaced the edited MeridFiscal.ini"
+  sed -i '$d' "$dir/x64/MeridFiscal.ini"
+fi
 
 # What the payload names must be installed, byte for byte.
 payload() { sed -n "s/^!define $1 \"\(.*\)\"$/\1/p" "$2/installer/payload.nsh"; }
