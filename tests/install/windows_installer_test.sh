@@ -72,9 +72,13 @@ for k in "${kinds[@]}"; do
   check_same "$k/display.ini" "$source/examples/ini/display.ini"
 done
 check_same "$kind/CeFdll.dll" "$(payload "${kind}_SIM" "$build")"
+# The programs, where this tree builds them for Windows, run from there (no runtime DLL missing).
 for tool in MERIDCTL MERIDD; do
   file=$(payload "${kind}_$tool" "$build")
-  [ -z "$file" ] || check_same "$kind/$(basename "$file")" "$file"
+  [ -n "$file" ] || continue
+  check_same "$kind/$(basename "$file")" "$file"
+  run "$tool" "$windir\\$kind\\$(basename "$file")" --version || true
+  grep -q "$version" "$tmp/$tool.log" || fail "$(basename "$file") --version: $(cat "$tmp/$tool.log")"
 done
 [ "$kind" = x64 ] || [ ! -e "$dir/x64" ] || fail "the x86 installer made an x64 folder"
 check_same CHANGELOG.md "$source/CHANGELOG.md"
