@@ -4,10 +4,10 @@
 MERID_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev clang-format pkg-config dpkg-dev libcpp-httplib-dev libsqlite3-dev chromium)
 # The Windows DLL: cross compilers, widl, Wine's IDL files and stdole2.tlb,
-# and Wine to run the COM tests.
+# Wine to run the COM tests, and NSIS for the installers.
 # tcl and make: tclsh and make build the SQLite amalgamation of the Windows meridd.exe
 # (scripts/windows-sources); curl: the client of meridd.exe's tests.
-MERID_WINDOWS_PACKAGES=(mingw-w64 mingw-w64-tools libwine-dev wine64 tcl make curl)
+MERID_WINDOWS_PACKAGES=(mingw-w64 mingw-w64-tools libwine-dev wine64 nsis tcl make curl)
 
 merid_missing_packages() {
   local p missing=()
