@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <filesystem>
@@ -239,6 +240,107 @@ TEST(HomeFolder, ARelativeHomeIsRefusedAndNoLibraryComesFromTheCurrentDirectory)
   ASSERT_EQ(errors.size(), 1u);
   EXPECT_EQ(errors[0], "InitErrorLog-MERID_HOME \".\" is not an absolute path: ignored");
   fs::current_path(before);
+}
+
+// The built-in file system, noting in order each write, sync and rename
+// ("write <path>", "sync <path>", "rename <from>").
+class RecordingFiles : public platform::FileSystem {
+ public:
+  RecordingFiles() : previous_(platform::setFileSystem(this)) {}
+  ~RecordingFiles() override { platform::setFileSystem(previous_); }
+  std::vector<std::string> events;
+
+  int stat(const std::string& p, platform::FileInfo& out) override { return real().stat(p, out); }
+  std::unique_ptr<platform::File> open(const std::string& p, platform::OpenMode m, unsigned perm,
+                                       int& error) override {
+    auto file = real().open(p, m, perm, error);
+    return file ? std::make_unique<Noted>(this, p, std::move(file)) : nullptr;
+  }
+  int rename(const std::string& a, const std::string& b) override {
+    events.push_back("rename " + a);
+    return real().rename(a, b);
+  }
+  int remove(const std::string& p) override { return real().remove(p); }
+  int syncFolder(const std::string& f) override { return real().syncFolder(f); }
+  int list(const std::string& f, std::vector<std::string>& n) override { return real().list(f, n); }
+
+ private:
+  struct Noted : platform::File {
+    Noted(RecordingFiles* owner, std::string path, std::unique_ptr<platform::File> f)
+        : owner_(owner), path_(std::move(path)), f_(std::move(f)) {}
+    long long read(char* b, std::size_t n) override { return f_->read(b, n); }
+    bool write(const char* d, std::size_t n) override {
+      owner_->events.push_back("write " + path_);
+      return f_->write(d, n);
+    }
+    bool sync() override {
+      owner_->events.push_back("sync " + path_);
+      return f_->sync();
+    }
+    bool close() override { return f_->close(); }
+    RecordingFiles* owner_;
+    std::string path_;
+    std::unique_ptr<platform::File> f_;
+  };
+  static platform::FileSystem& real() { return platform::builtinFileSystem(); }
+  platform::FileSystem* previous_;
+};
+
+// A settings file, small or written in several pieces, replaces the old one
+// only once its data is on the disk: a crash just after the rename must not
+// find an empty or partial file under the real name.
+TEST(FileFaults, TheTemporaryFileIsSyncedBeforeItReplacesTheFile) {
+  struct Row {
+    const char* name;
+    std::size_t size;
+  };
+  const Row rows[] = {{"small", 10}, {"written in pieces", 3u << 20}};
+  for (const auto& row : rows) {
+    test::TempHome home;
+    const std::string file = home.file("MeridFiscal.ini");
+    writeFile(file, "[Fiscal]\nBuffer=0\n; " + std::string(row.size, '.') + "\n");
+    RecordingFiles files;
+    WriteINI(file, "Fiscal", "Buffer", "1");
+    const auto& e = files.events;
+    const auto renamed = std::find_if(e.begin(), e.end(), [](const std::string& x) { return x.rfind("rename ", 0) == 0; });
+    ASSERT_NE(renamed, e.end()) << row.name;
+    const std::string tmp = renamed->substr(7);
+    const auto lastWrite = std::find(std::make_reverse_iterator(renamed), e.rend(), "write " + tmp);
+    ASSERT_NE(lastWrite, e.rend()) << row.name;
+    EXPECT_NE(std::find(lastWrite.base(), renamed, "sync " + tmp), renamed) << row.name;
+  }
+}
+
+// Gathered defaults whose write meets a failing operation, for every
+// operation: the file is the old one or the new one whole, and no temporary
+// file stays.
+TEST(FileFaults, GatheredDefaultsFailingToBeWritten) {
+  std::string before = "[Fiscal]\r\nBuffer=\r\n";
+  for (int i = 0; before.size() < (3u << 19); ++i) before += "[A" + std::to_string(i) + "]\r\nk=................\r\n";
+  platform::IniDocument full(before);
+  full.set("Fiscal", "Buffer", "1");
+  full.set("Nuova", "nota", "x");
+  for (int error : {EACCES, ENOSPC, EIO}) {
+    int operations = 0;  // counted by the run that fails nothing (n = 0)
+    for (int n = 0; n <= operations; ++n) {
+      test::TempHome home;
+      const std::string file = home.file("MeridFiscal.ini");
+      writeFile(file, before);
+      EXPECT_EQ(ReadINI(file, "Fiscal", "Buffer", "1"), "1");
+      EXPECT_EQ(ReadINI(file, "Nuova", "nota", "x"), "x");
+      {
+        FaultyFiles files(n, error);
+        platform::writeWaitingDefaults();
+        if (n == 0) operations = files.count();
+      }
+      const std::string where = "operation " + std::to_string(n) + " failing with " + std::to_string(error);
+      const std::string after = readFile(file);
+      EXPECT_TRUE(after == full.bytes() || (n > 0 && after == before)) << where;
+      for (const auto& entry : fs::directory_iterator(home.path()))
+        EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << where;
+    }
+    EXPECT_GT(operations, 8);
+  }
 }
 
 }  // namespace
