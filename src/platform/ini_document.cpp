@@ -105,7 +105,8 @@ std::optional<std::size_t> IniDocument::findSection(std::string_view section) co
   return it->second;
 }
 
-std::optional<IniDocument::Line> IniDocument::findKeyLine(const std::string& block, std::string_view key) const {
+std::optional<IniDocument::Line> IniDocument::findKeyLine(const std::string& block,
+                                                          std::string_view key) const {
   key = trimBlanks(key);
   auto pos = block.find('\n');  // the header line is not a key
   while (pos != std::string::npos && ++pos < block.size()) {
@@ -172,7 +173,8 @@ void IniDocument::addToSection(std::size_t block, std::string_view key, std::str
   };
   std::size_t at = starts.size();
   while (at > 1 &&
-         trimBlanks(content(std::string_view(text).substr(starts[at - 1], lineEnd(at - 1) - starts[at - 1]), false))
+         trimBlanks(
+             content(std::string_view(text).substr(starts[at - 1], lineEnd(at - 1) - starts[at - 1]), false))
              .empty())
     --at;
   if (at == starts.size() && block + 1 == blocks_.size()) closeLastLine();
@@ -196,7 +198,8 @@ void IniDocument::set(std::string_view section, std::string_view key, std::strin
   closeLastLine();
   const bool first = blocks_.size() == 1 && blocks_[0].empty();
   const std::string cr = newline();
-  std::string added = "[" + std::string(section) + "]" + cr + "\n" + std::string(key) + "=" + std::string(value) + cr + "\n";
+  std::string added =
+      "[" + std::string(section) + "]" + cr + "\n" + std::string(key) + "=" + std::string(value) + cr + "\n";
   // Read back as the parser reads it: the first section of a name wins.
   if (auto name = sectionName(content(std::string_view(added).substr(0, added.find('\n')), first)))
     sections_.emplace(lowerAscii(*name), blocks_.size());

@@ -95,7 +95,9 @@ class RecordingFileSystem : public merid::sim::FileSystem {
     if (error == 0) paths_[handle] = path;
     return error;
   }
-  int read(Handle h, char* buffer, size_t size, size_t& got) override { return real().read(h, buffer, size, got); }
+  int read(Handle h, char* buffer, size_t size, size_t& got) override {
+    return real().read(h, buffer, size, got);
+  }
   int write(Handle h, const char* data, size_t size, size_t& written) override {
     events.push_back("write " + paths_[h]);
     return real().write(h, data, size, written);
@@ -113,7 +115,9 @@ class RecordingFileSystem : public merid::sim::FileSystem {
   }
   int remove(const std::string& path) override { return real().remove(path); }
   int makeDir(const std::string& path) override { return real().makeDir(path); }
-  int list(const std::string& dir, std::vector<std::string>& names) override { return real().list(dir, names); }
+  int list(const std::string& dir, std::vector<std::string>& names) override {
+    return real().list(dir, names);
+  }
   int status(const std::string& path, merid::sim::FileStatus& st) override { return real().status(path, st); }
 
  private:
@@ -137,14 +141,17 @@ TEST(EcrRecords, EveryRecordIsOnTheDiskWhenTheCommandAnswers) {
     for (auto at = e.begin(); at != e.end(); ++at) {
       const bool renamed = at->rfind("rename ", 0) == 0;
       const std::string path = at->substr(at->find(' ') + 1);
-      const bool record = path.find("journal.txt") != std::string::npos || path.find("fiscal.txt") != std::string::npos;
+      const bool record =
+          path.find("journal.txt") != std::string::npos || path.find("fiscal.txt") != std::string::npos;
       if (renamed) {
         ++renames;
         const auto lastWrite = std::find(std::make_reverse_iterator(at), e.rend(), "write " + path);
         ASSERT_NE(lastWrite, e.rend()) << command << " " << path;
-        EXPECT_NE(std::find(lastWrite.base(), at, "sync " + path), at) << command << " renames " << path << " unsynced";
+        EXPECT_NE(std::find(lastWrite.base(), at, "sync " + path), at)
+            << command << " renames " << path << " unsynced";
       } else if (record && at->rfind("write ", 0) == 0) {
-        EXPECT_NE(std::find(at, e.end(), "sync " + path), e.end()) << command << " leaves " << path << " unsynced";
+        EXPECT_NE(std::find(at, e.end(), "sync " + path), e.end())
+            << command << " leaves " << path << " unsynced";
       }
     }
   }

@@ -302,7 +302,8 @@ TEST(FileFaults, TheTemporaryFileIsSyncedBeforeItReplacesTheFile) {
     RecordingFiles files;
     WriteINI(file, "Fiscal", "Buffer", "1");
     const auto& e = files.events;
-    const auto renamed = std::find_if(e.begin(), e.end(), [](const std::string& x) { return x.rfind("rename ", 0) == 0; });
+    const auto renamed =
+        std::find_if(e.begin(), e.end(), [](const std::string& x) { return x.rfind("rename ", 0) == 0; });
     ASSERT_NE(renamed, e.end()) << row.name;
     const std::string tmp = renamed->substr(7);
     const auto lastWrite = std::find(std::make_reverse_iterator(renamed), e.rend(), "write " + tmp);
@@ -316,7 +317,8 @@ TEST(FileFaults, TheTemporaryFileIsSyncedBeforeItReplacesTheFile) {
 // file stays.
 TEST(FileFaults, GatheredDefaultsFailingToBeWritten) {
   std::string before = "[Fiscal]\r\nBuffer=\r\n";
-  for (int i = 0; before.size() < (3u << 19); ++i) before += "[A" + std::to_string(i) + "]\r\nk=................\r\n";
+  for (int i = 0; before.size() < (3u << 19); ++i)
+    before += "[A" + std::to_string(i) + "]\r\nk=................\r\n";
   platform::IniDocument full(before);
   full.set("Fiscal", "Buffer", "1");
   full.set("Nuova", "nota", "x");

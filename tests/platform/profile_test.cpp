@@ -85,7 +85,8 @@ TEST(GatheredDefaults, OnlyALargeFileWaits) {
     std::size_t size;
     bool waits;
   };
-  const Row rows[] = {{"small", 40, false}, {"just under a megabyte", (1u << 20) - 200, false},
+  const Row rows[] = {{"small", 40, false},
+                      {"just under a megabyte", (1u << 20) - 200, false},
                       {"large", (1u << 20) + 200, true}};
   for (const auto& row : rows) {
     test::TempHome home;
@@ -114,10 +115,13 @@ TEST(GatheredDefaults, ReachTheFileWhenSomethingCallsForIt) {
   };
   const Row rows[] = {
       {"a write by the host", [&](const std::string& f) { WriteINI(f, "Shop", "Name", "Bar"); }, true, &shop},
-      {"a value the library writes", [](const std::string&) { test::onFreshThread([] {
-         int32_t id = 3;
-         Merid_GetRepartoFromIDReparto(id);
-       }); },
+      {"a value the library writes",
+       [](const std::string&) {
+         test::onFreshThread([] {
+           int32_t id = 3;
+           Merid_GetRepartoFromIDReparto(id);
+         });
+       },
        true, &department},
       {"the wait running out",
        [](const std::string& f) {
@@ -129,7 +133,8 @@ TEST(GatheredDefaults, ReachTheFileWhenSomethingCallsForIt) {
       {"the end of the process", [](const std::string&) { inChild([] {}, false); }, true, nullptr},
       {"a write to another file", [](const std::string&) { WriteINI(displayIni(), "A", "b", "c"); }, false,
        nullptr},
-      {"a read within the wait", [](const std::string& f) { test::get(f, "Fiscal", "Buffer"); }, false, nullptr},
+      {"a read within the wait", [](const std::string& f) { test::get(f, "Fiscal", "Buffer"); }, false,
+       nullptr},
       {"a crash", [](const std::string&) { inChild([] {}, true); }, false, nullptr},
   };
   for (const auto& row : rows) {
