@@ -215,6 +215,14 @@ std::string IniDocument::bytes() const {
   return out;
 }
 
+bool IniDocument::holds(std::string_view bytes) const {
+  for (const auto& b : blocks_) {
+    if (bytes.substr(0, b.size()) != b) return false;
+    bytes.remove_prefix(b.size());
+  }
+  return bytes.empty();
+}
+
 bool IniDocument::write(std::size_t piece, const std::function<bool(std::string_view)>& out) const {
   std::string buffer;
   for (const auto& block : blocks_) {

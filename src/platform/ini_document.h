@@ -31,6 +31,8 @@ class IniDocument {
   bool changes(std::string_view section, std::string_view key, std::string_view value) const;
 
   std::string bytes() const;
+  // True when bytes() would give exactly these bytes.
+  bool holds(std::string_view bytes) const;
   // The same bytes handed to out in order, in pieces of at least `piece`
   // bytes (the last may be shorter), so a large file is written without
   // being built whole in memory. False as soon as out answers false.

@@ -401,15 +401,20 @@ class FileProfile : public Profile {
       error = ENOENT;
       return nullptr;
     }
+    std::shared_ptr<const IniDocument> previous;
     {
       std::lock_guard<std::mutex> lock(cacheMutex_);
       auto it = cache_.find(file);
       if (it != cache_.end() && it->second.trusted && it->second.info == info) return it->second.doc;
+      if (it != cache_.end()) previous = it->second.doc;
     }
     const int64_t loadedAt = nowNs();
     std::string bytes;
     if ((error = readWholeFile(fs, file, bytes, static_cast<std::size_t>(info.size))) != 0) return nullptr;
-    std::shared_ptr<const IniDocument> doc = std::make_shared<IniDocument>(std::move(bytes));
+    // A copy not trusted (read too soon after a change) is kept when the file
+    // reads the same again: comparing costs far less than parsing a large file.
+    std::shared_ptr<const IniDocument> doc =
+        previous && previous->holds(bytes) ? previous : std::make_shared<IniDocument>(std::move(bytes));
     // Taken again after the read: a change during it makes the copy untrusted.
     FileInfo after;
     if (fs.stat(file, after) != 0) return doc;
