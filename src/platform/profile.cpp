@@ -134,6 +134,8 @@ struct Batch {
 // destructors of thread-local objects are not safe there).
 thread_local Batch* tBatchOpen = nullptr;
 
+void writeAtExit();
+
 class FileProfile : public Profile {
  public:
   std::size_t getString(const std::string& section, const std::string& key, std::string& out,
@@ -207,13 +209,19 @@ class FileProfile : public Profile {
     for (const auto& file : due) writeGathered(file);
   }
 
-  void writeAllGathered() {
+  // At the end of the process (atExit) the locks are only tried: under
+  // Windows the other threads are gone by then, perhaps holding one, and
+  // waiting would hang the host's exit. What is skipped is lost as in a crash.
+  void writeAllGathered(bool atExit) {
+    std::unique_lock<std::mutex> writing(writeMutex_, std::defer_lock);
+    if (atExit ? !writing.try_lock() : (writing.lock(), false)) return;
     std::vector<std::string> files;
     {
-      std::lock_guard<std::mutex> lock(cacheMutex_);
+      std::unique_lock<std::mutex> lock(cacheMutex_, std::defer_lock);
+      if (atExit ? !lock.try_lock() : (lock.lock(), false)) return;
       for (const auto& [file, g] : gathered_) files.push_back(file);
     }
-    for (const auto& file : files) writeGathered(file);
+    for (const auto& file : files) writeGatheredLocked(file);
   }
 
  private:
@@ -293,7 +301,7 @@ class FileProfile : public Profile {
       anyGathered_ = true;
     }
     static std::once_flag atExit;
-    std::call_once(atExit, [] { std::atexit(writeWaitingDefaults); });
+    std::call_once(atExit, [] { std::atexit(writeAtExit); });
     return true;
   }
 
@@ -336,6 +344,10 @@ class FileProfile : public Profile {
 
   void writeGathered(const std::string& file) {
     std::lock_guard<std::mutex> lock(writeMutex_);
+    writeGatheredLocked(file);
+  }
+
+  void writeGatheredLocked(const std::string& file) {
     std::vector<Edit> edits;
     int error = 0;
     auto current = load(file, error);
@@ -450,6 +462,13 @@ FileProfile& fileProfile() {
   return p;
 }
 
+void writeAtExit() {
+  try {
+    fileProfile().writeAllGathered(true);
+  } catch (...) {
+  }
+}
+
 }  // namespace
 
 Profile& builtinProfile() {
@@ -487,7 +506,7 @@ long long setLongestDefaultsWaitMs(long long ms) {
 
 void writeWaitingDefaults() {
   try {
-    fileProfile().writeAllGathered();
+    fileProfile().writeAllGathered(false);
   } catch (...) {
     // Lost silently, as any failed write; the next reads write them again.
   }
