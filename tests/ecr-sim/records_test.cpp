@@ -87,41 +87,29 @@ TEST(EcrRecords, LeftoversOfInterruptedWritesAreRemoved) {
 
 // The operating system's file calls, noting in order each write and sync
 // ("write <path>", "sync <path>") and each rename ("rename <from>").
-class RecordingFileSystem : public merid::sim::FileSystem {
+class RecordingFileSystem : public merid::sim::FailingFileSystem {
  public:
+  RecordingFileSystem() : FailingFileSystem(merid::sim::systemFileSystem(), 0, 0) {}
   std::vector<std::string> events;
   int open(const std::string& path, Mode mode, Handle& handle) override {
-    const int error = real().open(path, mode, handle);
+    const int error = FailingFileSystem::open(path, mode, handle);
     if (error == 0) paths_[handle] = path;
     return error;
   }
-  int read(Handle h, char* buffer, size_t size, size_t& got) override {
-    return real().read(h, buffer, size, got);
-  }
   int write(Handle h, const char* data, size_t size, size_t& written) override {
     events.push_back("write " + paths_[h]);
-    return real().write(h, data, size, written);
+    return FailingFileSystem::write(h, data, size, written);
   }
   int sync(Handle h) override {
     events.push_back("sync " + paths_[h]);
-    return real().sync(h);
+    return FailingFileSystem::sync(h);
   }
-  int lock(Handle h, bool wait) override { return real().lock(h, wait); }
-  int close(Handle h) override { return real().close(h); }
-  int truncate(const std::string& path, uint64_t size) override { return real().truncate(path, size); }
   int rename(const std::string& from, const std::string& to) override {
     events.push_back("rename " + from);
-    return real().rename(from, to);
+    return FailingFileSystem::rename(from, to);
   }
-  int remove(const std::string& path) override { return real().remove(path); }
-  int makeDir(const std::string& path) override { return real().makeDir(path); }
-  int list(const std::string& dir, std::vector<std::string>& names) override {
-    return real().list(dir, names);
-  }
-  int status(const std::string& path, merid::sim::FileStatus& st) override { return real().status(path, st); }
 
  private:
-  static merid::sim::FileSystem& real() { return merid::sim::systemFileSystem(); }
   std::map<Handle, std::string> paths_;
 };
 

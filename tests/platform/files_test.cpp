@@ -29,7 +29,8 @@ using test::writeFile;
 
 // The built-in file system, with its Nth operation (counting from 1) failing
 // with the given errno; a failing write writes half its bytes first, as a
-// full disk does. 0 fails nothing and only counts.
+// full disk does. 0 fails nothing and only counts. Each write, sync and
+// rename is noted in order ("write <path>", "sync <path>", "rename <from>").
 class FaultyFiles : public platform::FileSystem {
  public:
   FaultyFiles(int failAt, int error)
@@ -48,13 +49,14 @@ class FaultyFiles : public platform::FileSystem {
       return nullptr;
     }
     auto file = real().open(p, m, perm, error);
-    return file ? std::make_unique<Faulty>(this, std::move(file)) : nullptr;
+    return file ? std::make_unique<Faulty>(this, p, std::move(file)) : nullptr;
   }
   int rename(const std::string& a, const std::string& b) override {
     renamedTo.push_back(b);
+    events.push_back("rename " + a);
     return fault() ? error_ : real().rename(a, b);
   }
-  std::vector<std::string> renamedTo;
+  std::vector<std::string> renamedTo, events;
   int remove(const std::string& p) override { return fault() ? error_ : real().remove(p); }
   int syncFolder(const std::string& f) override { return fault() ? error_ : real().syncFolder(f); }
   int list(const std::string& f, std::vector<std::string>& n) override {
@@ -63,16 +65,22 @@ class FaultyFiles : public platform::FileSystem {
 
  private:
   struct Faulty : platform::File {
-    Faulty(FaultyFiles* owner, std::unique_ptr<platform::File> f) : owner_(owner), f_(std::move(f)) {}
+    Faulty(FaultyFiles* owner, std::string path, std::unique_ptr<platform::File> f)
+        : owner_(owner), path_(std::move(path)), f_(std::move(f)) {}
     long long read(char* b, std::size_t n) override { return owner_->fault() ? -1 : f_->read(b, n); }
     bool write(const char* d, std::size_t n) override {
+      owner_->events.push_back("write " + path_);
       if (!owner_->fault()) return f_->write(d, n);
       f_->write(d, n / 2);
       return false;
     }
-    bool sync() override { return !owner_->fault() && f_->sync(); }
+    bool sync() override {
+      owner_->events.push_back("sync " + path_);
+      return !owner_->fault() && f_->sync();
+    }
     bool close() override { return f_->close() && !owner_->fault(); }
     FaultyFiles* owner_;
+    std::string path_;
     std::unique_ptr<platform::File> f_;
   };
   static platform::FileSystem& real() { return platform::builtinFileSystem(); }
@@ -242,50 +250,6 @@ TEST(HomeFolder, ARelativeHomeIsRefusedAndNoLibraryComesFromTheCurrentDirectory)
   fs::current_path(before);
 }
 
-// The built-in file system, noting in order each write, sync and rename
-// ("write <path>", "sync <path>", "rename <from>").
-class RecordingFiles : public platform::FileSystem {
- public:
-  RecordingFiles() : previous_(platform::setFileSystem(this)) {}
-  ~RecordingFiles() override { platform::setFileSystem(previous_); }
-  std::vector<std::string> events;
-
-  int stat(const std::string& p, platform::FileInfo& out) override { return real().stat(p, out); }
-  std::unique_ptr<platform::File> open(const std::string& p, platform::OpenMode m, unsigned perm,
-                                       int& error) override {
-    auto file = real().open(p, m, perm, error);
-    return file ? std::make_unique<Noted>(this, p, std::move(file)) : nullptr;
-  }
-  int rename(const std::string& a, const std::string& b) override {
-    events.push_back("rename " + a);
-    return real().rename(a, b);
-  }
-  int remove(const std::string& p) override { return real().remove(p); }
-  int syncFolder(const std::string& f) override { return real().syncFolder(f); }
-  int list(const std::string& f, std::vector<std::string>& n) override { return real().list(f, n); }
-
- private:
-  struct Noted : platform::File {
-    Noted(RecordingFiles* owner, std::string path, std::unique_ptr<platform::File> f)
-        : owner_(owner), path_(std::move(path)), f_(std::move(f)) {}
-    long long read(char* b, std::size_t n) override { return f_->read(b, n); }
-    bool write(const char* d, std::size_t n) override {
-      owner_->events.push_back("write " + path_);
-      return f_->write(d, n);
-    }
-    bool sync() override {
-      owner_->events.push_back("sync " + path_);
-      return f_->sync();
-    }
-    bool close() override { return f_->close(); }
-    RecordingFiles* owner_;
-    std::string path_;
-    std::unique_ptr<platform::File> f_;
-  };
-  static platform::FileSystem& real() { return platform::builtinFileSystem(); }
-  platform::FileSystem* previous_;
-};
-
 // A settings file, small or written in several pieces, replaces the old one
 // only once its data is on the disk: a crash just after the rename must not
 // find an empty or partial file under the real name.
@@ -299,7 +263,7 @@ TEST(FileFaults, TheTemporaryFileIsSyncedBeforeItReplacesTheFile) {
     test::TempHome home;
     const std::string file = home.file("MeridFiscal.ini");
     writeFile(file, "[Fiscal]\nBuffer=0\n; " + std::string(row.size, '.') + "\n");
-    RecordingFiles files;
+    FaultyFiles files(0, 0);
     WriteINI(file, "Fiscal", "Buffer", "1");
     const auto& e = files.events;
     const auto renamed =
