@@ -33,30 +33,33 @@ std::string makeIni(const std::string& folder, int sections) {
   return path;
 }
 
+// A fresh folder holding the file, removed at the end.
+struct IniFolder {
+  explicit IniFolder(int sections)
+      : folder(::mkdtemp(tmpl)),
+        path(makeIni(folder, sections)),
+        lastSection("RepartoVek" + std::to_string(sections - 1)) {}
+  ~IniFolder() {
+    std::remove(path.c_str());
+    ::rmdir(folder.c_str());
+  }
+  char tmpl[24] = "/tmp/merid-bench-XXXXXX";
+  std::string folder, path, lastSection;
+};
+
 void BM_ReadINI(benchmark::State& state) {
-  char tmpl[] = "/tmp/merid-bench-XXXXXX";
-  const std::string folder = ::mkdtemp(tmpl);
-  const int sections = static_cast<int>(state.range(0));
-  const std::string path = makeIni(folder, sections);
-  const std::string section = "RepartoVek" + std::to_string(sections - 1);
+  const IniFolder ini(static_cast<int>(state.range(0)));
   for (auto _ : state) {
-    std::string v = merid::ReadINI(path, section, "repartoMerid", "");
+    std::string v = merid::ReadINI(ini.path, ini.lastSection, "repartoMerid", "");
     benchmark::DoNotOptimize(v);
   }
-  std::remove(path.c_str());
-  ::rmdir(folder.c_str());
 }
 
 void BM_WriteINI(benchmark::State& state) {
-  char tmpl[] = "/tmp/merid-bench-XXXXXX";
-  const std::string folder = ::mkdtemp(tmpl);
-  const int sections = static_cast<int>(state.range(0));
-  const std::string path = makeIni(folder, sections);
-  const std::string section = "RepartoVek" + std::to_string(sections - 1);
+  const IniFolder ini(static_cast<int>(state.range(0)));
   int n = 0;
-  for (auto _ : state) merid::WriteINI(path, section, "repartoMerid", std::to_string(10 + n++ % 90));
-  std::remove(path.c_str());
-  ::rmdir(folder.c_str());
+  for (auto _ : state)
+    merid::WriteINI(ini.path, ini.lastSection, "repartoMerid", std::to_string(10 + n++ % 90));
 }
 
 }  // namespace

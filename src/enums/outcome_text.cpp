@@ -1,5 +1,6 @@
 // The outcome of a call as text, for logs, tools and people.
 
+#include <cstddef>
 #include <string>
 
 #include "merid/MeridEnumValue.h"
@@ -7,44 +8,44 @@
 
 namespace merid {
 
+namespace {
+
+template <class E>
+struct Named {
+  E value;
+  const char* name;
+};
+
+template <class E, std::size_t N>
+const char* nameIn(const Named<E> (&names)[N], E value, const char* otherwise) {
+  for (const auto& n : names)
+    if (n.value == value) return n.name;
+  return otherwise;
+}
+
+constexpr Named<OutcomeKind> kKindNames[] = {
+    {OutcomeKind::Done, "done"},       {OutcomeKind::DoneAfterPrompts, "done after prompts"},
+    {OutcomeKind::Refused, "refused"}, {OutcomeKind::NotSent, "not sent"},
+    {OutcomeKind::GaveUp, "gave up"},  {OutcomeKind::Unknown, "unknown"}};
+
+constexpr Named<NotSentReason> kReasonNames[] = {
+    {NotSentReason::None, ""},
+    {NotSentReason::NoPort, "no port given"},
+    {NotSentReason::LibraryNotLoaded, "printer library not loaded"},
+    {NotSentReason::EntryPointMissing, "entry point missing"},
+    {NotSentReason::LinkNotOpen, "link not open"},
+    {NotSentReason::EmptyCommand, "empty command"},
+    {NotSentReason::RuntimeFailure, "run-time failure"},
+    {NotSentReason::Declined, "declined"}};
+
+}  // namespace
+
 const char* outcomeKindName(OutcomeKind kind) {
-  switch (kind) {
-    case OutcomeKind::Done:
-      return "done";
-    case OutcomeKind::DoneAfterPrompts:
-      return "done after prompts";
-    case OutcomeKind::Refused:
-      return "refused";
-    case OutcomeKind::NotSent:
-      return "not sent";
-    case OutcomeKind::GaveUp:
-      return "gave up";
-    case OutcomeKind::Unknown:
-      return "unknown";
-  }
-  return "unknown";
+  return nameIn(kKindNames, kind, "unknown");
 }
 
 const char* notSentReasonName(NotSentReason reason) {
-  switch (reason) {
-    case NotSentReason::None:
-      return "";
-    case NotSentReason::NoPort:
-      return "no port given";
-    case NotSentReason::LibraryNotLoaded:
-      return "printer library not loaded";
-    case NotSentReason::EntryPointMissing:
-      return "entry point missing";
-    case NotSentReason::LinkNotOpen:
-      return "link not open";
-    case NotSentReason::EmptyCommand:
-      return "empty command";
-    case NotSentReason::RuntimeFailure:
-      return "run-time failure";
-    case NotSentReason::Declined:
-      return "declined";
-  }
-  return "";
+  return nameIn(kReasonNames, reason, "");
 }
 
 std::string Outcome::codeName() const {

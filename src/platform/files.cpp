@@ -1,5 +1,6 @@
 // File helpers built on the file-system seam, the same on every system.
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -35,14 +36,21 @@ bool FileSystem::copyReplacing(const std::string& from, const std::string& to) {
   return readWholeFile(*this, from, bytes) == 0 && writeFileAtomically(*this, to, bytes, 0644);
 }
 
-int readWholeFile(FileSystem& fs, const std::string& path, std::string& bytes) {
+int readWholeFile(FileSystem& fs, const std::string& path, std::string& bytes, std::size_t expected) {
   bytes.clear();
   int error = 0;
   auto file = fs.open(path, OpenMode::Read, 0, error);
   if (!file) return error ? error : EIO;
-  char buffer[65536];
+  // Read straight into the string, sized for the whole file: a large file is
+  // copied once, not again at each growth.
+  bytes.resize(std::max<std::size_t>(expected + 1, 65536));
+  std::size_t used = 0;
   long long n;
-  while ((n = file->read(buffer, sizeof buffer)) > 0) bytes.append(buffer, static_cast<std::size_t>(n));
+  while ((n = file->read(&bytes[used], bytes.size() - used)) > 0) {
+    used += static_cast<std::size_t>(n);
+    if (used == bytes.size()) bytes.resize(bytes.size() * 2);
+  }
+  bytes.resize(used);
   const bool closed = file->close();
   if (n < 0 || !closed) {
     bytes.clear();
@@ -52,6 +60,12 @@ int readWholeFile(FileSystem& fs, const std::string& path, std::string& bytes) {
 }
 
 bool writeFileAtomically(FileSystem& fs, const std::string& path, const std::string& content,
+                         unsigned permissions) {
+  return writeFileAtomically(
+      fs, path, [&content](const auto& put) { return put(content); }, permissions);
+}
+
+bool writeFileAtomically(FileSystem& fs, const std::string& path, const ContentPieces& fill,
                          unsigned permissions) {
   static std::atomic<unsigned> counter{0};
   const std::string tmp =
@@ -64,7 +78,10 @@ bool writeFileAtomically(FileSystem& fs, const std::string& path, const std::str
     if (error != EEXIST) fs.remove(tmp);
     return false;
   }
-  bool ok = file->write(content.data(), content.size()) && file->sync();
+  // The data reaches the disk before the rename makes it the file: a crash
+  // right after the rename must not find an empty or partial file there.
+  bool ok = fill([&file](std::string_view piece) { return file->write(piece.data(), piece.size()); }) &&
+            file->sync();
   ok = file->close() && ok;
   file.reset();
   if (ok) ok = fs.rename(tmp, path) == 0;

@@ -1,6 +1,6 @@
 #include "platform/ini_document.h"
 
-#include <algorithm>
+#include <cctype>
 
 namespace merid::platform {
 
@@ -13,8 +13,7 @@ bool isBlank(char c) {
 }
 
 // The part of a raw line that carries meaning: no '\r', no byte-order mark.
-std::string_view content(const std::string& line, bool first) {
-  std::string_view v(line);
+std::string_view content(std::string_view v, bool first) {
   if (!v.empty() && v.back() == '\r') v.remove_suffix(1);
   if (first && v.substr(0, kBom.size()) == kBom) v.remove_prefix(kBom.size());
   return v;
@@ -51,6 +50,15 @@ bool equalNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+// The key's line with a new value: its leading blanks, its name as written
+// and its '\r' stay.
+std::string editedLine(std::string_view raw, std::string_view value) {
+  const bool hadCr = !raw.empty() && raw.back() == '\r';
+  const std::string_view name = keyValue(content(raw, false))->key;
+  const std::string_view lead = raw.substr(0, raw.find_first_not_of(" \t"));
+  return std::string(lead) + std::string(name) + "=" + std::string(value) + (hadCr ? "\r" : "");
+}
+
 }  // namespace
 
 std::string_view trimBlanks(std::string_view s) {
@@ -66,56 +74,59 @@ std::string lowerAscii(std::string_view s) {
   return out;
 }
 
-IniDocument::IniDocument(std::string bytes) {
-  std::size_t start = 0;
+IniDocument::IniDocument(std::string_view bytes) {
+  // Room for the sections whose header starts its line, so a large file's
+  // index is not grown step by step.
+  std::size_t headers = !bytes.empty() && bytes[0] == '[';
+  for (auto at = bytes.find("\n["); at != std::string_view::npos; at = bytes.find("\n[", at + 2)) ++headers;
+  sections_.reserve(headers);
+  std::size_t start = 0, blockStart = 0;
+  bool first = true;
   while (start < bytes.size()) {
-    auto nl = bytes.find('\n', start);
-    if (nl == std::string::npos) {
-      lines_.push_back(bytes.substr(start));
-      finalNewline_ = false;
-      break;
+    const auto nl = bytes.find('\n', start);
+    const std::size_t end = nl == std::string_view::npos ? bytes.size() : nl;
+    const std::string_view line = bytes.substr(start, end - start);
+    if (first && nl != std::string_view::npos) crlf_ = !line.empty() && line.back() == '\r';
+    if (auto name = sectionName(content(line, first))) {
+      blocks_.back().assign(bytes.substr(blockStart, start - blockStart));
+      sections_.emplace(lowerAscii(*name), blocks_.size());
+      blocks_.emplace_back();
+      blockStart = start;
     }
-    lines_.push_back(bytes.substr(start, nl - start));
-    if (lines_.size() == 1) crlf_ = !lines_.back().empty() && lines_.back().back() == '\r';
-    start = nl + 1;
+    first = false;
+    start = end == bytes.size() ? end : end + 1;
   }
-  index();
+  blocks_.back().assign(bytes.substr(blockStart));
 }
 
-void IniDocument::index() {
-  sections_.clear();
-  std::string current;
-  bool inSection = false;
-  for (std::size_t i = 0; i < lines_.size(); ++i) {
-    auto name = sectionName(content(lines_[i], i == 0));
-    if (!name) continue;
-    if (inSection) sections_[current].end = std::min(sections_[current].end, i);
-    current = lowerAscii(*name);
-    inSection = sections_.count(current) == 0;
-    if (inSection) sections_[current] = Section{i, lines_.size()};
-  }
-}
-
-const IniDocument::Section* IniDocument::findSection(std::string_view section) const {
+std::optional<std::size_t> IniDocument::findSection(std::string_view section) const {
   auto it = sections_.find(lowerAscii(trimBlanks(section)));
-  return it == sections_.end() ? nullptr : &it->second;
+  if (it == sections_.end()) return std::nullopt;
+  return it->second;
 }
 
-std::optional<std::size_t> IniDocument::findKeyLine(const Section& s, std::string_view key) const {
+std::optional<IniDocument::Line> IniDocument::findKeyLine(const std::string& block,
+                                                          std::string_view key) const {
   key = trimBlanks(key);
-  for (std::size_t i = s.header + 1; i < s.end; ++i) {
-    auto kv = keyValue(content(lines_[i], false));
-    if (kv && equalNoCase(kv->key, key)) return i;
+  auto pos = block.find('\n');  // the header line is not a key
+  while (pos != std::string::npos && ++pos < block.size()) {
+    const auto nl = block.find('\n', pos);
+    const std::size_t end = nl == std::string::npos ? block.size() : nl;
+    auto kv = keyValue(content(std::string_view(block).substr(pos, end - pos), false));
+    if (kv && equalNoCase(kv->key, key)) return Line{pos, end};
+    pos = nl;
   }
   return std::nullopt;
 }
 
 std::optional<std::string> IniDocument::find(std::string_view section, std::string_view key) const {
-  const Section* s = findSection(section);
-  if (!s) return std::nullopt;
-  auto line = findKeyLine(*s, key);
+  const auto block = findSection(section);
+  if (!block) return std::nullopt;
+  const std::string& text = blocks_[*block];
+  const auto line = findKeyLine(text, key);
   if (!line) return std::nullopt;
-  std::string_view v = keyValue(content(lines_[*line], false))->value;
+  std::string_view v =
+      keyValue(content(std::string_view(text).substr(line->begin, line->end - line->begin), false))->value;
   if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
     v = v.substr(1, v.size() - 2);
   return std::string(v);
@@ -129,75 +140,104 @@ std::string IniDocument::newline() const {
 // already ends in '\r' keeps it alone: a second one would become part of its
 // value.
 void IniDocument::closeLastLine() {
-  if (lines_.empty() || finalNewline_) return;
-  if (lines_.back().empty() || lines_.back().back() != '\r') lines_.back() += newline();
-  finalNewline_ = true;
-}
-
-std::string IniDocument::editedLine(std::size_t line, std::string_view value) const {
-  const std::string& raw = lines_[line];
-  const bool hadCr = !raw.empty() && raw.back() == '\r';
-  const std::string name(keyValue(content(raw, false))->key);
-  // Leading blanks of the line stay as they were.
-  const std::string lead(raw.substr(0, raw.find_first_not_of(" \t")));
-  return lead + name + "=" + std::string(value) + (hadCr ? "\r" : "");
+  std::string& last = blocks_.back();
+  if (last.empty() || last.back() == '\n') return;
+  if (last.back() != '\r') last += newline();
+  last += '\n';
 }
 
 bool IniDocument::changes(std::string_view section, std::string_view key, std::string_view value) const {
-  const Section* s = findSection(trimBlanks(section));
-  if (!s) return true;
-  auto line = findKeyLine(*s, trimBlanks(key));
-  return !line || editedLine(*line, value) != lines_[*line];
+  const auto block = findSection(trimBlanks(section));
+  if (!block) return true;
+  const std::string& text = blocks_[*block];
+  const auto line = findKeyLine(text, trimBlanks(key));
+  if (!line) return true;
+  const std::string_view raw = std::string_view(text).substr(line->begin, line->end - line->begin);
+  return editedLine(raw, value) != raw;
 }
 
-// A line was inserted at index at: the sections after it move down one line
-// and the one it went into grows by one (no new header, so no new section).
-void IniDocument::inserted(std::size_t at) {
-  for (auto& [name, s] : sections_) {
-    if (s.header >= at) ++s.header;
-    if (s.end >= at) ++s.end;
+// The key goes after the section's last non-blank line, so the blank lines
+// that set it apart from the next section stay where they are.
+void IniDocument::addToSection(std::size_t block, std::string_view key, std::string_view value) {
+  std::string& text = blocks_[block];
+  std::vector<std::size_t> starts;
+  for (std::size_t pos = 0; pos < text.size();) {
+    starts.push_back(pos);
+    const auto nl = text.find('\n', pos);
+    if (nl == std::string::npos) break;
+    pos = nl + 1;
   }
+  auto lineEnd = [&](std::size_t i) {
+    if (i + 1 < starts.size()) return starts[i + 1] - 1;
+    return text.back() == '\n' ? text.size() - 1 : text.size();
+  };
+  std::size_t at = starts.size();
+  while (at > 1 &&
+         trimBlanks(
+             content(std::string_view(text).substr(starts[at - 1], lineEnd(at - 1) - starts[at - 1]), false))
+             .empty())
+    --at;
+  if (at == starts.size() && block + 1 == blocks_.size()) closeLastLine();
+  const std::size_t offset = at == starts.size() ? text.size() : starts[at];
+  text.insert(offset, std::string(key) + "=" + std::string(value) + newline() + "\n");
 }
 
 void IniDocument::set(std::string_view section, std::string_view key, std::string_view value) {
   section = trimBlanks(section);
   key = trimBlanks(key);
-  const std::string cr = newline();
-  if (const Section* s = findSection(section)) {
-    if (auto line = findKeyLine(*s, key)) {
-      lines_[*line] = editedLine(*line, value);
-      return;
+  if (const auto block = findSection(section)) {
+    std::string& text = blocks_[*block];
+    if (const auto line = findKeyLine(text, key)) {
+      text.replace(line->begin, line->end - line->begin,
+                   editedLine(std::string_view(text).substr(line->begin, line->end - line->begin), value));
+    } else {
+      addToSection(*block, key, value);
     }
-    // After the section's last non-blank line, so the blank lines that set it
-    // apart from the next section stay where they are.
-    std::size_t at = s->end;
-    while (at > s->header + 1 && trimBlanks(content(lines_[at - 1], false)).empty()) --at;
-    if (at == lines_.size()) closeLastLine();
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at),
-                  std::string(key) + "=" + std::string(value) + cr);
-    inserted(at);
-  } else {
-    closeLastLine();
-    const std::size_t header = lines_.size();
-    lines_.push_back("[" + std::string(section) + "]" + cr);
-    lines_.push_back(std::string(key) + "=" + std::string(value) + cr);
-    finalNewline_ = true;
-    // Read back as the parser reads it: the first section of a name wins.
-    if (auto name = sectionName(content(lines_[header], header == 0)))
-      sections_.emplace(lowerAscii(*name), Section{header, lines_.size()});
+    return;
   }
+  closeLastLine();
+  const bool first = blocks_.size() == 1 && blocks_[0].empty();
+  const std::string cr = newline();
+  std::string added =
+      "[" + std::string(section) + "]" + cr + "\n" + std::string(key) + "=" + std::string(value) + cr + "\n";
+  // Read back as the parser reads it: the first section of a name wins.
+  if (auto name = sectionName(content(std::string_view(added).substr(0, added.find('\n')), first)))
+    sections_.emplace(lowerAscii(*name), blocks_.size());
+  blocks_.push_back(std::move(added));
 }
 
 std::string IniDocument::bytes() const {
   std::string out;
   std::size_t total = 0;
-  for (const auto& l : lines_) total += l.size() + 1;
+  for (const auto& b : blocks_) total += b.size();
   out.reserve(total);
-  for (std::size_t i = 0; i < lines_.size(); ++i) {
-    out += lines_[i];
-    if (i + 1 < lines_.size() || finalNewline_) out += '\n';
-  }
+  for (const auto& b : blocks_) out += b;
   return out;
+}
+
+bool IniDocument::holds(std::string_view bytes) const {
+  for (const auto& b : blocks_) {
+    if (bytes.substr(0, b.size()) != b) return false;
+    bytes.remove_prefix(b.size());
+  }
+  return bytes.empty();
+}
+
+bool IniDocument::write(std::size_t piece, const std::function<bool(std::string_view)>& out) const {
+  std::string buffer;
+  for (const auto& block : blocks_) {
+    if (buffer.empty() && block.size() >= piece) {
+      if (!out(block)) return false;
+      continue;
+    }
+    if (buffer.empty()) buffer.reserve(piece + block.size());
+    buffer += block;
+    if (buffer.size() >= piece) {
+      if (!out(buffer)) return false;
+      buffer.clear();
+    }
+  }
+  return buffer.empty() || out(buffer);
 }
 
 }  // namespace merid::platform

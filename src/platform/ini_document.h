@@ -1,10 +1,11 @@
 #pragma once
-// An INI file held as its raw lines, read and edited the way the Windows
+// An INI file held as its raw bytes, read and edited the way the Windows
 // profile functions do it: section and key names match without regard to case,
 // the first of duplicate sections or keys wins, and an edit touches only the
 // line it changes, so every other byte of the file survives a write.
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,7 +17,7 @@ namespace merid::platform {
 class IniDocument {
  public:
   IniDocument() = default;
-  explicit IniDocument(std::string bytes);
+  explicit IniDocument(std::string_view bytes);
 
   // The value as the Windows functions return it: blanks around it removed,
   // then one pair of enclosing double or single quotes. Empty when missing.
@@ -30,24 +31,31 @@ class IniDocument {
   bool changes(std::string_view section, std::string_view key, std::string_view value) const;
 
   std::string bytes() const;
+  // True when bytes() would give exactly these bytes.
+  bool holds(std::string_view bytes) const;
+  // The same bytes handed to out in order, in pieces of at least `piece`
+  // bytes (the last may be shorter), so a large file is written without
+  // being built whole in memory. False as soon as out answers false.
+  bool write(std::size_t piece, const std::function<bool(std::string_view)>& out) const;
 
  private:
-  struct Section {
-    std::size_t header;  // line index of "[name]"
-    std::size_t end;     // one past its last line
+  struct Line {
+    std::size_t begin, end;  // within the block; end is at the '\n' or the block's end
   };
-  void index();
-  const Section* findSection(std::string_view section) const;
-  std::optional<std::size_t> findKeyLine(const Section& s, std::string_view key) const;
+  std::optional<std::size_t> findSection(std::string_view section) const;
+  std::optional<Line> findKeyLine(const std::string& block, std::string_view key) const;
   std::string newline() const;
   void closeLastLine();
-  std::string editedLine(std::size_t line, std::string_view value) const;
-  void inserted(std::size_t at);
+  void addToSection(std::size_t block, std::string_view key, std::string_view value);
 
-  std::vector<std::string> lines_;  // without the '\n'; a '\r' before it is kept
-  bool finalNewline_ = true;
+  // The file cut before each section header line: blocks_[0] holds what
+  // comes before the first header (often nothing), every later block a header
+  // and the lines up to the next one. Only the last block may lack a final
+  // '\n'. A key added to a section touches its block alone, so an edit of a
+  // large file costs the size of one section, not of the file.
+  std::vector<std::string> blocks_{std::string()};
   bool crlf_ = false;
-  std::unordered_map<std::string, Section> sections_;  // lower-case name -> first occurrence
+  std::unordered_map<std::string, std::size_t> sections_;  // lower-case name -> first block of that name
 };
 
 // Parsing helpers shared with the tests.

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "merid/datetime.h"
@@ -45,6 +46,13 @@ class ProfileBatch {
   ProfileBatch(const ProfileBatch&) = delete;
   ProfileBatch& operator=(const ProfileBatch&) = delete;
 };
+
+// The defaults read back into a large settings file wait in memory for the
+// next real write to it, the end of the first call after they have waited
+// this long, or the end of the process. Returns the previous wait.
+long long setLongestDefaultsWaitMs(long long ms);
+// Writes every default still waiting, now.
+void writeWaitingDefaults();
 
 // What the file operations see of a file.
 struct FileInfo {
@@ -103,11 +111,17 @@ class FileSystem {
 };
 
 // The whole content of a file; an errno value on failure (ENOENT when missing).
-int readWholeFile(FileSystem& fs, const std::string& path, std::string& bytes);
+// expected: the size the file is thought to have, so a large one is read at once.
+int readWholeFile(FileSystem& fs, const std::string& path, std::string& bytes, std::size_t expected = 0);
 // Writes the content to "<path>.tmp<pid>_<n>" beside path, flushes it to disk
 // and renames it over path: a reader (or a crash) sees the old file or the new
 // one, never half of one. The temporary file never outlives a failed write.
 bool writeFileAtomically(FileSystem& fs, const std::string& path, const std::string& content,
+                         unsigned permissions);
+// The same with the content handed over in pieces: fill calls put with each
+// piece in order (each put is one write) and answers false once a put did.
+using ContentPieces = std::function<bool(const std::function<bool(std::string_view)>& put)>;
+bool writeFileAtomically(FileSystem& fs, const std::string& path, const ContentPieces& fill,
                          unsigned permissions);
 // Removes the temporary files that writes of path left behind when their
 // process ended in the middle (those of running processes stay).

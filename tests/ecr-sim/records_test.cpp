@@ -1,7 +1,11 @@
 // What the printer has recorded is never lost: a damaged, missing or disagreeing journal, fiscal memory
 // or state file makes the next start refuse fiscal work and leaves the records as they are; what a
 // crash leaves half done is finished instead.
+#include <algorithm>
+#include <map>
+
 #include "sim_support.h"
+#include "storage.h"
 
 namespace {
 
@@ -79,6 +83,68 @@ TEST(EcrRecords, LeftoversOfInterruptedWritesAreRemoved) {
   EXPECT_FALSE(std::filesystem::exists(sim.dir.path + "/state.txt.tmp4242"));
   EXPECT_FALSE(std::filesystem::exists(sim.dir.path + "/faults.ini.tmp17"));
   EXPECT_TRUE(std::filesystem::exists(sim.dir.path + "/notes.tmp"));
+}
+
+// The operating system's file calls, noting in order each write and sync
+// ("write <path>", "sync <path>") and each rename ("rename <from>").
+class RecordingFileSystem : public merid::sim::FailingFileSystem {
+ public:
+  RecordingFileSystem() : FailingFileSystem(merid::sim::systemFileSystem(), 0, 0) {}
+  std::vector<std::string> events;
+  int open(const std::string& path, Mode mode, Handle& handle) override {
+    const int error = FailingFileSystem::open(path, mode, handle);
+    if (error == 0) paths_[handle] = path;
+    return error;
+  }
+  int write(Handle h, const char* data, size_t size, size_t& written) override {
+    events.push_back("write " + paths_[h]);
+    return FailingFileSystem::write(h, data, size, written);
+  }
+  int sync(Handle h) override {
+    events.push_back("sync " + paths_[h]);
+    return FailingFileSystem::sync(h);
+  }
+  int rename(const std::string& from, const std::string& to) override {
+    events.push_back("rename " + from);
+    return FailingFileSystem::rename(from, to);
+  }
+
+ private:
+  std::map<Handle, std::string> paths_;
+};
+
+// Each command leaves what it recorded on the disk: the journal and the fiscal
+// memory synced after their last write, and a replaced file (the state)
+// synced before it is renamed over the old one, so a crash right after the
+// rename finds the new state whole.
+TEST(EcrRecords, EveryRecordIsOnTheDiskWhenTheCommandAnswers) {
+  Sim sim;
+  RecordingFileSystem files;
+  merid::sim::useFileSystem(&files);
+  std::size_t renames = 0;
+  for (const std::string& command : kPaid + Lines{"2002"}) {
+    files.events.clear();
+    ASSERT_EQ(sim.m.execute(command), 0) << command;
+    const auto& e = files.events;
+    for (auto at = e.begin(); at != e.end(); ++at) {
+      const bool renamed = at->rfind("rename ", 0) == 0;
+      const std::string path = at->substr(at->find(' ') + 1);
+      const bool record =
+          path.find("journal.txt") != std::string::npos || path.find("fiscal.txt") != std::string::npos;
+      if (renamed) {
+        ++renames;
+        const auto lastWrite = std::find(std::make_reverse_iterator(at), e.rend(), "write " + path);
+        ASSERT_NE(lastWrite, e.rend()) << command << " " << path;
+        EXPECT_NE(std::find(lastWrite.base(), at, "sync " + path), at)
+            << command << " renames " << path << " unsynced";
+      } else if (record && at->rfind("write ", 0) == 0) {
+        EXPECT_NE(std::find(at, e.end(), "sync " + path), e.end())
+            << command << " leaves " << path << " unsynced";
+      }
+    }
+  }
+  merid::sim::useFileSystem(nullptr);
+  EXPECT_GT(renames, 0u);
 }
 
 }  // namespace

@@ -75,7 +75,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   IniDocument doc(file);
   const IniDocument& edited = doc;
-  FUZZ_CHECK(doc.bytes() == file);
+  FUZZ_CHECK(doc.bytes() == file && doc.holds(file));
+  std::string pieces;
+  FUZZ_CHECK(doc.write(7, [&](std::string_view p) { return pieces.append(p), true; }) && pieces == file);
 
   const auto keys = candidateKeys(file);
   std::vector<std::optional<std::string>> before;
@@ -84,7 +86,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   doc.set(section, key, value);
   if (!writable(section, key, value)) return 0;  // no crash is all that is asked
 
-  const IniDocument reread(doc.bytes());
+  const std::string after = doc.bytes();
+  FUZZ_CHECK(doc.holds(after) && (after.empty() || !doc.holds(after.substr(1))));
+  const IniDocument reread(after);
   for (const IniDocument* d : {&edited, &reread}) {
     FUZZ_CHECK(d->find(section, key) == readBack(value));
     for (size_t i = 0; i < keys.size(); ++i) {

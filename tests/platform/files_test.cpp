@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <filesystem>
@@ -28,7 +29,8 @@ using test::writeFile;
 
 // The built-in file system, with its Nth operation (counting from 1) failing
 // with the given errno; a failing write writes half its bytes first, as a
-// full disk does. 0 fails nothing and only counts.
+// full disk does. 0 fails nothing and only counts. Each write, sync and
+// rename is noted in order ("write <path>", "sync <path>", "rename <from>").
 class FaultyFiles : public platform::FileSystem {
  public:
   FaultyFiles(int failAt, int error)
@@ -47,13 +49,14 @@ class FaultyFiles : public platform::FileSystem {
       return nullptr;
     }
     auto file = real().open(p, m, perm, error);
-    return file ? std::make_unique<Faulty>(this, std::move(file)) : nullptr;
+    return file ? std::make_unique<Faulty>(this, p, std::move(file)) : nullptr;
   }
   int rename(const std::string& a, const std::string& b) override {
     renamedTo.push_back(b);
+    events.push_back("rename " + a);
     return fault() ? error_ : real().rename(a, b);
   }
-  std::vector<std::string> renamedTo;
+  std::vector<std::string> renamedTo, events;
   int remove(const std::string& p) override { return fault() ? error_ : real().remove(p); }
   int syncFolder(const std::string& f) override { return fault() ? error_ : real().syncFolder(f); }
   int list(const std::string& f, std::vector<std::string>& n) override {
@@ -62,16 +65,22 @@ class FaultyFiles : public platform::FileSystem {
 
  private:
   struct Faulty : platform::File {
-    Faulty(FaultyFiles* owner, std::unique_ptr<platform::File> f) : owner_(owner), f_(std::move(f)) {}
+    Faulty(FaultyFiles* owner, std::string path, std::unique_ptr<platform::File> f)
+        : owner_(owner), path_(std::move(path)), f_(std::move(f)) {}
     long long read(char* b, std::size_t n) override { return owner_->fault() ? -1 : f_->read(b, n); }
     bool write(const char* d, std::size_t n) override {
+      owner_->events.push_back("write " + path_);
       if (!owner_->fault()) return f_->write(d, n);
       f_->write(d, n / 2);
       return false;
     }
-    bool sync() override { return !owner_->fault() && f_->sync(); }
+    bool sync() override {
+      owner_->events.push_back("sync " + path_);
+      return !owner_->fault() && f_->sync();
+    }
     bool close() override { return f_->close() && !owner_->fault(); }
     FaultyFiles* owner_;
+    std::string path_;
     std::unique_ptr<platform::File> f_;
   };
   static platform::FileSystem& real() { return platform::builtinFileSystem(); }
@@ -239,6 +248,65 @@ TEST(HomeFolder, ARelativeHomeIsRefusedAndNoLibraryComesFromTheCurrentDirectory)
   ASSERT_EQ(errors.size(), 1u);
   EXPECT_EQ(errors[0], "InitErrorLog-MERID_HOME \".\" is not an absolute path: ignored");
   fs::current_path(before);
+}
+
+// A settings file, small or written in several pieces, replaces the old one
+// only once its data is on the disk: a crash just after the rename must not
+// find an empty or partial file under the real name.
+TEST(FileFaults, TheTemporaryFileIsSyncedBeforeItReplacesTheFile) {
+  struct Row {
+    const char* name;
+    std::size_t size;
+  };
+  const Row rows[] = {{"small", 10}, {"written in pieces", 3u << 20}};
+  for (const auto& row : rows) {
+    test::TempHome home;
+    const std::string file = home.file("MeridFiscal.ini");
+    writeFile(file, "[Fiscal]\nBuffer=0\n; " + std::string(row.size, '.') + "\n");
+    FaultyFiles files(0, 0);
+    WriteINI(file, "Fiscal", "Buffer", "1");
+    const auto& e = files.events;
+    const auto renamed =
+        std::find_if(e.begin(), e.end(), [](const std::string& x) { return x.rfind("rename ", 0) == 0; });
+    ASSERT_NE(renamed, e.end()) << row.name;
+    const std::string tmp = renamed->substr(7);
+    const auto lastWrite = std::find(std::make_reverse_iterator(renamed), e.rend(), "write " + tmp);
+    ASSERT_NE(lastWrite, e.rend()) << row.name;
+    EXPECT_NE(std::find(lastWrite.base(), renamed, "sync " + tmp), renamed) << row.name;
+  }
+}
+
+// Gathered defaults whose write meets a failing operation, for every
+// operation: the file is the old one or the new one whole, and no temporary
+// file stays.
+TEST(FileFaults, GatheredDefaultsFailingToBeWritten) {
+  std::string before = "[Fiscal]\r\nBuffer=\r\n";
+  for (int i = 0; before.size() < (3u << 19); ++i)
+    before += "[A" + std::to_string(i) + "]\r\nk=................\r\n";
+  platform::IniDocument full(before);
+  full.set("Fiscal", "Buffer", "1");
+  full.set("Nuova", "nota", "x");
+  for (int error : {EACCES, ENOSPC, EIO}) {
+    int operations = 0;  // counted by the run that fails nothing (n = 0)
+    for (int n = 0; n <= operations; ++n) {
+      test::TempHome home;
+      const std::string file = home.file("MeridFiscal.ini");
+      writeFile(file, before);
+      EXPECT_EQ(ReadINI(file, "Fiscal", "Buffer", "1"), "1");
+      EXPECT_EQ(ReadINI(file, "Nuova", "nota", "x"), "x");
+      {
+        FaultyFiles files(n, error);
+        platform::writeWaitingDefaults();
+        if (n == 0) operations = files.count();
+      }
+      const std::string where = "operation " + std::to_string(n) + " failing with " + std::to_string(error);
+      const std::string after = readFile(file);
+      EXPECT_TRUE(after == full.bytes() || (n > 0 && after == before)) << where;
+      for (const auto& entry : fs::directory_iterator(home.path()))
+        EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << where;
+    }
+    EXPECT_GT(operations, 8);
+  }
 }
 
 }  // namespace

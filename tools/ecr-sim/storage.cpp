@@ -188,6 +188,9 @@ void replaceFile(const std::string& path, const std::string& content) {
   check(error, "create", temp);
   try {
     file.writeAll(content, temp);
+    // On the disk before it takes the real name: a crash just after the
+    // rename must find the new content whole, not an empty file.
+    check(file.fs.sync(file.handle), "sync", temp);
     check(file.closeNow(), "write", temp);
     renameFile(temp, path);
   } catch (...) {
