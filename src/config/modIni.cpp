@@ -36,6 +36,15 @@ void WriteINI(const std::string& file, const std::string& section, const std::st
   }
 }
 
+void FillINI(const std::string& file, const std::string& section, const std::string& key,
+             const std::string& value) {
+  try {
+    platform::profile().writeDefault(section, key, value, file);
+  } catch (...) {
+    logFailure("modIni", "WriteINI");
+  }
+}
+
 std::string meridFiscalIni() {
   return platform::inOwnFolder("MeridFiscal.ini");
 }
@@ -54,6 +63,8 @@ std::string Merid_GetRepartoFromIDReparto(int32_t& idReparto) {
     std::string reparto = "1";
     if (!value.empty() && isNumeric(value)) {
       reparto = std::to_string(toInt16(textToDouble(value)));
+    } else if (value.empty()) {
+      FillINI(meridFiscalIni(), section, "repartoMerid", "1");
     } else {
       WriteINI(meridFiscalIni(), section, "repartoMerid", "1");
     }

@@ -10,6 +10,13 @@
 
 namespace merid {
 
+// The library's own value for a key it read empty, written back as a default
+// is: only while the key is still empty, and in a large file possibly later
+// (a crash loses nothing the next read would not write again). A value that
+// must replace one already there goes through WriteINI.
+void FillINI(const std::string& file, const std::string& section, const std::string& key,
+             const std::string& value);
+
 // The printer's department for the host's department id, as at least two
 // digits ("03"); an unmapped id is mapped to 1 and written to the file.
 // Empty on failure (logged).

@@ -16,7 +16,7 @@ bool ApriCassetto(int16_t& port) {
     std::string bypass = ReadINI(meridFiscalIni(), "ByPassApriCassetto", "value", "");
     if (bypass.empty()) {
       bypass = "0";
-      WriteINI(meridFiscalIni(), "ByPassApriCassetto", "value", bypass);
+      FillINI(meridFiscalIni(), "ByPassApriCassetto", "value", bypass);
     }
     return bypass == "0" && OpenDrawer(port);
   });

@@ -34,7 +34,7 @@ bool send(std::string command) {
 bool bufferFattureOn() {
   const std::string value = ReadINI(meridFiscalIni(), "Fiscal", "BufferFatture", "");
   if (value.empty()) {
-    WriteINI(meridFiscalIni(), "Fiscal", "BufferFatture", "0");
+    FillINI(meridFiscalIni(), "Fiscal", "BufferFatture", "0");
     return false;
   }
   return textToDouble(value) != 0;
@@ -68,7 +68,7 @@ bool ChiudiFatturaFiscale(double& TotaleFattura) {
     std::string drawer = ReadINI(meridFiscalIni(), "ApriCassettoDopoStampaFattura", "value", "");
     if (drawer.empty()) {
       drawer = "0";
-      WriteINI(meridFiscalIni(), "ApriCassettoDopoStampaFattura", "value", drawer);
+      FillINI(meridFiscalIni(), "ApriCassettoDopoStampaFattura", "value", drawer);
     }
     if (drawer == "1") AperturaManualeCassetto(module().port);
     return result;

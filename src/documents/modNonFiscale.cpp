@@ -24,7 +24,7 @@ std::string nonFiscalSetting(const char* key) {
   std::string value = ReadINI(meridFiscalIni(), "ParametriNonFiscale", key, "");
   if (value.empty()) {
     value = "0";
-    WriteINI(meridFiscalIni(), "ParametriNonFiscale", key, value);
+    FillINI(meridFiscalIni(), "ParametriNonFiscale", key, value);
   }
   return value;
 }

@@ -46,7 +46,7 @@ bool ApriScontrinoFiscale(int16_t& port) {
       buffered = textToDouble(buffer) != 0;
     } else {
       // This opening is unbuffered; the ones after it are buffered.
-      WriteINI(meridFiscalIni(), "Fiscal", "Buffer", "1");
+      FillINI(meridFiscalIni(), "Fiscal", "Buffer", "1");
     }
     int32_t mode = buffered ? 1 : 2;
     return AperturaComunicazione(port, mode);
@@ -70,7 +70,7 @@ bool ChiudiScontrinoFiscale(int16_t& port) {
     std::string drawer = ini("ApriCassettoDopoStampaScontrino", "value", "");
     if (drawer.empty()) {
       drawer = "0";
-      WriteINI(meridFiscalIni(), "ApriCassettoDopoStampaScontrino", "value", drawer);
+      FillINI(meridFiscalIni(), "ApriCassettoDopoStampaScontrino", "value", drawer);
     }
     if (drawer == "1") AperturaManualeCassetto(port);
     closeLinkAfterDocument();

@@ -48,7 +48,7 @@ std::string setting(const std::string& section, const char* fallback) {
   std::string value = ReadINI(meridFiscalIni(), section, "value", "");
   if (value.empty()) {
     value = fallback;
-    WriteINI(meridFiscalIni(), section, "value", value);
+    FillINI(meridFiscalIni(), section, "value", value);
   }
   return value;
 }

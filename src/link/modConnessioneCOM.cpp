@@ -67,7 +67,7 @@ bool getCloseConnEachDoc() {
     if (kept.empty()) kept = ReadINI(meridFiscalIni(), "Fiscal", "CloseConnEachDoc", "");
     if (kept.empty()) {
       kept = "0";
-      WriteINI(meridFiscalIni(), "Fiscal", "CloseConnEachDoc", "0");
+      FillINI(meridFiscalIni(), "Fiscal", "CloseConnEachDoc", "0");
     }
     return kept != "0";
   } catch (...) {

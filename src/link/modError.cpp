@@ -125,7 +125,10 @@ void LoadIfNeeded_MeridSkipErrors() {
         skip[i] = toInt32(textToDouble(text));
       } else {
         skip[i] = 0;
-        WriteINI(meridFiscalIni(), "SkipError", kKeys[i], "0");
+        if (text.empty())
+          FillINI(meridFiscalIni(), "SkipError", kKeys[i], "0");
+        else
+          WriteINI(meridFiscalIni(), "SkipError", kKeys[i], "0");
       }
     }
   } catch (...) {

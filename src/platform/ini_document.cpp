@@ -1,5 +1,6 @@
 #include "platform/ini_document.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace merid::platform {
@@ -74,38 +75,96 @@ std::string lowerAscii(std::string_view s) {
   return out;
 }
 
-IniDocument::IniDocument(std::string_view bytes) {
+namespace {
+
+uint64_t nameHash(std::string_view name) {
+  uint64_t h = 14695981039346656037ull;
+  for (unsigned char c : name) {
+    h ^= static_cast<uint64_t>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    h *= 1099511628211ull;
+  }
+  return h;
+}
+
+}  // namespace
+
+IniDocument::IniDocument(std::string bytes) : raw_(std::move(bytes)) {
+  const std::string_view all(raw_);
   // Room for the sections whose header starts its line, so a large file's
   // index is not grown step by step.
-  std::size_t headers = !bytes.empty() && bytes[0] == '[';
-  for (auto at = bytes.find("\n["); at != std::string_view::npos; at = bytes.find("\n[", at + 2)) ++headers;
-  sections_.reserve(headers);
-  std::size_t start = 0, blockStart = 0;
+  std::size_t headers = !all.empty() && all[0] == '[';
+  for (auto at = all.find("\n["); at != std::string_view::npos; at = all.find("\n[", at + 2)) ++headers;
+  readSections_.reserve(headers);
+  blocks_.reserve(headers + 64);  // and room for a few added without a copy
+  std::size_t start = 0;
   bool first = true;
-  while (start < bytes.size()) {
-    const auto nl = bytes.find('\n', start);
-    const std::size_t end = nl == std::string_view::npos ? bytes.size() : nl;
-    const std::string_view line = bytes.substr(start, end - start);
+  while (start < all.size()) {
+    const auto nl = all.find('\n', start);
+    const std::size_t end = nl == std::string_view::npos ? all.size() : nl;
+    const std::string_view line = all.substr(start, end - start);
     if (first && nl != std::string_view::npos) crlf_ = !line.empty() && line.back() == '\r';
     if (auto name = sectionName(content(line, first))) {
-      blocks_.back().assign(bytes.substr(blockStart, start - blockStart));
-      sections_.emplace(lowerAscii(*name), blocks_.size());
-      blocks_.emplace_back();
-      blockStart = start;
+      blocks_.back().size = start - blocks_.back().begin;
+      readSections_.emplace_back(nameHash(*name), blocks_.size());
+      blocks_.push_back(Block{start, 0});
     }
     first = false;
-    start = end == bytes.size() ? end : end + 1;
+    start = end == all.size() ? end : end + 1;
   }
-  blocks_.back().assign(bytes.substr(blockStart));
+  blocks_.back().size = all.size() - blocks_.back().begin;
+  // By hash, then by block: the first block of a name comes first.
+  std::sort(readSections_.begin(), readSections_.end());
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < readSections_.size(); ++i) {
+    if (kept > 0 && readSections_[kept - 1].first == readSections_[i].first) {
+      if (!equalNoCase(headerName(readSections_[kept - 1].second), headerName(readSections_[i].second)))
+        collided_ = true;
+      continue;
+    }
+    readSections_[kept++] = readSections_[i];
+  }
+  readSections_.resize(kept);
+}
+
+std::string_view IniDocument::block(std::size_t i) const {
+  const Block& b = blocks_[i];
+  if (b.owned != kNotOwned) return owned_[b.owned];
+  return std::string_view(raw_).substr(b.begin, b.size);
+}
+
+std::string& IniDocument::edit(std::size_t i) {
+  Block& b = blocks_[i];
+  if (b.owned == kNotOwned) {
+    owned_.emplace_back(std::string_view(raw_).substr(b.begin, b.size));
+    b.owned = owned_.size() - 1;
+  }
+  return owned_[b.owned];
+}
+
+// The name in block i's header line (block 0 has none).
+std::string_view IniDocument::headerName(std::size_t i) const {
+  const std::string_view text = block(i);
+  const bool first = i == 1 && block(0).empty();
+  return sectionName(content(text.substr(0, text.find('\n')), first)).value_or(std::string_view());
 }
 
 std::optional<std::size_t> IniDocument::findSection(std::string_view section) const {
-  auto it = sections_.find(lowerAscii(trimBlanks(section)));
-  if (it == sections_.end()) return std::nullopt;
-  return it->second;
+  section = trimBlanks(section);
+  const uint64_t hash = nameHash(section);
+  auto it =
+      std::lower_bound(readSections_.begin(), readSections_.end(), std::make_pair(hash, std::size_t{0}));
+  if (it != readSections_.end() && it->first == hash && equalNoCase(headerName(it->second), section))
+    return it->second;
+  if (auto added = addedSections_.find(hash);
+      added != addedSections_.end() && equalNoCase(headerName(added->second), section))
+    return added->second;
+  if (!collided_) return std::nullopt;
+  for (std::size_t i = 1; i < blocks_.size(); ++i)
+    if (equalNoCase(headerName(i), section)) return i;
+  return std::nullopt;
 }
 
-std::optional<IniDocument::Line> IniDocument::findKeyLine(const std::string& block,
+std::optional<IniDocument::Line> IniDocument::findKeyLine(std::string_view block,
                                                           std::string_view key) const {
   key = trimBlanks(key);
   auto pos = block.find('\n');  // the header line is not a key
@@ -122,11 +181,10 @@ std::optional<IniDocument::Line> IniDocument::findKeyLine(const std::string& blo
 std::optional<std::string> IniDocument::find(std::string_view section, std::string_view key) const {
   const auto block = findSection(section);
   if (!block) return std::nullopt;
-  const std::string& text = blocks_[*block];
+  const std::string_view text = this->block(*block);
   const auto line = findKeyLine(text, key);
   if (!line) return std::nullopt;
-  std::string_view v =
-      keyValue(content(std::string_view(text).substr(line->begin, line->end - line->begin), false))->value;
+  std::string_view v = keyValue(content(text.substr(line->begin, line->end - line->begin), false))->value;
   if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
     v = v.substr(1, v.size() - 2);
   return std::string(v);
@@ -140,8 +198,9 @@ std::string IniDocument::newline() const {
 // already ends in '\r' keeps it alone: a second one would become part of its
 // value.
 void IniDocument::closeLastLine() {
-  std::string& last = blocks_.back();
-  if (last.empty() || last.back() == '\n') return;
+  const std::string_view tail = block(blocks_.size() - 1);
+  if (tail.empty() || tail.back() == '\n') return;
+  std::string& last = edit(blocks_.size() - 1);
   if (last.back() != '\r') last += newline();
   last += '\n';
 }
@@ -149,17 +208,17 @@ void IniDocument::closeLastLine() {
 bool IniDocument::changes(std::string_view section, std::string_view key, std::string_view value) const {
   const auto block = findSection(trimBlanks(section));
   if (!block) return true;
-  const std::string& text = blocks_[*block];
+  const std::string_view text = this->block(*block);
   const auto line = findKeyLine(text, trimBlanks(key));
   if (!line) return true;
-  const std::string_view raw = std::string_view(text).substr(line->begin, line->end - line->begin);
+  const std::string_view raw = text.substr(line->begin, line->end - line->begin);
   return editedLine(raw, value) != raw;
 }
 
 // The key goes after the section's last non-blank line, so the blank lines
 // that set it apart from the next section stay where they are.
 void IniDocument::addToSection(std::size_t block, std::string_view key, std::string_view value) {
-  std::string& text = blocks_[block];
+  std::string& text = edit(block);
   std::vector<std::size_t> starts;
   for (std::size_t pos = 0; pos < text.size();) {
     starts.push_back(pos);
@@ -177,7 +236,9 @@ void IniDocument::addToSection(std::size_t block, std::string_view key, std::str
              content(std::string_view(text).substr(starts[at - 1], lineEnd(at - 1) - starts[at - 1]), false))
              .empty())
     --at;
-  if (at == starts.size() && block + 1 == blocks_.size()) closeLastLine();
+  if (at == starts.size() && block + 1 == blocks_.size()) {
+    closeLastLine();  // the same string: the last block is already its own
+  }
   const std::size_t offset = at == starts.size() ? text.size() : starts[at];
   text.insert(offset, std::string(key) + "=" + std::string(value) + newline() + "\n");
 }
@@ -186,8 +247,8 @@ void IniDocument::set(std::string_view section, std::string_view key, std::strin
   section = trimBlanks(section);
   key = trimBlanks(key);
   if (const auto block = findSection(section)) {
-    std::string& text = blocks_[*block];
-    if (const auto line = findKeyLine(text, key)) {
+    if (const auto line = findKeyLine(this->block(*block), key)) {
+      std::string& text = edit(*block);
       text.replace(line->begin, line->end - line->begin,
                    editedLine(std::string_view(text).substr(line->begin, line->end - line->begin), value));
     } else {
@@ -196,27 +257,35 @@ void IniDocument::set(std::string_view section, std::string_view key, std::strin
     return;
   }
   closeLastLine();
-  const bool first = blocks_.size() == 1 && blocks_[0].empty();
+  const bool first = blocks_.size() == 1 && block(0).empty();
   const std::string cr = newline();
   std::string added =
       "[" + std::string(section) + "]" + cr + "\n" + std::string(key) + "=" + std::string(value) + cr + "\n";
   // Read back as the parser reads it: the first section of a name wins.
-  if (auto name = sectionName(content(std::string_view(added).substr(0, added.find('\n')), first)))
-    sections_.emplace(lowerAscii(*name), blocks_.size());
-  blocks_.push_back(std::move(added));
+  const auto name = sectionName(content(std::string_view(added).substr(0, added.find('\n')), first));
+  if (name && !findSection(*name)) {
+    const uint64_t hash = nameHash(*name);
+    const bool known =
+        std::binary_search(readSections_.begin(), readSections_.end(), std::make_pair(hash, std::size_t{0}),
+                           [](const auto& a, const auto& b) { return a.first < b.first; });
+    if (known || !addedSections_.emplace(hash, blocks_.size()).second) collided_ = true;
+  }
+  owned_.push_back(std::move(added));
+  blocks_.push_back(Block{0, 0, owned_.size() - 1});
 }
 
 std::string IniDocument::bytes() const {
   std::string out;
   std::size_t total = 0;
-  for (const auto& b : blocks_) total += b.size();
+  for (std::size_t i = 0; i < blocks_.size(); ++i) total += block(i).size();
   out.reserve(total);
-  for (const auto& b : blocks_) out += b;
+  for (std::size_t i = 0; i < blocks_.size(); ++i) out += block(i);
   return out;
 }
 
 bool IniDocument::holds(std::string_view bytes) const {
-  for (const auto& b : blocks_) {
+  for (std::size_t i = 0; i < blocks_.size(); ++i) {
+    const std::string_view b = block(i);
     if (bytes.substr(0, b.size()) != b) return false;
     bytes.remove_prefix(b.size());
   }
@@ -225,7 +294,8 @@ bool IniDocument::holds(std::string_view bytes) const {
 
 bool IniDocument::write(std::size_t piece, const std::function<bool(std::string_view)>& out) const {
   std::string buffer;
-  for (const auto& block : blocks_) {
+  for (std::size_t i = 0; i < blocks_.size(); ++i) {
+    const std::string_view block = this->block(i);
     if (buffer.empty() && block.size() >= piece) {
       if (!out(block)) return false;
       continue;

@@ -5,11 +5,14 @@
 // line it changes, so every other byte of the file survives a write.
 
 #include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace merid::platform {
@@ -17,7 +20,7 @@ namespace merid::platform {
 class IniDocument {
  public:
   IniDocument() = default;
-  explicit IniDocument(std::string_view bytes);
+  explicit IniDocument(std::string bytes);
 
   // The value as the Windows functions return it: blanks around it removed,
   // then one pair of enclosing double or single quotes. Empty when missing.
@@ -43,19 +46,38 @@ class IniDocument {
     std::size_t begin, end;  // within the block; end is at the '\n' or the block's end
   };
   std::optional<std::size_t> findSection(std::string_view section) const;
-  std::optional<Line> findKeyLine(const std::string& block, std::string_view key) const;
+  std::optional<Line> findKeyLine(std::string_view block, std::string_view key) const;
   std::string newline() const;
   void closeLastLine();
   void addToSection(std::size_t block, std::string_view key, std::string_view value);
 
-  // The file cut before each section header line: blocks_[0] holds what
-  // comes before the first header (often nothing), every later block a header
-  // and the lines up to the next one. Only the last block may lack a final
-  // '\n'. A key added to a section touches its block alone, so an edit of a
-  // large file costs the size of one section, not of the file.
-  std::vector<std::string> blocks_{std::string()};
+  // The file cut before each section header line: block 0 holds what comes
+  // before the first header (often nothing), every later block a header and
+  // the lines up to the next one. Only the last block may lack a final '\n'.
+  // A block is a stretch of the bytes read until it is first edited, then a
+  // string of its own, so a large file is held in one piece and an edit costs
+  // the size of one section, not of the file.
+  struct Block {
+    std::size_t begin = 0, size = 0;  // within raw_, while not owned
+    std::size_t owned = kNotOwned;    // its own text in owned_
+  };
+  static constexpr std::size_t kNotOwned = static_cast<std::size_t>(-1);
+  std::string_view block(std::size_t i) const;
+  std::string& edit(std::size_t i);
+  std::string_view headerName(std::size_t i) const;
+
+  std::string raw_;
+  std::vector<Block> blocks_{Block{}};
+  std::deque<std::string> owned_;  // a deque: a string stays where it is as others are added
   bool crlf_ = false;
-  std::unordered_map<std::string, std::size_t> sections_;  // lower-case name -> first block of that name
+  // The hash of each lower-case section name and the first block of that
+  // name: sorted pairs for the sections read (one allocation, however large
+  // the file), a map for those added since. Names are checked on each hit;
+  // two names of one hash (never seen in practice) make a lookup that misses
+  // search the blocks in order.
+  std::vector<std::pair<uint64_t, std::size_t>> readSections_;
+  std::unordered_map<uint64_t, std::size_t> addedSections_;
+  bool collided_ = false;
 };
 
 // Parsing helpers shared with the tests.
