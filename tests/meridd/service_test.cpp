@@ -63,14 +63,14 @@ json receipt(const std::string& id, const std::string& description, int items = 
 // there is one: the printer and the database sync every write.
 class Meridd {
  public:
-  Meridd() {
+  explicit Meridd(json printers = json::array({{{"id", "p1"}, {"simulatorFolder", "sim"}}})) {
     const fs::path base = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
     dir_ = base / ("meridd-test-" + std::to_string(::getpid()) + "-" + std::to_string(serial_++));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     std::ofstream(dir_ / "meridd.json") << json{{"listen", {{"port", 0}}},
                                                 {"database", "tasks.sqlite"},
-                                                {"printers", {{{"id", "p1"}, {"simulatorFolder", "sim"}}}}};
+                                                {"printers", printers}};
   }
   ~Meridd() {
     stop(SIGTERM);
@@ -114,8 +114,9 @@ class Meridd {
     c.set_read_timeout(70, 0);
     return c;
   }
-  json post(const std::string& path, const json& body, int* status = nullptr) const {
-    auto r = client().Post(("/printers/p1/" + path).c_str(), body.dump(), "application/json");
+  json post(const std::string& path, const json& body, int* status = nullptr,
+            const std::string& printer = "p1") const {
+    auto r = client().Post(("/printers/" + printer + "/" + path).c_str(), body.dump(), "application/json");
     if (status) *status = r ? r->status : -1;
     return r ? json::parse(r->body, nullptr, false) : json();
   }
@@ -123,7 +124,11 @@ class Meridd {
     auto r = client().Get(("/tasks/" + id + "?wait=" + std::to_string(wait)).c_str());
     return r && r->status == 200 ? json::parse(r->body) : json();
   }
-  std::string journal() const { return readFile(dir_ / "sim" / "journal.txt"); }
+  json get(const std::string& path) const {
+    auto r = client().Get(path.c_str());
+    return r && r->status == 200 ? json::parse(r->body, nullptr, false) : json();
+  }
+  std::string journal(const std::string& folder = "sim") const { return readFile(dir_ / folder / "journal.txt"); }
   std::string tape() const { return readFile(dir_ / "sim" / "tape.txt"); }
   const fs::path& dir() const { return dir_; }
   int port() const { return port_; }
@@ -215,6 +220,97 @@ TEST(Meridd, ARefusedLineFailsTheTaskAndVoidsTheReceipt) {
   EXPECT_EQ(t["calls"].back()["method"], "Manutenzione_AnnulloScontrinoAperto");
   EXPECT_EQ(count(m.journal(), "|SC|"), 0u);
   EXPECT_TRUE(t["printerSaid"].contains("status"));
+}
+
+// Nobody answers a prompt in a service: the prompt's text goes into the call
+// and the task's error, and the task ends after the configured wait, done
+// when the operator fixed the printer meanwhile.
+TEST(Meridd, AnOperatorPromptIsRecordedAndGivenUpAfterTheWait) {
+  struct Row {
+    std::string name;
+    int waitSeconds;
+    std::string faults;
+    std::string state, kind;
+  };
+  const std::vector<Row> rows = {
+      {"nobody comes", 0, "cover_open = 1\n", "failed", "gave up"},
+      {"fixed in time", 20, "cover_open = 1\nclear_after_status = 1\n", "done", "done after prompts"},
+      {"never fixed", 2, "cover_open = 1\n", "failed", "gave up"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    Meridd m(json::array({{{"id", "p1"}, {"simulatorFolder", "sim"}, {"operatorWaitSeconds", r.waitSeconds}}}));
+    m.start();
+    std::ofstream(m.dir() / "sim" / "faults.ini") << "[faults]\n" << r.faults;
+    int status = 0;
+    m.post("receipt", receipt("prompt-1", "PROMPT1"), &status);
+    ASSERT_EQ(status, 202);
+    const json t = m.task("prompt-1");
+    EXPECT_EQ(t["state"], r.state) << t.dump();
+    bool prompted = false;
+    for (const auto& call : t["calls"])
+      if (call["outcome"]["kind"] == r.kind) prompted = !call["outcome"]["operatorPrompts"].empty();
+    EXPECT_TRUE(prompted) << t.dump();
+    if (r.state == "failed") {
+      EXPECT_NE(t["error"].get<std::string>().find("asked for an operator: "), std::string::npos) << t.dump();
+      EXPECT_EQ(records(m.journal(), "PROMPT1"), 0u);
+    } else {
+      EXPECT_EQ(records(m.journal(), "PROMPT1"), 1u);
+    }
+  }
+}
+
+// documentOpen comes from the printer's status reply: false when idle, true
+// with a receipt left open by a raw line, null where the printer cannot say.
+TEST(Meridd, TheStatusTellsWhetherADocumentIsOpen) {
+  Meridd m(json::array(
+      {{{"id", "p1"}, {"simulatorFolder", "sim"}}, {{"id", "gone"}, {"library", "missing/libCeFdll.so"}}}));
+  m.start();
+  struct Row {
+    std::string printer, raw;
+    json documentOpen;
+  };
+  const std::vector<Row> rows = {
+      {"p1", "", false},
+      {"p1", "3002105PROVA", true},  // a free line opens a receipt
+      {"gone", "", json()},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.printer + " " + r.raw);
+    if (!r.raw.empty()) {
+      int status = 0;
+      const json accepted = m.post("raw", {{"command", r.raw}}, &status, r.printer);
+      ASSERT_EQ(status, 202);
+      ASSERT_EQ(m.task(accepted["taskId"])["state"], "done");
+    }
+    const json s = m.get("/printers/" + r.printer + "/status");
+    ASSERT_TRUE(s.contains("documentOpen")) << s.dump();
+    EXPECT_EQ(s["documentOpen"], r.documentOpen) << s.dump();
+  }
+}
+
+// Two virtual printers in one service are two printers: each receipt is in
+// its own printer's journal and not in the other's.
+TEST(Meridd, EachVirtualPrinterHasItsOwnState) {
+  Meridd m(json::array({{{"id", "p1"}, {"simulatorFolder", "sim"}}, {{"id", "p2"}, {"simulatorFolder", "sim2"}}}));
+  m.start();
+  struct Row {
+    std::string printer, folder, mine, other;
+  };
+  const std::vector<Row> rows = {{"p1", "sim", "ONE-0001", "TWO-0001"}, {"p2", "sim2", "TWO-0001", "ONE-0001"}};
+  for (const auto& r : rows) {
+    int status = 0;
+    m.post("receipt", receipt(r.mine, r.mine), &status, r.printer);
+    ASSERT_EQ(status, 202);
+  }
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.printer);
+    EXPECT_EQ(m.task(r.mine)["state"], "done");
+    const std::string journal = m.journal(r.folder);
+    EXPECT_EQ(records(journal, r.mine), 1u);
+    EXPECT_EQ(records(journal, r.other), 0u);
+    EXPECT_EQ(count(journal, "|SC|"), 1u);
+  }
 }
 
 TEST(Meridd, ARepeatedTaskIdPrintsOnce) {

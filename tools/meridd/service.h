@@ -4,6 +4,7 @@
 // order they were accepted.
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <future>
@@ -11,11 +12,13 @@
 #include <memory>
 #include <mutex>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "config.h"
+#include "merid/host.h"
 #include "store.h"
 
 namespace httplib {
@@ -35,6 +38,9 @@ class Worker {
   std::future<nlohmann::json> status();
   const PrinterConfig& printer() const { return printer_; }
   std::size_t waiting();
+  // On the worker's thread, when the printer needs an operator: true after a
+  // short wait while the printer's wait for one lasts, false to give up.
+  bool waitForOperator();
 
  private:
   void run(std::vector<Task> interrupted);
@@ -49,6 +55,7 @@ class Worker {
   std::deque<std::string> queue_;
   std::deque<std::promise<nlohmann::json>> statusRequests_;
   bool stopping_ = false;
+  std::optional<std::chrono::steady_clock::time_point> operatorDeadline_;  // of the running task
   std::thread thread_;
 };
 
@@ -75,6 +82,8 @@ class Service {
   std::mutex endMutex_;
   std::condition_variable ended_;
   uint64_t endCount_ = 0;
+  merid::PromptHandler previousPrompt_;
+  bool promptSet_ = false;
 };
 
 // "2026-12-06T01:02:03.456Z"
