@@ -86,7 +86,8 @@ std::string postReceipt(httplib::Client& client, std::vector<double>& micros,
   const auto start = std::chrono::steady_clock::now();
   auto posted = client.Post("/printers/p1/receipt", body.dump(), "application/json");
   const bool ok = posted && posted->status == 202 && (!until || until(id));
-  micros.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+  micros.push_back(
+      std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
   return ok ? id : "";
 }
 

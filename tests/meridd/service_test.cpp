@@ -68,9 +68,8 @@ class Meridd {
     dir_ = base / ("meridd-test-" + std::to_string(::getpid()) + "-" + std::to_string(serial_++));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    std::ofstream(dir_ / "meridd.json") << json{{"listen", {{"port", 0}}},
-                                                {"database", "tasks.sqlite"},
-                                                {"printers", printers}};
+    std::ofstream(dir_ / "meridd.json")
+        << json{{"listen", {{"port", 0}}}, {"database", "tasks.sqlite"}, {"printers", printers}};
   }
   ~Meridd() {
     stop(SIGTERM);
@@ -128,7 +127,9 @@ class Meridd {
     auto r = client().Get(path.c_str());
     return r && r->status == 200 ? json::parse(r->body, nullptr, false) : json();
   }
-  std::string journal(const std::string& folder = "sim") const { return readFile(dir_ / folder / "journal.txt"); }
+  std::string journal(const std::string& folder = "sim") const {
+    return readFile(dir_ / folder / "journal.txt");
+  }
   std::string tape() const { return readFile(dir_ / "sim" / "tape.txt"); }
   const fs::path& dir() const { return dir_; }
   int port() const { return port_; }
@@ -239,7 +240,8 @@ TEST(Meridd, AnOperatorPromptIsRecordedAndGivenUpAfterTheWait) {
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
-    Meridd m(json::array({{{"id", "p1"}, {"simulatorFolder", "sim"}, {"operatorWaitSeconds", r.waitSeconds}}}));
+    Meridd m(
+        json::array({{{"id", "p1"}, {"simulatorFolder", "sim"}, {"operatorWaitSeconds", r.waitSeconds}}}));
     m.start();
     std::ofstream(m.dir() / "sim" / "faults.ini") << "[faults]\n" << r.faults;
     int status = 0;
@@ -292,12 +294,14 @@ TEST(Meridd, TheStatusTellsWhetherADocumentIsOpen) {
 // Two virtual printers in one service are two printers: each receipt is in
 // its own printer's journal and not in the other's.
 TEST(Meridd, EachVirtualPrinterHasItsOwnState) {
-  Meridd m(json::array({{{"id", "p1"}, {"simulatorFolder", "sim"}}, {{"id", "p2"}, {"simulatorFolder", "sim2"}}}));
+  Meridd m(
+      json::array({{{"id", "p1"}, {"simulatorFolder", "sim"}}, {{"id", "p2"}, {"simulatorFolder", "sim2"}}}));
   m.start();
   struct Row {
     std::string printer, folder, mine, other;
   };
-  const std::vector<Row> rows = {{"p1", "sim", "ONE-0001", "TWO-0001"}, {"p2", "sim2", "TWO-0001", "ONE-0001"}};
+  const std::vector<Row> rows = {{"p1", "sim", "ONE-0001", "TWO-0001"},
+                                 {"p2", "sim2", "TWO-0001", "ONE-0001"}};
   for (const auto& r : rows) {
     int status = 0;
     m.post("receipt", receipt(r.mine, r.mine), &status, r.printer);

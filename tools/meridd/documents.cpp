@@ -135,7 +135,8 @@ class Planner {
                std::string ending, json endingArgs, std::function<std::optional<bool>(Objects&)> end) {
     add(std::move(method), std::move(args), std::move(run));
     plan_.opens = plan_.calls.size() - 1;
-    plan_.afterRefusal.push_back({objectOf(ending), std::move(ending), std::move(endingArgs), std::move(end)});
+    plan_.afterRefusal.push_back(
+        {objectOf(ending), std::move(ending), std::move(endingArgs), std::move(end)});
   }
   void connect() {
     const int16_t port = port_;
@@ -149,7 +150,8 @@ class Planner {
   void receipt(const json& body) {
     connect();
     opening(
-        "ApriTransazioneFiscale", json::array(), [](Objects& o) { return done(o.receipt.ApriTransazioneFiscale()); },
+        "ApriTransazioneFiscale", json::array(),
+        [](Objects& o) { return done(o.receipt.ApriTransazioneFiscale()); },
         "Manutenzione_AnnulloScontrinoAperto", json::array(),
         [](Objects& o) { return done(o.receipt.Manutenzione_AnnulloScontrinoAperto()); });
     int64_t total = 0;
@@ -316,7 +318,8 @@ class Planner {
           int16_t p = port, prices = 2, quantities = 3;
           return done(o.creditNote.ApriNotaAccredito(p, prices, quantities));
         },
-        "ChiudiNotaAccredito", {total}, [=](Objects& o) { return done(o.creditNote.ChiudiNotaAccredito(total)); });
+        "ChiudiNotaAccredito", {total},
+        [=](Objects& o) { return done(o.creditNote.ChiudiNotaAccredito(total)); });
     struct Row {
       std::string t1, t2, price;
       Merid_Font font;

@@ -104,7 +104,7 @@ const merid::Outcome& outcomeOf(const Call& c, const Objects& o) {
 
 // The record of one call: the answer, and what the call did beside it.
 json callRecord(const Call& c, std::optional<bool> result, const Objects& objects,
-               const std::vector<std::string>& prompts) {
+                const std::vector<std::string>& prompts) {
   const merid::Outcome& o = outcomeOf(c, objects);
   json outcome = {{"kind", merid::outcomeKindName(o.kind)},
                   {"summary", merid::ansiToUtf8(o.summary())},
@@ -239,7 +239,8 @@ bool Worker::waitForOperator() {
   // A look at the printer each second until the deadline: answering OK makes
   // the library check it again, and ask again while the fault is there.
   std::unique_lock<std::mutex> lock(mutex_);
-  wake_.wait_until(lock, std::min(now + std::chrono::seconds(1), *operatorDeadline_), [&] { return stopping_; });
+  wake_.wait_until(lock, std::min(now + std::chrono::seconds(1), *operatorDeadline_),
+                   [&] { return stopping_; });
   return !stopping_;
 }
 

@@ -22,8 +22,9 @@ CREATE INDEX IF NOT EXISTS tasks_queue ON tasks(printer, state, seq);
 )";
 
 // The statements, each prepared once per connection (keyed by its address).
-#define MERIDD_TASK_COLUMNS \
-  "SELECT seq, id, printer, kind, body, state, calls, error, printer_said, created, started, ended FROM tasks "
+#define MERIDD_TASK_COLUMNS                                                                               \
+  "SELECT seq, id, printer, kind, body, state, calls, error, printer_said, created, started, ended FROM " \
+  "tasks "
 const char* const kById = MERIDD_TASK_COLUMNS "WHERE id = ?1";
 const char* const kRecent = MERIDD_TASK_COLUMNS "ORDER BY seq DESC LIMIT ?1";
 const char* const kRunning = MERIDD_TASK_COLUMNS "WHERE state = 'running'";
@@ -118,7 +119,9 @@ Store::~Store() = default;
 
 bool Store::open(const std::string& file, std::string& error) {
   if (!writer_.open(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, error)) return false;
-  auto exec = [&](const char* sql) { return sqlite3_exec(writer_.db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; };
+  auto exec = [&](const char* sql) {
+    return sqlite3_exec(writer_.db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+  };
   if (!exec("PRAGMA journal_mode=WAL") || !exec(kUnsynced) || !exec(kSchema)) {
     error = file + ": " + sqlite3_errmsg(writer_.db);
     return false;
@@ -128,7 +131,8 @@ bool Store::open(const std::string& file, std::string& error) {
 
 Store::Added Store::add(const Task& task, Task& stored) {
   std::lock_guard<std::mutex> lock(writer_.mutex);
-  if (!writer_.run(kInsert, {task.id, task.printer, task.kind, task.body, task.created})) return Added::Failed;
+  if (!writer_.run(kInsert, {task.id, task.printer, task.kind, task.body, task.created}))
+    return Added::Failed;
   if (sqlite3_changes(writer_.db) == 1) {
     stored = task;
     stored.seq = sqlite3_last_insert_rowid(writer_.db);

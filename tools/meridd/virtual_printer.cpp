@@ -24,7 +24,8 @@ SetFolder loadSetFolder(const std::string& file, std::string& error) {
 #if defined(_WIN32)
   HMODULE module = ::LoadLibraryA(file.c_str());
   if (!module) return error = "cannot load " + file, nullptr;
-  auto f = reinterpret_cast<SetFolder>(reinterpret_cast<void*>(::GetProcAddress(module, "MeridSimSetFolder")));
+  auto f =
+      reinterpret_cast<SetFolder>(reinterpret_cast<void*>(::GetProcAddress(module, "MeridSimSetFolder")));
 #else
   void* module = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!module) return error = "cannot load " + file + ": " + ::dlerror(), nullptr;
@@ -38,7 +39,8 @@ SetFolder loadSetFolder(const std::string& file, std::string& error) {
 
 std::string privateVirtualPrinter(const PrinterConfig& printer, std::string& error) {
   const fs::path original(printer.library);
-  const fs::path copy = fs::path(printer.home) / ("virtual-printer-" + printer.id + original.extension().string());
+  const fs::path copy =
+      fs::path(printer.home) / ("virtual-printer-" + printer.id + original.extension().string());
   const fs::path part = copy.string() + ".part";
   std::error_code ec;
   // Written beside and renamed over: a process that still has the old copy
