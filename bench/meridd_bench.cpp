@@ -3,8 +3,10 @@
 // queued, run through the core, and waited for with GET /tasks/{id}?wait.
 // AcceptTask: the POST alone, until the 202. Each reports the median and the
 // 99th percentile of each client thread's latencies (averaged over the
-// threads), at 1 and 8 concurrent clients on one printer. The database goes
-// in $MERIDD_BENCH_DIR, else the temporary folder.
+// threads), at 1 and 8 concurrent clients on one printer; each client keeps
+// its connection open, as a till does. The database goes in
+// $MERIDD_BENCH_DIR, else the temporary folder: put it on a disk, not on
+// tmpfs, for the cost of the one synced commit per task.
 
 #include <benchmark/benchmark.h>
 #include <httplib.h>

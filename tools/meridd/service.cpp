@@ -169,7 +169,7 @@ std::string utcNow() {
 
 // --- Worker ---------------------------------------------------------------
 
-Worker::Worker(const PrinterConfig& printer, Store& store, std::function<void()> onTaskEnd)
+Worker::Worker(const PrinterConfig& printer, Store& store, std::function<void(const std::string&)> onTaskEnd)
     : printer_(printer), store_(store), onTaskEnd_(std::move(onTaskEnd)) {}
 
 Worker::~Worker() {
@@ -281,7 +281,7 @@ void Worker::run(std::vector<Task> interrupted) {
     queue_.pop_front();
     lock.unlock();
     runTask(id);
-    onTaskEnd_();
+    onTaskEnd_(id);
   }
 }
 
@@ -332,12 +332,31 @@ Service::~Service() {
   stop();
 }
 
-void Service::taskEnded() {
+void Service::taskEnded(const std::string& id) {
   {
     std::lock_guard<std::mutex> lock(endMutex_);
-    ++endCount_;
+    auto w = watched_.find(id);
+    if (w == watched_.end()) return;
+    ++w->second.ends;
   }
   ended_.notify_all();
+}
+
+uint64_t Service::endsOf(const std::string& id) {
+  std::lock_guard<std::mutex> lock(endMutex_);
+  return watched_[id].ends;
+}
+
+void Service::watch(const std::string& id, int change) {
+  std::lock_guard<std::mutex> lock(endMutex_);
+  Watched& w = watched_[id];
+  w.waiters += change;
+  if (w.waiters <= 0) watched_.erase(id);
+}
+
+void Service::waitEnd(const std::string& id, uint64_t seen, std::chrono::steady_clock::time_point deadline) {
+  std::unique_lock<std::mutex> lock(endMutex_);
+  ended_.wait_until(lock, deadline, [&] { return watched_[id].ends != seen; });
 }
 
 int Service::start(std::string& error) {
@@ -354,7 +373,7 @@ int Service::start(std::string& error) {
       p.library = privateVirtualPrinter(p, error);
       if (p.library.empty()) return -1;
     }
-    auto w = std::make_unique<Worker>(p, store_, [this] { taskEnded(); });
+    auto w = std::make_unique<Worker>(p, store_, [this](const std::string& id) { taskEnded(id); });
     for (const auto& id : store_.enqueued(p.id)) w->push(id);
     w->start(interrupted[p.id]);
     workers_[p.id] = std::move(w);
@@ -385,6 +404,8 @@ void Service::routes() {
   // Answers go out at once: with Nagle's algorithm a kept-alive client waits
   // for the delayed acknowledgement of the headers before the body comes.
   s.set_tcp_nodelay(true);
+  // A till keeps its connection: not closed after every fifth request.
+  s.set_keep_alive_max_count(1000);
   s.set_error_handler(
       httplib::Server::HandlerWithResponse([](const httplib::Request& req, httplib::Response& res) {
         if (!res.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
@@ -512,18 +533,20 @@ void Service::routes() {
       wait = static_cast<int>(n);
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(wait);
+    // Watched before the first read, so that an end just after it is seen.
+    struct Watching {
+      Service& service;
+      const std::string& id;
+      ~Watching() { service.watch(id, -1); }
+    } watching{*this, id};
+    watch(id, +1);
     for (;;) {
-      uint64_t seen;
-      {
-        std::lock_guard<std::mutex> lock(endMutex_);
-        seen = endCount_;
-      }
+      const uint64_t seen = endsOf(id);
       auto task = store_.get(id);
       if (!task) return bad(res, 404, "taskId", "no task " + id);
       if (terminal(task->state) || std::chrono::steady_clock::now() >= deadline)
         return reply(res, 200, taskJson(*task));
-      std::unique_lock<std::mutex> lock(endMutex_);
-      ended_.wait_until(lock, deadline, [&] { return endCount_ != seen; });
+      waitEnd(id, seen, deadline);
     }
   });
 

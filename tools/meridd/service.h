@@ -29,7 +29,7 @@ namespace meridd {
 
 class Worker {
  public:
-  Worker(const PrinterConfig& printer, Store& store, std::function<void()> onTaskEnd);
+  Worker(const PrinterConfig& printer, Store& store, std::function<void(const std::string&)> onTaskEnd);
   ~Worker();
   void start(std::vector<Task> interrupted);
   void stop();
@@ -49,7 +49,7 @@ class Worker {
 
   PrinterConfig printer_;
   Store& store_;
-  std::function<void()> onTaskEnd_;
+  std::function<void(const std::string&)> onTaskEnd_;
   std::mutex mutex_;
   std::condition_variable wake_;
   std::deque<std::string> queue_;
@@ -72,7 +72,12 @@ class Service {
 
  private:
   void routes();
-  void taskEnded();
+  void taskEnded(const std::string& id);
+  // The long poll of GET /tasks/{id}?wait: a waiter watches its task's id
+  // and wakes at that task's end only, not at every task's.
+  uint64_t endsOf(const std::string& id);
+  void watch(const std::string& id, int change);
+  void waitEnd(const std::string& id, uint64_t seen, std::chrono::steady_clock::time_point deadline);
 
   Config config_;
   Store store_;
@@ -81,7 +86,11 @@ class Service {
   std::mutex submitMutex_;  // acceptance order is queue order
   std::mutex endMutex_;
   std::condition_variable ended_;
-  uint64_t endCount_ = 0;
+  struct Watched {
+    int waiters = 0;
+    uint64_t ends = 0;
+  };
+  std::map<std::string, Watched> watched_;
   merid::PromptHandler previousPrompt_;
   bool promptSet_ = false;
 };

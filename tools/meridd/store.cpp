@@ -1,5 +1,7 @@
 #include "store.h"
 
+#include <iterator>
+
 namespace meridd {
 
 namespace {
@@ -40,6 +42,11 @@ const char* const kPrinterSaid = "UPDATE tasks SET printer_said = ?2 WHERE id = 
 const char* const kToUnknown = "UPDATE tasks SET state = 'unknown' WHERE state = 'running'";
 const char* const kSynced = "PRAGMA synchronous=FULL";
 const char* const kUnsynced = "PRAGMA synchronous=NORMAL";
+
+// The text columns after seq, in the order of the SELECTs above.
+std::string Task::*const kTexts[] = {&Task::id,      &Task::printer, &Task::kind,  &Task::body,
+                                     &Task::state,   &Task::calls,   &Task::error, &Task::printerSaid,
+                                     &Task::created, &Task::started, &Task::ended};
 
 std::string text(sqlite3_stmt* st, int column) {
   const unsigned char* t = sqlite3_column_text(st, column);
@@ -99,17 +106,7 @@ std::vector<Task> Store::Connection::select(const char* sql, const std::vector<s
   while (sqlite3_step(r.st) == SQLITE_ROW) {
     Task t;
     t.seq = sqlite3_column_int64(r.st, 0);
-    t.id = text(r.st, 1);
-    t.printer = text(r.st, 2);
-    t.kind = text(r.st, 3);
-    t.body = text(r.st, 4);
-    t.state = text(r.st, 5);
-    t.calls = text(r.st, 6);
-    t.error = text(r.st, 7);
-    t.printerSaid = text(r.st, 8);
-    t.created = text(r.st, 9);
-    t.started = text(r.st, 10);
-    t.ended = text(r.st, 11);
+    for (std::size_t c = 0; c < std::size(kTexts); ++c) t.*kTexts[c] = text(r.st, static_cast<int>(c + 1));
     out.push_back(std::move(t));
   }
   return out;
