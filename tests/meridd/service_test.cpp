@@ -399,13 +399,36 @@ TEST(Meridd, BadInputIsRefusedNamingTheFieldAndPrintsNothing) {
   EXPECT_EQ(m.tape(), "");
 }
 
-TEST(Meridd, AnAddressBeyondLoopbackNeedsAToken) {
-  const fs::path file = fs::temp_directory_path() / ("meridd-open-" + std::to_string(::getpid()) + ".json");
-  std::ofstream(file) << R"({"listen": {"address": "0.0.0.0", "port": 0}, "printers": [{"id": "p1"}]})";
-  const std::string command = std::string(MERIDD_PATH) + " --config " + file.string() + " 2>/dev/null";
-  const int status = std::system(command.c_str());
+// A configuration that cannot be served as written stops meridd before it
+// listens (exit 2), with the key named on stderr.
+TEST(Meridd, AConfigurationItCannotHonourIsRefused) {
+  struct Row {
+    std::string name, config, key;
+  };
+  const std::vector<Row> rows = {
+      {"open address without a token",
+       R"({"listen": {"address": "0.0.0.0", "port": 0}, "printers": [{"id": "p1"}]})", "token"},
+      {"two virtual printers on one folder",
+       R"({"listen": {"port": 0}, "printers": [{"id": "p1", "simulatorFolder": "s"},
+                                                {"id": "p2", "simulatorFolder": "./s"}]})",
+       "printers[1].simulatorFolder"},
+      {"an operator wait beyond ten minutes",
+       R"({"listen": {"port": 0}, "printers": [{"id": "p1", "operatorWaitSeconds": 601}]})",
+       "printers[0].operatorWaitSeconds"},
+  };
+  const fs::path file = fs::temp_directory_path() / ("meridd-bad-" + std::to_string(::getpid()) + ".json");
+  const fs::path err = file.string() + ".err";
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    std::ofstream(file) << r.config;
+    const std::string command =
+        std::string(MERIDD_PATH) + " --config " + file.string() + " 2>" + err.string() + " >/dev/null";
+    const int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
+    EXPECT_NE(readFile(err).find(r.key), std::string::npos) << readFile(err);
+  }
   fs::remove(file);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
+  fs::remove(err);
 }
 
 // Clients send receipts, a third of them again under an id already sent.
