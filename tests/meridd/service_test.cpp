@@ -63,14 +63,13 @@ json receipt(const std::string& id, const std::string& description, int items = 
 // there is one: the printer and the database sync every write.
 class Meridd {
  public:
-  Meridd() {
+  explicit Meridd(json printers = json::array({{{"id", "p1"}, {"simulatorFolder", "sim"}}})) {
     const fs::path base = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
     dir_ = base / ("meridd-test-" + std::to_string(::getpid()) + "-" + std::to_string(serial_++));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    std::ofstream(dir_ / "meridd.json") << json{{"listen", {{"port", 0}}},
-                                                {"database", "tasks.sqlite"},
-                                                {"printers", {{{"id", "p1"}, {"simulatorFolder", "sim"}}}}};
+    std::ofstream(dir_ / "meridd.json")
+        << json{{"listen", {{"port", 0}}}, {"database", "tasks.sqlite"}, {"printers", printers}};
   }
   ~Meridd() {
     stop(SIGTERM);
@@ -114,8 +113,9 @@ class Meridd {
     c.set_read_timeout(70, 0);
     return c;
   }
-  json post(const std::string& path, const json& body, int* status = nullptr) const {
-    auto r = client().Post(("/printers/p1/" + path).c_str(), body.dump(), "application/json");
+  json post(const std::string& path, const json& body, int* status = nullptr,
+            const std::string& printer = "p1") const {
+    auto r = client().Post(("/printers/" + printer + "/" + path).c_str(), body.dump(), "application/json");
     if (status) *status = r ? r->status : -1;
     return r ? json::parse(r->body, nullptr, false) : json();
   }
@@ -123,7 +123,13 @@ class Meridd {
     auto r = client().Get(("/tasks/" + id + "?wait=" + std::to_string(wait)).c_str());
     return r && r->status == 200 ? json::parse(r->body) : json();
   }
-  std::string journal() const { return readFile(dir_ / "sim" / "journal.txt"); }
+  json get(const std::string& path) const {
+    auto r = client().Get(path.c_str());
+    return r && r->status == 200 ? json::parse(r->body, nullptr, false) : json();
+  }
+  std::string journal(const std::string& folder = "sim") const {
+    return readFile(dir_ / folder / "journal.txt");
+  }
   std::string tape() const { return readFile(dir_ / "sim" / "tape.txt"); }
   const fs::path& dir() const { return dir_; }
   int port() const { return port_; }
@@ -217,6 +223,100 @@ TEST(Meridd, ARefusedLineFailsTheTaskAndVoidsTheReceipt) {
   EXPECT_TRUE(t["printerSaid"].contains("status"));
 }
 
+// Nobody answers a prompt in a service: the prompt's text goes into the call
+// and the task's error, and the task ends after the configured wait, done
+// when the operator fixed the printer meanwhile.
+TEST(Meridd, AnOperatorPromptIsRecordedAndGivenUpAfterTheWait) {
+  struct Row {
+    std::string name;
+    int waitSeconds;
+    std::string faults;
+    std::string state, kind;
+  };
+  const std::vector<Row> rows = {
+      {"nobody comes", 0, "cover_open = 1\n", "failed", "gave up"},
+      {"fixed in time", 20, "cover_open = 1\nclear_after_status = 1\n", "done", "done after prompts"},
+      {"never fixed", 2, "cover_open = 1\n", "failed", "gave up"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    Meridd m(
+        json::array({{{"id", "p1"}, {"simulatorFolder", "sim"}, {"operatorWaitSeconds", r.waitSeconds}}}));
+    m.start();
+    std::ofstream(m.dir() / "sim" / "faults.ini") << "[faults]\n" << r.faults;
+    int status = 0;
+    m.post("receipt", receipt("prompt-1", "PROMPT1"), &status);
+    ASSERT_EQ(status, 202);
+    const json t = m.task("prompt-1");
+    EXPECT_EQ(t["state"], r.state) << t.dump();
+    bool prompted = false;
+    for (const auto& call : t["calls"])
+      if (call["outcome"]["kind"] == r.kind) prompted = !call["outcome"]["operatorPrompts"].empty();
+    EXPECT_TRUE(prompted) << t.dump();
+    if (r.state == "failed") {
+      EXPECT_NE(t["error"].get<std::string>().find("asked for an operator: "), std::string::npos) << t.dump();
+      EXPECT_EQ(records(m.journal(), "PROMPT1"), 0u);
+    } else {
+      EXPECT_EQ(records(m.journal(), "PROMPT1"), 1u);
+    }
+  }
+}
+
+// documentOpen comes from the printer's status reply: false when idle, true
+// with a receipt left open by a raw line, null where the printer cannot say.
+TEST(Meridd, TheStatusTellsWhetherADocumentIsOpen) {
+  Meridd m(json::array(
+      {{{"id", "p1"}, {"simulatorFolder", "sim"}}, {{"id", "gone"}, {"library", "missing/libCeFdll.so"}}}));
+  m.start();
+  struct Row {
+    std::string printer, raw;
+    json documentOpen;
+  };
+  const std::vector<Row> rows = {
+      {"p1", "", false},
+      {"p1", "3002105PROVA", true},  // a free line opens a receipt
+      {"gone", "", json()},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.printer + " " + r.raw);
+    if (!r.raw.empty()) {
+      int status = 0;
+      const json accepted = m.post("raw", {{"command", r.raw}}, &status, r.printer);
+      ASSERT_EQ(status, 202);
+      ASSERT_EQ(m.task(accepted["taskId"])["state"], "done");
+    }
+    const json s = m.get("/printers/" + r.printer + "/status");
+    ASSERT_TRUE(s.contains("documentOpen")) << s.dump();
+    EXPECT_EQ(s["documentOpen"], r.documentOpen) << s.dump();
+  }
+}
+
+// Two virtual printers in one service are two printers: each receipt is in
+// its own printer's journal and not in the other's.
+TEST(Meridd, EachVirtualPrinterHasItsOwnState) {
+  Meridd m(
+      json::array({{{"id", "p1"}, {"simulatorFolder", "sim"}}, {{"id", "p2"}, {"simulatorFolder", "sim2"}}}));
+  m.start();
+  struct Row {
+    std::string printer, folder, mine, other;
+  };
+  const std::vector<Row> rows = {{"p1", "sim", "ONE-0001", "TWO-0001"},
+                                 {"p2", "sim2", "TWO-0001", "ONE-0001"}};
+  for (const auto& r : rows) {
+    int status = 0;
+    m.post("receipt", receipt(r.mine, r.mine), &status, r.printer);
+    ASSERT_EQ(status, 202);
+  }
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.printer);
+    EXPECT_EQ(m.task(r.mine)["state"], "done");
+    const std::string journal = m.journal(r.folder);
+    EXPECT_EQ(records(journal, r.mine), 1u);
+    EXPECT_EQ(records(journal, r.other), 0u);
+    EXPECT_EQ(count(journal, "|SC|"), 1u);
+  }
+}
+
 TEST(Meridd, ARepeatedTaskIdPrintsOnce) {
   Meridd m;
   m.start();
@@ -299,13 +399,36 @@ TEST(Meridd, BadInputIsRefusedNamingTheFieldAndPrintsNothing) {
   EXPECT_EQ(m.tape(), "");
 }
 
-TEST(Meridd, AnAddressBeyondLoopbackNeedsAToken) {
-  const fs::path file = fs::temp_directory_path() / ("meridd-open-" + std::to_string(::getpid()) + ".json");
-  std::ofstream(file) << R"({"listen": {"address": "0.0.0.0", "port": 0}, "printers": [{"id": "p1"}]})";
-  const std::string command = std::string(MERIDD_PATH) + " --config " + file.string() + " 2>/dev/null";
-  const int status = std::system(command.c_str());
+// A configuration that cannot be served as written stops meridd before it
+// listens (exit 2), with the key named on stderr.
+TEST(Meridd, AConfigurationItCannotHonourIsRefused) {
+  struct Row {
+    std::string name, config, key;
+  };
+  const std::vector<Row> rows = {
+      {"open address without a token",
+       R"({"listen": {"address": "0.0.0.0", "port": 0}, "printers": [{"id": "p1"}]})", "token"},
+      {"two virtual printers on one folder",
+       R"({"listen": {"port": 0}, "printers": [{"id": "p1", "simulatorFolder": "s"},
+                                                {"id": "p2", "simulatorFolder": "./s"}]})",
+       "printers[1].simulatorFolder"},
+      {"an operator wait beyond ten minutes",
+       R"({"listen": {"port": 0}, "printers": [{"id": "p1", "operatorWaitSeconds": 601}]})",
+       "printers[0].operatorWaitSeconds"},
+  };
+  const fs::path file = fs::temp_directory_path() / ("meridd-bad-" + std::to_string(::getpid()) + ".json");
+  const fs::path err = file.string() + ".err";
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    std::ofstream(file) << r.config;
+    const std::string command =
+        std::string(MERIDD_PATH) + " --config " + file.string() + " 2>" + err.string() + " >/dev/null";
+    const int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
+    EXPECT_NE(readFile(err).find(r.key), std::string::npos) << readFile(err);
+  }
   fs::remove(file);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
+  fs::remove(err);
 }
 
 // Clients send receipts, a third of them again under an id already sent.

@@ -16,6 +16,11 @@ extern "C" {
 // Replaces faults.ini in the state folder with `ini` (NULL or "": no faults).
 // Returns 0, or -1 when the file cannot be written.
 MERID_CEFEXPORT int32_t MERID_CEFCALL MeridSimSetFaults(const char* ini);
+// Gives this loaded copy of the library its own state folder, in place of
+// $MERID_SIM_DIR (NULL or "": back to it). A host that serves several virtual
+// printers loads one copy of the file per printer and names each its folder.
+// Returns 0, or -1 when the folder cannot be made.
+MERID_CEFEXPORT int32_t MERID_CEFCALL MeridSimSetFolder(const char* dir);
 }
 
 namespace {
@@ -36,6 +41,7 @@ struct Link {
   bool open = false;
   bool replyReady = false;
   std::string reply;
+  std::string folder;  // MeridSimSetFolder's; empty: the environment's
 };
 
 // Freed when the library is unloaded: hosts load and unload it at will.
@@ -46,7 +52,7 @@ Link& link() {
 
 // The folder is looked up at each call so that $MERID_SIM_DIR set later counts.
 EcrModel& model(Link& l) {
-  std::string dir = merid::sim::defaultStateDir();
+  std::string dir = l.folder.empty() ? merid::sim::defaultStateDir() : l.folder;
   if (!l.model || l.model->dir() != dir) l.model = std::make_unique<EcrModel>(dir);
   return *l.model;
 }
@@ -150,6 +156,19 @@ MERID_CEFEXPORT int32_t MERID_CEFCALL MeridSimSetFaults(const char* ini) {
     Link& l = link();
     std::lock_guard<std::mutex> guard(l.mutex);
     return model(l).setFaults(ini ? ini : "") ? 0 : -1;
+  } catch (...) {
+    return -1;
+  }
+}
+
+MERID_CEFEXPORT int32_t MERID_CEFCALL MeridSimSetFolder(const char* dir) {
+  try {
+    Link& l = link();
+    std::lock_guard<std::mutex> guard(l.mutex);
+    const std::string folder = dir ? dir : "";
+    if (!folder.empty() && !merid::sim::makeDirs(folder)) return -1;
+    l.folder = folder;
+    return 0;
   } catch (...) {
     return -1;
   }

@@ -95,8 +95,7 @@ bool loadConfig(const std::string& file, const std::string& programFolder, Confi
   auto printers = j.find("printers");
   if (printers == j.end() || !printers->is_array() || printers->empty())
     return error = "printers: a list of one printer or more is needed", false;
-  std::set<std::string> ids;
-  int simulators = 0;
+  std::set<std::string> ids, simulatorFolders;
   for (std::size_t i = 0; i < printers->size(); ++i) {
     const json& p = (*printers)[i];
     const std::string where = "printers[" + std::to_string(i) + "].";
@@ -104,19 +103,20 @@ bool loadConfig(const std::string& file, const std::string& programFolder, Confi
     PrinterConfig pc;
     if (!member(p, "id", str, pc.id, where, error) || !member(p, "library", str, pc.library, where, error) ||
         !member(p, "port", num, pc.port, where, error) || !member(p, "home", str, pc.home, where, error) ||
-        !member(p, "simulatorFolder", str, pc.simulatorFolder, where, error))
+        !member(p, "simulatorFolder", str, pc.simulatorFolder, where, error) ||
+        !member(p, "operatorWaitSeconds", num, pc.operatorWaitSeconds, where, error))
       return false;
     if (!plainName(pc.id)) return error = where + "id: letters, digits, '-' and '_', 1 to 32", false;
     if (!ids.insert(pc.id).second) return error = where + "id: used twice", false;
     if (pc.port < 0 || pc.port > 255) return error = where + "port: out of range", false;
+    if (pc.operatorWaitSeconds < 0 || pc.operatorWaitSeconds > 600)
+      return error = where + "operatorWaitSeconds: 0 to 600", false;
     if (pc.library.empty()) pc.library = (fs::path(programFolder) / kVirtualPrinter).string();
     pc.library = resolved(base, pc.library);
     pc.home = resolved(base, pc.home.empty() ? pc.id : pc.home);
-    if (!pc.simulatorFolder.empty()) {
-      // The virtual printer reads its folder from the process environment.
-      if (++simulators > 1) return error = where + "simulatorFolder: one virtual printer per process", false;
-      pc.simulatorFolder = resolved(base, pc.simulatorFolder);
-    }
+    pc.simulatorFolder = resolved(base, pc.simulatorFolder);
+    if (!pc.simulatorFolder.empty() && !simulatorFolders.insert(pc.simulatorFolder).second)
+      return error = where + "simulatorFolder: used by another printer", false;
     config.printers.push_back(pc);
   }
   return true;

@@ -13,6 +13,7 @@ struct PrinterConfig {
   int port = 1;                 // the COM port number handed to the document classes
   std::string home;             // its settings and log folder
   std::string simulatorFolder;  // the virtual printer's state folder, when it is one
+  int operatorWaitSeconds = 0;  // how long a prompt for an operator waits before giving up
 };
 
 struct Config {

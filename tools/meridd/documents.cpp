@@ -129,9 +129,14 @@ class Planner {
   void add(std::string method, json args, std::function<std::optional<bool>(Objects&)> run) {
     plan_.calls.push_back({objectOf(method), std::move(method), std::move(args), std::move(run)});
   }
-  void opens() { plan_.opens = plan_.calls.size() - 1; }
-  void afterRefusal(std::string method, json args, std::function<std::optional<bool>(Objects&)> run) {
-    plan_.afterRefusal.push_back({objectOf(method), std::move(method), std::move(args), std::move(run)});
+  // The call that opens the document, and the one that ends it should a
+  // call after it be refused.
+  void opening(std::string method, json args, std::function<std::optional<bool>(Objects&)> run,
+               std::string ending, json endingArgs, std::function<std::optional<bool>(Objects&)> end) {
+    add(std::move(method), std::move(args), std::move(run));
+    plan_.opens = plan_.calls.size() - 1;
+    plan_.afterRefusal.push_back(
+        {objectOf(ending), std::move(ending), std::move(endingArgs), std::move(end)});
   }
   void connect() {
     const int16_t port = port_;
@@ -144,11 +149,11 @@ class Planner {
 
   void receipt(const json& body) {
     connect();
-    add("ApriTransazioneFiscale", json::array(),
-        [](Objects& o) { return done(o.receipt.ApriTransazioneFiscale()); });
-    opens();
-    afterRefusal("Manutenzione_AnnulloScontrinoAperto", json::array(),
-                 [](Objects& o) { return done(o.receipt.Manutenzione_AnnulloScontrinoAperto()); });
+    opening(
+        "ApriTransazioneFiscale", json::array(),
+        [](Objects& o) { return done(o.receipt.ApriTransazioneFiscale()); },
+        "Manutenzione_AnnulloScontrinoAperto", json::array(),
+        [](Objects& o) { return done(o.receipt.Manutenzione_AnnulloScontrinoAperto()); });
     int64_t total = 0;
     const json& items = list(body, "items", true);
     for (std::size_t i = 0; i < items.size(); ++i) {
@@ -240,11 +245,10 @@ class Planner {
 
   void nonFiscal(const json& body) {
     connect();
-    add("ApriTransazioneNonFiscale", json::array(),
-        [](Objects& o) { return done(o.receipt.ApriTransazioneNonFiscale()); });
-    opens();
-    afterRefusal("ChiudiTransazioneNonFiscale", json::array(),
-                 [](Objects& o) { return done(o.receipt.ChiudiTransazioneNonFiscale()); });
+    opening(
+        "ApriTransazioneNonFiscale", json::array(),
+        [](Objects& o) { return done(o.receipt.ApriTransazioneNonFiscale()); }, "ChiudiTransazioneNonFiscale",
+        json::array(), [](Objects& o) { return done(o.receipt.ChiudiTransazioneNonFiscale()); });
     const json& lines = list(body, "lines", true);
     for (std::size_t i = 0; i < lines.size(); ++i) {
       const std::string path = "lines[" + std::to_string(i) + "]";
@@ -271,14 +275,15 @@ class Planner {
     const double total = number(body, "", "total", true, 0);
     const bool copy = flag(body, "", "copy", false);
     const int16_t port = port_;
-    add("ApriFattura", {port, total, copy, 2, 3}, [=](Objects& o) {
-      int16_t p = port, prices = 2, quantities = 3;
-      double t = total;
-      bool c = copy;
-      return done(o.invoice.ApriFattura(p, t, c, prices, quantities));
-    });
-    opens();
-    afterRefusal("ChiudiFattura", {total}, [=](Objects& o) { return done(o.invoice.ChiudiFattura(total)); });
+    opening(
+        "ApriFattura", {port, total, copy, 2, 3},
+        [=](Objects& o) {
+          int16_t p = port, prices = 2, quantities = 3;
+          double t = total;
+          bool c = copy;
+          return done(o.invoice.ApriFattura(p, t, c, prices, quantities));
+        },
+        "ChiudiFattura", {total}, [=](Objects& o) { return done(o.invoice.ChiudiFattura(total)); });
     std::vector<std::pair<std::string, Merid_Font>> rows;
     if (const json* c = find(body, "", "customer", false)) {
       if (!c->is_object()) refuse("customer", "must be an object");
@@ -307,13 +312,14 @@ class Planner {
     const double total = number(body, "", "total", true, 0);
     if (cents(total) <= 0) refuse("total", "must be more than 0");
     const int16_t port = port_;
-    add("ApriNotaAccredito", {port, 2, 3}, [=](Objects& o) {
-      int16_t p = port, prices = 2, quantities = 3;
-      return done(o.creditNote.ApriNotaAccredito(p, prices, quantities));
-    });
-    opens();
-    afterRefusal("ChiudiNotaAccredito", {total},
-                 [=](Objects& o) { return done(o.creditNote.ChiudiNotaAccredito(total)); });
+    opening(
+        "ApriNotaAccredito", {port, 2, 3},
+        [=](Objects& o) {
+          int16_t p = port, prices = 2, quantities = 3;
+          return done(o.creditNote.ApriNotaAccredito(p, prices, quantities));
+        },
+        "ChiudiNotaAccredito", {total},
+        [=](Objects& o) { return done(o.creditNote.ChiudiNotaAccredito(total)); });
     struct Row {
       std::string t1, t2, price;
       Merid_Font font;

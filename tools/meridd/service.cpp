@@ -14,6 +14,7 @@
 #include "merid/codepage.h"
 #include "merid/host.h"
 #include "page.h"
+#include "virtual_printer.h"
 
 namespace meridd {
 
@@ -23,6 +24,19 @@ using nlohmann::json;
 
 constexpr std::size_t kMaxBody = 1 << 20;
 constexpr int kMaxWaitSeconds = 60;
+
+// The operator prompts of the call a worker thread is making; null on other
+// threads, whose prompts are given up at once.
+thread_local std::vector<std::string>* tPrompts = nullptr;
+thread_local Worker* tWorker = nullptr;
+
+// Nobody stands at a service's console: a prompt is recorded for the task's
+// client and given up, after the printer's configured wait for an operator.
+merid::PromptAnswer answerPrompt(const std::string& text, const std::string&) {
+  if (!tPrompts || !tWorker) return merid::PromptAnswer::GiveUp;
+  tPrompts->push_back(merid::ansiToUtf8(text));
+  return tWorker->waitForOperator() ? merid::PromptAnswer::Ok : merid::PromptAnswer::GiveUp;
+}
 
 bool terminal(const std::string& state) {
   return state == "done" || state == "failed" || state == "unknown";
@@ -89,7 +103,8 @@ const merid::Outcome& outcomeOf(const Call& c, const Objects& o) {
 }
 
 // The record of one call: the answer, and what the call did beside it.
-json callRecord(const Call& c, std::optional<bool> result, const Objects& objects) {
+json callRecord(const Call& c, std::optional<bool> result, const Objects& objects,
+                const std::vector<std::string>& prompts) {
   const merid::Outcome& o = outcomeOf(c, objects);
   json outcome = {{"kind", merid::outcomeKindName(o.kind)},
                   {"summary", merid::ansiToUtf8(o.summary())},
@@ -103,6 +118,7 @@ json callRecord(const Call& c, std::optional<bool> result, const Objects& object
     outcome["reason"] = merid::notSentReasonName(o.reason);
     outcome["detail"] = merid::ansiToUtf8(o.detail);
   }
+  if (!prompts.empty()) outcome["operatorPrompts"] = prompts;
   return {{"method", c.method},
           {"args", c.args},
           {"result", result ? json(*result) : json()},
@@ -111,12 +127,25 @@ json callRecord(const Call& c, std::optional<bool> result, const Objects& object
 
 // Why the task stops after this call, or "" to go on. A call that answered
 // true may still have been refused by the printer or not have reached it.
-std::string stopReason(const Call& c, std::optional<bool> result, const merid::Outcome& o) {
-  if (result && !*result) return c.method + " answered false (" + merid::ansiToUtf8(o.summary()) + ")";
-  if (o.kind == merid::OutcomeKind::Refused || o.kind == merid::OutcomeKind::NotSent ||
-      o.kind == merid::OutcomeKind::GaveUp || o.kind == merid::OutcomeKind::Unknown)
-    return c.method + ": " + merid::ansiToUtf8(o.summary());
-  return "";
+std::string stopReason(const Call& c, std::optional<bool> result, const merid::Outcome& o,
+                       const std::vector<std::string>& prompts) {
+  std::string why;
+  if (result && !*result)
+    why = c.method + " answered false (" + merid::ansiToUtf8(o.summary()) + ")";
+  else if (o.kind == merid::OutcomeKind::Refused || o.kind == merid::OutcomeKind::NotSent ||
+           o.kind == merid::OutcomeKind::GaveUp || o.kind == merid::OutcomeKind::Unknown)
+    why = c.method + ": " + merid::ansiToUtf8(o.summary());
+  if (!why.empty() && !prompts.empty()) why += "; the printer asked for an operator: " + prompts.back();
+  return why;
+}
+
+// What the status reply says of an open document: true or false where the
+// printer tells (the virtual printer puts its document state, a digit from 0
+// for none to 6, before the fault flags), else null.
+json documentOpen(bool virtualPrinter, merid::MeridCodeErrors code, const std::string& reply) {
+  if (!virtualPrinter || code == merid::ECK_NonConnesso || reply.empty()) return json();
+  if (reply[0] < '0' || reply[0] > '6') return json();
+  return reply[0] != '0';
 }
 
 }  // namespace
@@ -140,7 +169,7 @@ std::string utcNow() {
 
 // --- Worker ---------------------------------------------------------------
 
-Worker::Worker(const PrinterConfig& printer, Store& store, std::function<void()> onTaskEnd)
+Worker::Worker(const PrinterConfig& printer, Store& store, std::function<void(const std::string&)> onTaskEnd)
     : printer_(printer), store_(store), onTaskEnd_(std::move(onTaskEnd)) {}
 
 Worker::~Worker() {
@@ -195,18 +224,33 @@ json Worker::askStatus() {
   o.receipt.InitComunicazione(port);
   const bool connected = o.receipt.IsConnected();
   const merid::MeridCodeErrors code = o.receipt.StatoStampante();
-  // Whether a document is open is not told by the library to its hosts yet.
   return {{"connected", connected},
           {"status", static_cast<int>(code)},
           {"name", std::string(merid::codeErrorName(code))},
-          {"documentOpen", json()},
+          {"documentOpen",
+           documentOpen(!printer_.simulatorFolder.empty(), code, o.receipt.UltimoEsito().dataRead)},
           {"at", utcNow()}};
+}
+
+bool Worker::waitForOperator() {
+  const auto now = std::chrono::steady_clock::now();
+  if (!operatorDeadline_) operatorDeadline_ = now + std::chrono::seconds(printer_.operatorWaitSeconds);
+  if (now >= *operatorDeadline_) return false;
+  // A look at the printer each second until the deadline: answering OK makes
+  // the library check it again, and ask again while the fault is there.
+  std::unique_lock<std::mutex> lock(mutex_);
+  wake_.wait_until(lock, std::min(now + std::chrono::seconds(1), *operatorDeadline_),
+                   [&] { return stopping_; });
+  return !stopping_;
 }
 
 void Worker::run(std::vector<Task> interrupted) {
   // This thread is the printer: its library file and settings folder.
   merid::setThreadPrinterLibrary(printer_.library);
   merid::setThreadHomeFolder(printer_.home);
+  std::vector<std::string> prompts;
+  tPrompts = &prompts;
+  tWorker = this;
   if (!interrupted.empty()) {
     // What the printer says now, for the person who checks its journal. A
     // receipt cut short is still open on the printer: voided, so that the
@@ -237,7 +281,7 @@ void Worker::run(std::vector<Task> interrupted) {
     queue_.pop_front();
     lock.unlock();
     runTask(id);
-    onTaskEnd_();
+    onTaskEnd_(id);
   }
 }
 
@@ -257,17 +301,20 @@ void Worker::runTask(const std::string& id) {
   bool unknown = false;  // the printer may have executed a command or not
   try {
     Objects objects;
+    operatorDeadline_.reset();
+    auto make = [&](const Call& call) {
+      tPrompts->clear();
+      const std::optional<bool> result = call.run(objects);
+      calls.push_back(callRecord(call, result, objects, *tPrompts));
+      return result;
+    };
     for (std::size_t i = 0; i < plan.calls.size() && error.empty(); ++i) {
       const Call& call = plan.calls[i];
-      const std::optional<bool> result = call.run(objects);
-      calls.push_back(callRecord(call, result, objects));
-      error = stopReason(call, result, outcomeOf(call, objects));
+      const std::optional<bool> result = make(call);
+      error = stopReason(call, result, outcomeOf(call, objects), *tPrompts);
       unknown = outcomeOf(call, objects).kind == merid::OutcomeKind::Unknown;
       if (!error.empty() && i > plan.opens)
-        for (const Call& after : plan.afterRefusal) {
-          const std::optional<bool> r = after.run(objects);
-          calls.push_back(callRecord(after, r, objects));
-        }
+        for (const Call& after : plan.afterRefusal) make(after);
     }
   } catch (const std::exception& e) {
     error = std::string("unexpected failure: ") + e.what();
@@ -285,12 +332,31 @@ Service::~Service() {
   stop();
 }
 
-void Service::taskEnded() {
+void Service::taskEnded(const std::string& id) {
   {
     std::lock_guard<std::mutex> lock(endMutex_);
-    ++endCount_;
+    auto w = watched_.find(id);
+    if (w == watched_.end()) return;
+    ++w->second.ends;
   }
   ended_.notify_all();
+}
+
+uint64_t Service::endsOf(const std::string& id) {
+  std::lock_guard<std::mutex> lock(endMutex_);
+  return watched_[id].ends;
+}
+
+void Service::watch(const std::string& id, int change) {
+  std::lock_guard<std::mutex> lock(endMutex_);
+  Watched& w = watched_[id];
+  w.waiters += change;
+  if (w.waiters <= 0) watched_.erase(id);
+}
+
+void Service::waitEnd(const std::string& id, uint64_t seen, std::chrono::steady_clock::time_point deadline) {
+  std::unique_lock<std::mutex> lock(endMutex_);
+  ended_.wait_until(lock, deadline, [&] { return watched_[id].ends != seen; });
 }
 
 int Service::start(std::string& error) {
@@ -299,17 +365,15 @@ int Service::start(std::string& error) {
   if (!store_.open(config_.database, error)) return -1;
   std::map<std::string, std::vector<Task>> interrupted;
   for (auto& t : store_.interrupted()) interrupted[t.printer].push_back(t);
-  for (const auto& p : config_.printers) {
+  previousPrompt_ = merid::setPromptHandler(answerPrompt);
+  promptSet_ = true;
+  for (auto p : config_.printers) {
     std::filesystem::create_directories(p.home, ec);
     if (!p.simulatorFolder.empty()) {
-      std::filesystem::create_directories(p.simulatorFolder, ec);
-#if defined(_WIN32)
-      _putenv_s("MERID_SIM_DIR", p.simulatorFolder.c_str());
-#else
-      ::setenv("MERID_SIM_DIR", p.simulatorFolder.c_str(), 1);
-#endif
+      p.library = privateVirtualPrinter(p, error);
+      if (p.library.empty()) return -1;
     }
-    auto w = std::make_unique<Worker>(p, store_, [this] { taskEnded(); });
+    auto w = std::make_unique<Worker>(p, store_, [this](const std::string& id) { taskEnded(id); });
     for (const auto& id : store_.enqueued(p.id)) w->push(id);
     w->start(interrupted[p.id]);
     workers_[p.id] = std::move(w);
@@ -329,12 +393,19 @@ void Service::serve() {
 void Service::stop() {
   if (server_) server_->stop();
   for (auto& [id, w] : workers_) w->stop();
+  if (promptSet_) merid::setPromptHandler(std::move(previousPrompt_));
+  promptSet_ = false;
 }
 
 void Service::routes() {
   httplib::Server& s = *server_;
   s.new_task_queue = [] { return new httplib::ThreadPool(32); };
   s.set_payload_max_length(kMaxBody);
+  // Answers go out at once: with Nagle's algorithm a kept-alive client waits
+  // for the delayed acknowledgement of the headers before the body comes.
+  s.set_tcp_nodelay(true);
+  // A till keeps its connection: not closed after every fifth request.
+  s.set_keep_alive_max_count(1000);
   s.set_error_handler(
       httplib::Server::HandlerWithResponse([](const httplib::Request& req, httplib::Response& res) {
         if (!res.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
@@ -462,18 +533,20 @@ void Service::routes() {
       wait = static_cast<int>(n);
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(wait);
+    // Watched before the first read, so that an end just after it is seen.
+    struct Watching {
+      Service& service;
+      const std::string& id;
+      ~Watching() { service.watch(id, -1); }
+    } watching{*this, id};
+    watch(id, +1);
     for (;;) {
-      uint64_t seen;
-      {
-        std::lock_guard<std::mutex> lock(endMutex_);
-        seen = endCount_;
-      }
+      const uint64_t seen = endsOf(id);
       auto task = store_.get(id);
       if (!task) return bad(res, 404, "taskId", "no task " + id);
       if (terminal(task->state) || std::chrono::steady_clock::now() >= deadline)
         return reply(res, 200, taskJson(*task));
-      std::unique_lock<std::mutex> lock(endMutex_);
-      ended_.wait_until(lock, deadline, [&] { return endCount_ != seen; });
+      waitEnd(id, seen, deadline);
     }
   });
 

@@ -4,6 +4,7 @@
 // order they were accepted.
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <future>
@@ -11,11 +12,13 @@
 #include <memory>
 #include <mutex>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "config.h"
+#include "merid/host.h"
 #include "store.h"
 
 namespace httplib {
@@ -26,7 +29,7 @@ namespace meridd {
 
 class Worker {
  public:
-  Worker(const PrinterConfig& printer, Store& store, std::function<void()> onTaskEnd);
+  Worker(const PrinterConfig& printer, Store& store, std::function<void(const std::string&)> onTaskEnd);
   ~Worker();
   void start(std::vector<Task> interrupted);
   void stop();
@@ -35,6 +38,9 @@ class Worker {
   std::future<nlohmann::json> status();
   const PrinterConfig& printer() const { return printer_; }
   std::size_t waiting();
+  // On the worker's thread, when the printer needs an operator: true after a
+  // short wait while the printer's wait for one lasts, false to give up.
+  bool waitForOperator();
 
  private:
   void run(std::vector<Task> interrupted);
@@ -43,12 +49,13 @@ class Worker {
 
   PrinterConfig printer_;
   Store& store_;
-  std::function<void()> onTaskEnd_;
+  std::function<void(const std::string&)> onTaskEnd_;
   std::mutex mutex_;
   std::condition_variable wake_;
   std::deque<std::string> queue_;
   std::deque<std::promise<nlohmann::json>> statusRequests_;
   bool stopping_ = false;
+  std::optional<std::chrono::steady_clock::time_point> operatorDeadline_;  // of the running task
   std::thread thread_;
 };
 
@@ -65,7 +72,12 @@ class Service {
 
  private:
   void routes();
-  void taskEnded();
+  void taskEnded(const std::string& id);
+  // The long poll of GET /tasks/{id}?wait: a waiter watches its task's id
+  // and wakes at that task's end only, not at every task's.
+  uint64_t endsOf(const std::string& id);
+  void watch(const std::string& id, int change);
+  void waitEnd(const std::string& id, uint64_t seen, std::chrono::steady_clock::time_point deadline);
 
   Config config_;
   Store store_;
@@ -74,7 +86,13 @@ class Service {
   std::mutex submitMutex_;  // acceptance order is queue order
   std::mutex endMutex_;
   std::condition_variable ended_;
-  uint64_t endCount_ = 0;
+  struct Watched {
+    int waiters = 0;
+    uint64_t ends = 0;
+  };
+  std::map<std::string, Watched> watched_;
+  merid::PromptHandler previousPrompt_;
+  bool promptSet_ = false;
 };
 
 // "2026-12-06T01:02:03.456Z"

@@ -1,5 +1,7 @@
 #include "store.h"
 
+#include <iterator>
+
 namespace meridd {
 
 namespace {
@@ -21,148 +23,172 @@ CREATE TABLE IF NOT EXISTS tasks(
 CREATE INDEX IF NOT EXISTS tasks_queue ON tasks(printer, state, seq);
 )";
 
-const char* const kColumns =
-    "seq, id, printer, kind, body, state, calls, error, printer_said, created, started, ended";
+// The statements, each prepared once per connection (keyed by its address).
+#define MERIDD_TASK_COLUMNS                                                                               \
+  "SELECT seq, id, printer, kind, body, state, calls, error, printer_said, created, started, ended FROM " \
+  "tasks "
+const char* const kById = MERIDD_TASK_COLUMNS "WHERE id = ?1";
+const char* const kRecent = MERIDD_TASK_COLUMNS "ORDER BY seq DESC LIMIT ?1";
+const char* const kRunning = MERIDD_TASK_COLUMNS "WHERE state = 'running'";
+const char* const kQueue = MERIDD_TASK_COLUMNS "WHERE printer = ?1 AND state = 'enqueued' ORDER BY seq";
+#undef MERIDD_TASK_COLUMNS
+const char* const kInsert =
+    "INSERT INTO tasks(id, printer, kind, body, state, created) VALUES(?1, ?2, ?3, ?4, 'enqueued', ?5) "
+    "ON CONFLICT(id) DO NOTHING";
+const char* const kMarkRunning =
+    "UPDATE tasks SET state = 'running', started = ?2 WHERE id = ?1 AND state = 'enqueued'";
+const char* const kFinish = "UPDATE tasks SET state = ?2, calls = ?3, error = ?4, ended = ?5 WHERE id = ?1";
+const char* const kPrinterSaid = "UPDATE tasks SET printer_said = ?2 WHERE id = ?1";
+const char* const kToUnknown = "UPDATE tasks SET state = 'unknown' WHERE state = 'running'";
+const char* const kSynced = "PRAGMA synchronous=FULL";
+const char* const kUnsynced = "PRAGMA synchronous=NORMAL";
+
+// The text columns after seq, in the order of the SELECTs above.
+std::string Task::*const kTexts[] = {&Task::id,      &Task::printer, &Task::kind,  &Task::body,
+                                     &Task::state,   &Task::calls,   &Task::error, &Task::printerSaid,
+                                     &Task::created, &Task::started, &Task::ended};
 
 std::string text(sqlite3_stmt* st, int column) {
   const unsigned char* t = sqlite3_column_text(st, column);
   return t ? reinterpret_cast<const char*>(t) : "";
 }
 
-// Finalizes the statement whatever way the scope is left.
-struct Statement {
-  sqlite3_stmt* st = nullptr;
-  ~Statement() { sqlite3_finalize(st); }
+// Lets go of the statement's read or write lock whatever way the scope is left.
+struct Reset {
+  sqlite3_stmt* st;
+  ~Reset() {
+    if (st) sqlite3_reset(st);
+  }
 };
 
 }  // namespace
 
-Store::~Store() {
-  sqlite3_close(db_);
+Store::Connection::~Connection() {
+  for (auto& [sql, st] : prepared) sqlite3_finalize(st);
+  sqlite3_close(db);
 }
 
-bool Store::open(const std::string& file, std::string& error) {
-  if (sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
-                      nullptr) != SQLITE_OK) {
-    error = "cannot open " + file + ": " + (db_ ? sqlite3_errmsg(db_) : "out of memory");
+bool Store::Connection::open(const std::string& file, int flags, std::string& error) {
+  if (sqlite3_open_v2(file.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+    error = "cannot open " + file + ": " + (db ? sqlite3_errmsg(db) : "out of memory");
     return false;
   }
-  sqlite3_busy_timeout(db_, 5000);
-  // FULL: a task the client was told about survives a power cut too.
-  if (!exec("PRAGMA journal_mode=WAL") || !exec("PRAGMA synchronous=FULL") || !exec(kSchema)) {
-    error = file + ": " + sqlite3_errmsg(db_);
-    return false;
-  }
+  sqlite3_busy_timeout(db, 5000);
   return true;
 }
 
-bool Store::exec(const char* sql) {
-  return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-}
-
-bool Store::run(const char* sql, const std::vector<std::string>& args) {
-  Statement s;
-  if (sqlite3_prepare_v2(db_, sql, -1, &s.st, nullptr) != SQLITE_OK) return false;
+sqlite3_stmt* Store::Connection::statement(const char* sql, const std::vector<std::string>& args) {
+  sqlite3_stmt*& st = prepared[sql];
+  if (!st && sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &st, nullptr) != SQLITE_OK) {
+    sqlite3_finalize(st);
+    st = nullptr;
+    return nullptr;
+  }
+  sqlite3_reset(st);
+  sqlite3_clear_bindings(st);
   for (std::size_t i = 0; i < args.size(); ++i)
-    sqlite3_bind_text(s.st, static_cast<int>(i + 1), args[i].data(), static_cast<int>(args[i].size()),
+    sqlite3_bind_text(st, static_cast<int>(i + 1), args[i].data(), static_cast<int>(args[i].size()),
                       SQLITE_TRANSIENT);
-  return sqlite3_step(s.st) == SQLITE_DONE;
+  return st;
 }
 
-std::vector<Task> Store::select(const char* sql, const std::vector<std::string>& args) {
+bool Store::Connection::run(const char* sql, const std::vector<std::string>& args) {
+  Reset r{statement(sql, args)};
+  if (!r.st) return false;
+  const int rc = sqlite3_step(r.st);
+  return rc == SQLITE_DONE || rc == SQLITE_ROW;
+}
+
+std::vector<Task> Store::Connection::select(const char* sql, const std::vector<std::string>& args) {
   std::vector<Task> out;
-  Statement s;
-  if (sqlite3_prepare_v2(db_, sql, -1, &s.st, nullptr) != SQLITE_OK) return out;
-  for (std::size_t i = 0; i < args.size(); ++i)
-    sqlite3_bind_text(s.st, static_cast<int>(i + 1), args[i].data(), static_cast<int>(args[i].size()),
-                      SQLITE_TRANSIENT);
-  while (sqlite3_step(s.st) == SQLITE_ROW) {
+  Reset r{statement(sql, args)};
+  if (!r.st) return out;
+  while (sqlite3_step(r.st) == SQLITE_ROW) {
     Task t;
-    t.seq = sqlite3_column_int64(s.st, 0);
-    t.id = text(s.st, 1);
-    t.printer = text(s.st, 2);
-    t.kind = text(s.st, 3);
-    t.body = text(s.st, 4);
-    t.state = text(s.st, 5);
-    t.calls = text(s.st, 6);
-    t.error = text(s.st, 7);
-    t.printerSaid = text(s.st, 8);
-    t.created = text(s.st, 9);
-    t.started = text(s.st, 10);
-    t.ended = text(s.st, 11);
+    t.seq = sqlite3_column_int64(r.st, 0);
+    for (std::size_t c = 0; c < std::size(kTexts); ++c) t.*kTexts[c] = text(r.st, static_cast<int>(c + 1));
     out.push_back(std::move(t));
   }
   return out;
 }
 
+Store::~Store() = default;
+
+bool Store::open(const std::string& file, std::string& error) {
+  if (!writer_.open(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, error)) return false;
+  auto exec = [&](const char* sql) {
+    return sqlite3_exec(writer_.db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+  };
+  if (!exec("PRAGMA journal_mode=WAL") || !exec(kUnsynced) || !exec(kSchema)) {
+    error = file + ": " + sqlite3_errmsg(writer_.db);
+    return false;
+  }
+  return reader_.open(file, SQLITE_OPEN_READWRITE, error);
+}
+
 Store::Added Store::add(const Task& task, Task& stored) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  const std::string byId = std::string("SELECT ") + kColumns + " FROM tasks WHERE id = ?1";
-  auto found = select(byId.c_str(), {task.id});
-  if (found.empty()) {
-    if (!run("INSERT INTO tasks(id, printer, kind, body, state, created) VALUES(?1, ?2, ?3, ?4, 'enqueued', "
-             "?5)",
-             {task.id, task.printer, task.kind, task.body, task.created}))
-      return Added::Failed;
-    found = select(byId.c_str(), {task.id});
-    if (found.empty()) return Added::Failed;
-    stored = found.front();
+  std::lock_guard<std::mutex> lock(writer_.mutex);
+  if (!writer_.run(kInsert, {task.id, task.printer, task.kind, task.body, task.created}))
+    return Added::Failed;
+  if (sqlite3_changes(writer_.db) == 1) {
+    stored = task;
+    stored.seq = sqlite3_last_insert_rowid(writer_.db);
+    stored.state = "enqueued";
+    stored.calls = "[]";
+    stored.error = stored.printerSaid = stored.started = stored.ended = "";
     return Added::New;
   }
+  auto found = writer_.select(kById, {task.id});
+  if (found.empty()) return Added::Failed;
   stored = found.front();
   const bool same = stored.printer == task.printer && stored.kind == task.kind && stored.body == task.body;
   return same ? Added::Same : Added::Conflict;
 }
 
 std::optional<Task> Store::get(const std::string& id) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto found = select((std::string("SELECT ") + kColumns + " FROM tasks WHERE id = ?1").c_str(), {id});
+  std::lock_guard<std::mutex> lock(reader_.mutex);
+  auto found = reader_.select(kById, {id});
   if (found.empty()) return std::nullopt;
   return found.front();
 }
 
 std::vector<Task> Store::recent(int limit) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return select((std::string("SELECT ") + kColumns + " FROM tasks ORDER BY seq DESC LIMIT ?1").c_str(),
-                {std::to_string(limit)});
+  std::lock_guard<std::mutex> lock(reader_.mutex);
+  return reader_.select(kRecent, {std::to_string(limit)});
 }
 
 bool Store::markRunning(const std::string& id, const std::string& when) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return run("UPDATE tasks SET state = 'running', started = ?2 WHERE id = ?1 AND state = 'enqueued'",
-             {id, when}) &&
-         sqlite3_changes(db_) == 1;
+  std::lock_guard<std::mutex> lock(writer_.mutex);
+  if (!writer_.run(kSynced, {})) return false;
+  const bool marked = writer_.run(kMarkRunning, {id, when}) && sqlite3_changes(writer_.db) == 1;
+  // Should NORMAL not come back, every later commit is synced: slower, no less safe.
+  writer_.run(kUnsynced, {});
+  return marked;
 }
 
 bool Store::finish(const std::string& id, const std::string& state, const std::string& calls,
                    const std::string& error, const std::string& when) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return run("UPDATE tasks SET state = ?2, calls = ?3, error = ?4, ended = ?5 WHERE id = ?1",
-             {id, state, calls, error, when});
+  std::lock_guard<std::mutex> lock(writer_.mutex);
+  return writer_.run(kFinish, {id, state, calls, error, when});
 }
 
 bool Store::setPrinterSaid(const std::string& id, const std::string& json) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return run("UPDATE tasks SET printer_said = ?2 WHERE id = ?1", {id, json});
+  std::lock_guard<std::mutex> lock(writer_.mutex);
+  return writer_.run(kPrinterSaid, {id, json});
 }
 
 std::vector<Task> Store::interrupted() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto tasks =
-      select((std::string("SELECT ") + kColumns + " FROM tasks WHERE state = 'running'").c_str(), {});
-  run("UPDATE tasks SET state = 'unknown' WHERE state = 'running'", {});
+  std::lock_guard<std::mutex> lock(writer_.mutex);
+  auto tasks = writer_.select(kRunning, {});
+  writer_.run(kToUnknown, {});
   for (auto& t : tasks) t.state = "unknown";
   return tasks;
 }
 
 std::vector<std::string> Store::enqueued(const std::string& printer) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(writer_.mutex);
   std::vector<std::string> ids;
-  for (auto& t : select((std::string("SELECT ") + kColumns +
-                         " FROM tasks WHERE printer = ?1 AND state = 'enqueued' ORDER BY seq")
-                            .c_str(),
-                        {printer}))
-    ids.push_back(t.id);
+  for (auto& t : writer_.select(kQueue, {printer})) ids.push_back(t.id);
   return ids;
 }
 

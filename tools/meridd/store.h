@@ -1,12 +1,33 @@
 #pragma once
-// The tasks, kept in one SQLite file (write-ahead log). A task is written and
-// committed before the client hears of it, marked running before the first
-// call reaches its printer, and finished after the last. One connection,
-// guarded by a lock: every statement is short.
+// The tasks, kept in one SQLite file in write-ahead-log mode.
+//
+// What is promised, and what each write costs for it:
+//
+// - A task is committed before the client hears of it (the 202), and its end
+//   is committed when it ends. These commits are not synced
+//   (synchronous=NORMAL): in WAL mode a commit is in the operating system as
+//   soon as it returns, so a crash or a kill -9 of the service loses none of
+//   them. Only a power cut or a crash of the whole machine can take back the
+//   last ones.
+// - The running mark, written before the first call reaches the printer, is a
+//   synced commit. Syncing the log makes every commit before it durable too:
+//   the task's acceptance, and the ends of the tasks before it.
+//
+// So after a power cut: a task that reached the printer is at least `running`
+// on disk, and becomes `unknown` at the next start, never run again by
+// itself; a task whose end was lost shows as `unknown`, not as a rerun; a
+// task accepted but not yet started may be gone, and its client finds 404
+// under its id, so sending it again under the same id prints it once. One
+// fsync per printed task, none per acceptance.
+//
+// Two connections: one writes, under a lock, with its statements prepared
+// once; the other reads, under its own lock, so that a reader never waits
+// for the writer's sync (the log lets readers run beside a writer).
 
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -39,6 +60,7 @@ class Store {
   std::optional<Task> get(const std::string& id);
   // The most recent tasks first.
   std::vector<Task> recent(int limit);
+  // Synced: see above.
   bool markRunning(const std::string& id, const std::string& when);
   bool finish(const std::string& id, const std::string& state, const std::string& calls,
               const std::string& error, const std::string& when);
@@ -49,12 +71,20 @@ class Store {
   std::vector<std::string> enqueued(const std::string& printer);
 
  private:
-  bool exec(const char* sql);
-  bool run(const char* sql, const std::vector<std::string>& args);
-  std::vector<Task> select(const char* sql, const std::vector<std::string>& args);
+  // One connection and its prepared statements.
+  struct Connection {
+    sqlite3* db = nullptr;
+    std::map<const char*, sqlite3_stmt*> prepared;  // by the address of the SQL text
+    std::mutex mutex;
+    ~Connection();
+    bool open(const std::string& file, int flags, std::string& error);
+    // The statement ready to bind and step, or nullptr.
+    sqlite3_stmt* statement(const char* sql, const std::vector<std::string>& args);
+    bool run(const char* sql, const std::vector<std::string>& args);
+    std::vector<Task> select(const char* sql, const std::vector<std::string>& args);
+  };
 
-  std::mutex mutex_;
-  sqlite3* db_ = nullptr;
+  Connection writer_, reader_;
 };
 
 }  // namespace meridd
