@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <tuple>
 
@@ -43,30 +44,18 @@ class Meridctl : public ::testing::Test {
 TEST_F(Meridctl, EveryMethodFromOneScript) {
   const Outcome o = run(std::string("run ") + MERID_TEST_DIR + "/all_methods.meridctl");
   ASSERT_EQ(o.exit, 0) << o.err;
-  EXPECT_EQ(
-      o.out,
-      "s.InitComunicazione\ns.InitParametri\ns.IsConnected -> True\ns.StatoStampante -> 0\n"
-      "s.Manutenzione_RipristinoAnomaliaCarta -> True\ns.Manutenzione_ProgrammazioneDataOra -> True\n"
-      "s.Display_MostraRighe -> True\ns.Display_MostraRiga -> True\ns.ApriCassetto -> True\n"
-      "s.ApriCassettoManuale -> True\ns.ApriTransazioneFiscale -> True\ns.Vendita -> True\n"
-      "s.Reso -> True\ns.RigaLiberaFiscale_Vendita -> True\ns.RigaLiberaFiscale_Promo -> True\n"
-      "s.RigaLiberaFiscale_Fondo -> True\ns.ScontoValoreRiga -> True\ns.ScontoValoreTotale -> True\n"
-      "s.StampaBarcode_Fiscale -> True\ns.SubTotale -> True\n"
-      "s.Pagamento_CorrispettivoNonRiscosso -> True\ns.Pagamento_CorrispettivoRiscosso -> True\n"
-      "s.ChiudiTransazioneFiscale -> True\ns.Manutenzione_RistampaUltimoScontrino -> True\n"
-      "s.ApriTransazioneFiscale -> True\ns.Vendita -> True\n"
-      "s.Manutenzione_AnnulloScontrinoAperto -> True\ns.ApriTransazioneNonFiscale -> True\n"
-      "s.RigaLiberaNonFiscale -> True\ns.StampaBarcode_NonFiscale -> True\n"
-      "s.ChiudiTransazioneNonFiscale -> True\n"
-      "s.InviaComandoDiretto_CefDLL -> True  [refused 117 ECK_FunzioneNonAmmessa: function not allowed now]\n"
-      "f.ApriFattura -> True\nf.RigaFattura -> True\nf.ChiudiFattura -> True\n"
-      "n.ApriNotaAccredito -> True\nn.RigaNotaAccredito -> True\nn.ChiudiNotaAccredito -> True\n"
-      "s.Manutenzione_EseguiRapportoX -> True\ns.Manutenzione_DGFE_RichiestaRiga -> True\n"
-      "s.Manutenzione_DGFE_StampaCompleta -> True\ns.Manutenzione_DGFE_StampaIntervalloDate -> True\n"
-      "s.Manutenzione_DGFE_StampaIntervalloDate -> False  [not sent: declined]\n"
-      "s.Manutenzione_DGFE_Data_NScontrini -> True\n"
-      "s.Manutenzione_EseguiRapportoZ -> True\ns.Manutenzione_DGFE_IntervalloChiusure -> True\n"
-      "s.Manutenzione_DFGE_NuovoGiornale -> True\ns.ChiudiConnessioneCOM\n");
+  // Every call of the script succeeds (a refusal counts as done) save the journal dates given the wrong
+  // way round; what each call sends is in the unit tests, what it prints in the golden tapes.
+  std::istringstream lines(o.out);
+  std::vector<std::string> others;
+  int calls = 0;
+  for (std::string line; std::getline(lines, line); ++calls)
+    if (line.find(" -> True") == std::string::npos) others.push_back(line);
+  EXPECT_EQ(calls, 48);
+  EXPECT_EQ(others, (std::vector<std::string>{
+                        "s.InitComunicazione", "s.InitParametri", "s.StatoStampante -> 0",
+                        "s.Manutenzione_DGFE_StampaIntervalloDate -> False  [not sent: declined]",
+                        "s.ChiudiConnessioneCOM"}));
   EXPECT_EQ(
       o.err,
       "MessageBox [Errore DGFE] Il valore di data inizio non pu\xC3\xB2 essere maggiore di data fine.\n");
