@@ -47,44 +47,26 @@ TEST_F(DocumentTest, DisplayDrawerAndBarcode) {
     return !AperturaManualeCassetto(port) && !MostraRigaADisplay("A", 1) && StampaBarcode(text, type);
   };
   auto automatic = onPort(ApriCassetto);
+  // clang-format off
   check({
-      {"display lines",
-       "",
-       lines,
-       true,
+      {"display lines", "", lines, true,
        {"7007BENVENUTI           CASSA 2             ", "7007" + pad("") + pad(""),
         "7007" + pad("") + pad("XYZ"), "7007" + pad("ABC") + pad(""), "7007" + pad("ABC") + pad("XYZ"),
         "7007" + pad("ONE") + pad("TWO"), "7007" + pad("ABC") + pad("Z"),
         "7007" + pad("ABC") + "UNA RIGA PIU LUNGA D"}},
-      {"filter fails",
-       "",
-       neither,
-       true,
-       {},
-       {},
-       nullptr,
+      {"filter fails", "", neither, true, {}, {}, nullptr,
        {"modDisplay-getComando_InviaRigheDisplay Automation error",
-        "modDisplay-getComando_Merid_DisplayRiga Automation error"},
-       Failing::filter},
-      {"no bypass key, then 0",
-       "",
-       [automatic] { return automatic() && automatic(); },
-       true,
-       {"70081", drawer, "70081", drawer},
-       {},
+        "modDisplay-getComando_Merid_DisplayRiga Automation error"}, Failing::filter},
+      {"no bypass key, then 0", "", [automatic] { return automatic() && automatic(); }, true,
+       {"70081", drawer, "70081", drawer}, {},
        "[ByPassApriCassetto]\nvalue=0\n[Fiscal]\nCloseConnEachDoc=0\n"},
       {"bypass blank 0", "[ByPassApriCassetto]\nvalue=\" 0\"\n", automatic, false, {}},
-      {"manual despite the bypass",
-       "[ByPassApriCassetto]\nvalue=1\n",
-       onPort(AperturaManualeCassetto),
-       true,
+      {"manual despite the bypass", "[ByPassApriCassetto]\nvalue=1\n", onPort(AperturaManualeCassetto), true,
        {"70081", drawer}},
-      {"out of paper",
-       "[Fiscal]\nCloseConnEachDoc=1\n",
-       drawerThenBarcode,
-       true,
+      {"out of paper", "[Fiscal]\nCloseConnEachDoc=1\n", drawerThenBarcode, true,
        {"70081", "close", "3021320006ABC123"}},
   });
+  // clang-format on
   auto code = [](std::string text, int32_t type, int16_t option) {
     return getComando_StampaBarcode(text, type, option);
   };
@@ -103,42 +85,24 @@ TEST_F(DocumentTest, Reports) {
   const std::string two = "[Comando2PreChiusuraFiscale]\nValue=PRE2\n";
   const std::string closes = "[Fiscal]\nCloseConnEachDoc=1\n";
   auto z = onPort(EseguiRapportoZ);
+  // clang-format off
   check({
-      {"no pre-closing command",
-       "",
-       z,
-       true,
-       {"2002"},
-       {},
+      {"no pre-closing command", "", z, true, {"2002"}, {},
        "[Comando1PreChiusuraFiscale]\nValue=\n[Comando2PreChiusuraFiscale]\nValue=\n"
        "[Fiscal]\nCloseConnEachDoc=0\n"},
       {"first", one, z, true, {"PRE1", "create", "wait 5000", "2002"}},
       {"second", two, z, true, {"PRE2", "create", "wait 5000", "2002"}},
-      {"both, the first refused",
-       one + two,
-       z,
-       false,
-       {"PRE1", "create", "wait 5000", "PRE2", "wait 5000", "2002"},
-       "PRE1"},
+      {"both, the first refused", one + two, z, false,
+       {"PRE1", "create", "wait 5000", "PRE2", "wait 5000", "2002"}, "PRE1"},
       {"closing refused", one, z, false, {"PRE1", "create", "wait 5000", "2002"}, "2002"},
       {"X report", closes, onPort(EseguiRapportoX, 1), true, {"2003", "close"}},
-      {"X report kinds 0 and 2",
-       closes,
-       [] { return onPort(EseguiRapportoX, 0)() || onPort(EseguiRapportoX, 2)(); },
-       false,
+      {"X report kinds 0 and 2", closes,
+       [] { return onPort(EseguiRapportoX, 0)() || onPort(EseguiRapportoX, 2)(); }, false,
        {"close", "close"}},
-      {"the component fails: no 2002, the link left open",
-       one + closes,
-       [&] {
-         failing = true;
-         return z();
-       },
-       false,
-       {"PRE1", "create"},
-       {},
-       nullptr,
-       {"modRapportoZ-EseguiRapportoZ Automation error"}},
+      {"the component fails: no 2002, the link left open", one + closes, [&] { return failing = true, z(); },
+       false, {"PRE1", "create"}, {}, nullptr, {"modRapportoZ-EseguiRapportoZ Automation error"}},
   });
+  // clang-format on
   components::setZReportComponentFactory(nullptr);
 }
 

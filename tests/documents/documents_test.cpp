@@ -30,6 +30,7 @@ TEST_F(DocumentTest, NonFiscal) {
     return AperturaTransazioneNonFiscale(port) && ChiusuraTransazioneNonFiscale();
   };
   const Strings cutAndHeader{"40011", "3013", "4002", "3013", "4004"};
+  // clang-format off
   check({
       slip("CAFFE", "", "1,20", 1, {line("CAFFE" + std::string(23, ' ') + "1,20")}),
       slip(abbonamento, "", "49,90", 2, {line(abbonamento, "2"), line(std::string(27, ' ') + "49,90", "2")}),
@@ -40,42 +41,26 @@ TEST_F(DocumentTest, NonFiscal) {
       slip(grazie, "", "", 8, {line(grazie)}),
       slip(grazie, "", "", 9, {line(grazie)}),
       slip("X", "", "", 0, {line("X", "0")}),
-      slip("X", "", "", 10,
-           {"400310"
-            "32X" +
-            std::string(31, ' ')}),
+      slip("X", "", "", 10, {"400310" "32X" + std::string(31, ' ')}),
       slip("", "", "", 1, {line("")}),
       slip(std::string(32, 'A'), "", "", 1, {line(std::string(32, 'A'))}),
       slip(std::string(40, 'B'), "", "", 1, {line(std::string(32, 'B')), line("")}),
       slip("X", "", std::string(40, '9'), 1, {line("X"), line(std::string(32, '9'))}),
       slip("UNO", second, "5,00", 1,
            {line("UNO"), line(second.substr(0, 32)), line(std::string(28, ' ') + "5,00")}),
-      {"negative count of spaces",
-       "",
-       [] { return StampaRigaNonFiscale(std::string(28, ' ') + "ABC", "", "1,20", 1); },
-       false,
-       {},
-       {},
-       nullptr,
-       {"modNonFiscale-StampaRigaNonFiscale Invalid procedure call or argument"}},
-      {"defaults",
-       "",
-       openAndClose,
-       true,
-       {"40011", "4004"},
-       {},
+      {"negative count of spaces", "",
+       [] { return StampaRigaNonFiscale(std::string(28, ' ') + "ABC", "", "1,20", 1); }, false,
+       {}, {}, nullptr, {"modNonFiscale-StampaRigaNonFiscale Invalid procedure call or argument"}},
+      {"defaults", "", openAndClose, true, {"40011", "4004"}, {},
        "[ParametriNonFiscale]\nTaglioCarta=0\nStampaIntestazione=0\n[Fiscal]\nCloseConnEachDoc=0\n"},
       {"cut and header", "[ParametriNonFiscale]\nTaglioCarta=1\nStampaIntestazione=1\n", openAndClose, true,
        cutAndHeader},
       {"00 and blank 0 are not 0", "[ParametriNonFiscale]\nTaglioCarta=00\nStampaIntestazione=\" 0\"\n",
        openAndClose, true, cutAndHeader},
-      {"cut refused, closed all the same",
-       "[ParametriNonFiscale]\nTaglioCarta=1\n",
-       ChiusuraTransazioneNonFiscale,
-       false,
-       {"3013", "4004"},
-       "3013"},
+      {"cut refused, closed all the same", "[ParametriNonFiscale]\nTaglioCarta=1\n",
+       ChiusuraTransazioneNonFiscale, false, {"3013", "4004"}, "3013"},
   });
+  // clang-format on
 }
 
 TEST_F(DocumentTest, Invoice) {
@@ -95,51 +80,29 @@ TEST_F(DocumentTest, Invoice) {
   auto closing = [] { return MeridTallo_Fattura().ChiudiFattura(0); };
   const std::string bypass = "[ByPassApriCassetto]\nvalue=1\n", amount = "4003F07Importo000000000";
   const std::string l32 = line(std::string(32, 'L')), blank = line("");
+  // clang-format off
   check({
       // The link closes at the end whatever CloseConnEachDoc says.
-      {"whole invoice",
-       bypass,
-       invoice(1234.5, true, true),
-       true,
-       {"30160", "400121000123450", "4002", l32, blank, "4003F07Importo000123450", "4006", "close"},
-       {},
+      {"whole invoice", bypass, invoice(1234.5, true, true), true,
+       {"30160", "400121000123450", "4002", l32, blank, "4003F07Importo000123450", "4006", "close"}, {},
        "[ByPassApriCassetto]\nvalue=1\n[Fiscal]\nBufferFatture=0\n"
        "[StampaImportoManualeSuFatturaNativaMerid]\nvalue=\n[ApriCassettoDopoStampaFattura]\nvalue=0\n"},
       {"total 0", bypass, invoice(0, false), true, {"30160", "400120000000000", "4002", l32, blank}},
-      {"ten million",
-       bypass + "[Fiscal]\nBufferFatture=1\n",
-       invoice(12345678.9, false),
-       true,
+      {"ten million", bypass + "[Fiscal]\nBufferFatture=1\n", invoice(12345678.9, false), true,
        {"30161", "4001201234567890", "4002", l32, blank}},
-      {"drawer first",
-       "[Fiscal]\nBufferFatture=0\n",
-       invoice(10, true),
-       true,
+      {"drawer first", "[Fiscal]\nBufferFatture=0\n", invoice(10, true), true,
        {"70081", drawer, "30160", "400121000001000", "4002", l32, blank}},
-      {"buffer SI",
-       bypass + "[Fiscal]\nBufferFatture=SI\n",
-       invoice(10, false),
-       false,
-       {},
-       {},
-       nullptr,
+      {"buffer SI", bypass + "[Fiscal]\nBufferFatture=SI\n", invoice(10, false), false, {}, {}, nullptr,
        {"modFattura-ApriFatturaFiscale Type mismatch"}},
-      {"no label",
-       "[StampaImportoManualeSuFatturaNativaMerid]\nvalue=1\n",
-       closing,
-       true,
+      {"no label", "[StampaImportoManualeSuFatturaNativaMerid]\nvalue=1\n", closing, true,
        {"4003F00000000000", "4006", "close"}},
       {"label, drawer after: 2",
        "[StampaImportoManualeSuFatturaNativaMerid]\nvalue=0\n[ApriCassettoDopoStampaFattura]\nvalue=2\n",
-       closing,
-       true,
-       {amount, "4006", "close"}},
-      {"drawer after: 1",
-       "[ApriCassettoDopoStampaFattura]\nvalue=1\n",
-       closing,
-       true,
+       closing, true, {amount, "4006", "close"}},
+      {"drawer after: 1", "[ApriCassettoDopoStampaFattura]\nvalue=1\n", closing, true,
        {amount, "4006", "70081", drawer, "close"}},
   });
+  // clang-format on
 }
 
 TEST_F(DocumentTest, CreditNote) {
@@ -161,19 +124,16 @@ TEST_F(DocumentTest, CreditNote) {
     return n.ApriNotaAccredito(port, decimals, decimals) || n.RigaNotaAccredito("X", "", "1", font);
   };
   // No drawer, and the link stays open with CloseConnEachDoc off.
-  check({{"whole credit note",
-          "[Fiscal]\nBufferFatture=1\n",
-          whole,
-          true,
+  // clang-format off
+  check({{"whole credit note", "[Fiscal]\nBufferFatture=1\n", whole, true,
           {"30161", "7102600000", "3001120RESO MAGLIA         000001990",
            "3001120DESCRIZIONE MOLTO PI000000000", "300408CONTANTI000001990", "3010P12___________", "3011",
            "3013", "3001120" + std::string(20, ' ') + "000000250"}},
-         {"reference refused",
-          "[Fiscal]\nCloseConnEachDoc=1\n",
-          [] { return MeridTallo_NAccr().ChiudiNotaAccredito(5); },
-          false,
+         {"reference refused", "[Fiscal]\nCloseConnEachDoc=1\n",
+          [] { return MeridTallo_NAccr().ChiudiNotaAccredito(5); }, false,
           {"300408CONTANTI000000500", "3010P12___________", "3011", "3013", "close", "close"},
           "3010P12___________"}});
+  // clang-format on
   printer.replies({{"", 1}});
   printer.openResult = 1;
   check({{"failed opening", "", failedOpening, false, {"open"}}});

@@ -59,28 +59,18 @@ TEST_F(DocumentTest, OpeningAndClosing) {
     for (const auto& slot : BufferRighePromo()) EXPECT_TRUE(slot.text.empty() && slot.font == 1);
     return kept && result;
   };
+  // clang-format off
   check({
       {"no Buffer: mode 2, then 1", "", twice, true, {"30160", "30161"}},
       {"Buffer 0", "[Fiscal]\nBuffer=0\n", twice, true, {"30160", "30160"}},
-      {"Buffer SI",
-       "[Fiscal]\nBuffer=SI\n",
-       opening,
-       false,
-       {},
-       {},
-       nullptr,
+      {"Buffer SI", "[Fiscal]\nBuffer=SI\n", opening, false, {}, {}, nullptr,
        {"modFiscale-ApriScontrinoFiscale Type mismatch"}},
       {"3009 refused", "[ForzaStampaResto]\nValue=1\n", closing, false, {"3009", "3011", "3013"}, "3009"},
       {"ForzaStampaResto 01, empty closing code",
-       "[ForzaStampaResto]\nValue=01\n[Merid_OperazioneChiusuraFiscale]\ncode=\n",
-       closing,
-       true,
+       "[ForzaStampaResto]\nValue=01\n[Merid_OperazioneChiusuraFiscale]\ncode=\n", closing, true,
        {"3011", "3013"}},
-      {"own codes",
-       "[Merid_OperazioneChiusuraFiscale]\ncode=3099\n[Merid_PrintAndCut]\ncode=3014\n",
-       closing,
-       true,
-       {"3099", "3014"}},
+      {"own codes", "[Merid_OperazioneChiusuraFiscale]\ncode=3099\n[Merid_PrintAndCut]\ncode=3014\n", closing,
+       true, {"3099", "3014"}},
       {"closing refused", postAndDrawer, keptThenClosed, false, everything, "3011"},
       {"kept line refused", postAndDrawer, keptThenClosed, false, everything, "3012101X"},
       {"print and cut refused", postAndDrawer, keptThenClosed, false, everything, "3013"},
@@ -88,6 +78,7 @@ TEST_F(DocumentTest, OpeningAndClosing) {
       {"drawer refused", postAndDrawer, keptThenClosed, true, everything, "70081"},
       {"ten kept lines, the eleventh dropped", "", eleven, true, ten},
   });
+  // clang-format on
 }
 
 TEST_F(DocumentTest, Lines) {
@@ -107,6 +98,7 @@ TEST_F(DocumentTest, Lines) {
   const std::string pane = "310110322PANE" + std::string(18, ' ') + "000000250";
   const std::string voidLine = "3001819Annullo transazione000000000";
   const Strings failed{"modFiscale-Esegui_VenditaAReparto Automation error"};
+  // clang-format off
   check({
       descriptive("OFFERTA SPECIALE", 2, "3002216OFFERTA SPECIALE"),
       descriptive("", 1, "3002100"),
@@ -115,45 +107,23 @@ TEST_F(DocumentTest, Lines) {
       descriptive("X", 0, "3002001X"),
       descriptive("X", 10, "30021001X"),
       {"quantity 0", dept3, sale("", "PANE", 0, 2.5), true, {pane, shown("PANE", "2,50")}},
-      {"a quantity line replaces the extra text",
-       dept3,
-       sale("FRESCO", "PANE", 1234.5, 2.5),
-       true,
+      {"a quantity line replaces the extra text", dept3, sale("FRESCO", "PANE", 1234.5, 2.5), true,
        {"3002132*.234,500 x    1,25" + std::string(13, ' '), pane, shown("PANE", "2,50")}},
-      {"long name",
-       dept3,
-       sale("", forty, 1, 2.5),
-       true,
+      {"long name", dept3, sale("", forty, 1, 2.5), true,
        {"310110322" + forty.substr(0, 22) + "000000250", shown(forty, "2,50")}},
-      {"return of a negative total",
-       dept3,
-       sale("", "PANE", 1, -2.5, true),
-       true,
+      {"return of a negative total", dept3, sale("", "PANE", 1, -2.5, true), true,
        {"310190322PANE" + std::string(18, ' ') + "-000000250", shown("Reso:PANE", "-2,50")}},
       {"quantity line refused", dept3, sale("", "PANE", 2, 2.5), false, {quantity}, quantity},
       {"sale refused: no display", dept3, sale("", "PANE", 1, 2.5), false, {pane}, pane},
       {"void", "", onPort(AnnulloScontrinoAperto), true, {voidLine, "3011", "3013"}},
       {"void refused: no closing", "", onPort(AnnulloScontrinoAperto), false, {voidLine}, voidLine},
       {"filter fails", dept3, sale("", "PANE", 1, 2.5), false, {}, {}, nullptr, failed, Failing::filter},
-      {"formatter fails after sale",
-       dept3,
-       sale("", "PANE", 1, 2.5),
-       true,
-       {pane},
-       {},
-       nullptr,
-       failed,
+      {"formatter fails after sale", dept3, sale("", "PANE", 1, 2.5), true, {pane}, {}, nullptr, failed,
        Failing::formatter},
-      {"formatter fails on quantity",
-       dept3,
-       sale("", "PANE", 2, 2.5),
-       false,
-       {},
-       {},
-       nullptr,
-       failed,
+      {"formatter fails on quantity", dept3, sale("", "PANE", 2, 2.5), false, {}, {}, nullptr, failed,
        Failing::formatter},
   });
+  // clang-format on
 }
 
 // The quantity goes through the component twice even when the first answer is
@@ -178,71 +148,32 @@ TEST_F(DocumentTest, TheQuantityIsAdjustedTwice) {
 TEST_F(DocumentTest, Payments) {
   const std::string d100(100, 'D');
   const char* bancomat = "[Pagamento_BANCOMAT]\nvalue=CARTA DEBITO\n[isCorrNonRiscosso_BANCOMAT]\nvalue=1\n";
+  // clang-format off
   check({
-      {"card",
-       "",
-       paid(23.5, "CARTA DI CREDITO"),
-       true,
+      {"card", "", paid(23.5, "CARTA DI CREDITO"), true,
        {shown("CARTA DI CREDITO", "23,50"), "300416CARTA DI CREDITO000002350"}},
-      {"ticket",
-       "",
-       paid(7, "Ticket"),
-       true,
-       {shown("Ticket", "7,00"), "300506TICKET000000700"},
-       {},
+      {"ticket", "", paid(7, "Ticket"), true, {shown("Ticket", "7,00"), "300506TICKET000000700"}, {},
        "[Pagamento_Ticket]\nvalue=TICKET\n[isCorrNonRiscosso_Ticket]\nvalue=1\n"},
       {"unknown", "", paid(4.2, "BONUS"), true, {shown("BONUS", "4,20"), "300408CONTANTE000000420"}, {}, ""},
-      {"trailing blank",
-       "",
-       paid(4.2, "CONTANTI "),
-       true,
-       {shown("CONTANTI ", "4,20"), "300408CONTANTE000000420"},
-       {},
-       ""},
-      {"settings",
-       bancomat,
-       paid(12, "Bancomat"),
-       true,
-       {shown("Bancomat", "12,00"), "300512CARTA DEBITO000001200"},
-       {},
-       bancomat},
-      {"empty description",
-       "[Pagamento_contanti]\nvalue=\n[isCorrNonRiscosso_CONTANTI]\nvalue=SI\n",
-       paid(0, "CONTANTI"),
-       true,
-       {shown("CONTANTI", "0,00"), "300408CONTANTE000000000"},
-       {},
+      {"trailing blank", "", paid(4.2, "CONTANTI "), true,
+       {shown("CONTANTI ", "4,20"), "300408CONTANTE000000420"}, {}, ""},
+      {"settings", bancomat, paid(12, "Bancomat"), true,
+       {shown("Bancomat", "12,00"), "300512CARTA DEBITO000001200"}, {}, bancomat},
+      {"empty description", "[Pagamento_contanti]\nvalue=\n[isCorrNonRiscosso_CONTANTI]\nvalue=SI\n",
+       paid(0, "CONTANTI"), true, {shown("CONTANTI", "0,00"), "300408CONTANTE000000000"}, {},
        "[Pagamento_contanti]\nvalue=CONTANTE\n[isCorrNonRiscosso_CONTANTI]\nvalue=SI\n"},
-      {"long description",
-       "[Pagamento_Assegno]\nvalue=" + d100 + "\n",
-       paid(1, "Assegno"),
-       true,
+      {"long description", "[Pagamento_Assegno]\nvalue=" + d100 + "\n", paid(1, "Assegno"), true,
        {shown("Assegno", "1,00"), "3004100" + d100 + "000000100"}},
-      {"not collected",
-       "",
-       paid(15, "CONTANTI", false),
-       true,
+      {"not collected", "", paid(15, "CONTANTI", false), true,
        {shown("NON PAGATO", "15,00"), "300510NON PAGATO000001500"}},
       // No amount field: the command goes without one, and the printer refuses it.
-      {"NaN",
-       "",
-       paid(std::nan(""), "Contanti"),
-       true,
-       {"300408CONTANTE"},
-       {},
-       nullptr,
+      {"NaN", "", paid(std::nan(""), "Contanti"), true, {"300408CONTANTE"}, {}, nullptr,
        {"modUtility-FormatPrzMerid Type mismatch", "modPagamento-getComando_Pagamento Overflow"}},
       // The display fails after the command is whole: the payment still goes out.
-      {"formatter fails",
-       "",
-       paid(10, "Contanti"),
-       true,
-       {"300408CONTANTE000001000"},
-       {},
-       nullptr,
-       {"modPagamento-getComando_Pagamento Automation error"},
-       Failing::formatter},
+      {"formatter fails", "", paid(10, "Contanti"), true, {"300408CONTANTE000001000"}, {}, nullptr,
+       {"modPagamento-getComando_Pagamento Automation error"}, Failing::formatter},
   });
+  // clang-format on
 }
 
 }  // namespace

@@ -91,15 +91,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // A receipt: taken or refused, it must not cost a recorded line.
   VbCEFOpen(1, 9600, 1, 7, 0, 1, &status);
-  for (const char* command : {"3101103"
-                              "22"
-                              "PANE                  "
-                              "000000250",
-                              "3004"
-                              "08"
-                              "CONTANTE"
-                              "000000000",
-                              "3011", "3013"})
+  // A sale of 2,50 (type 1, department 03, a 22-character text), cash, the total and the cut.
+  for (const char* command :
+       {"310110322PANE                  000000250", "300408CONTANTE000000000", "3011", "3013"})
     FUZZ_CHECK(send(command) != 67);
   askStatus();
   VbCEFClose(&status);

@@ -81,6 +81,7 @@ void tradingDay() {
               s.Vendita("", "VINO ROSSO", 1, 8.9, 8.9, "", "22", 3) &&
               s.Reso("", "VINO ROSSO", 1, 8.9, 8.9, "", "22", 3) && s.ScontoValoreRiga(0.5, "SCONTO MELE") &&
               s.ScontoValoreTotale(1, "SCONTO FEDELTA") == std::optional<bool>(true) &&
+              s.RigaLiberaFiscale_Fondo("TESSERA 0042") &&
               s.RigaLiberaFiscale_Promo("GRAZIE E ARRIVEDERCI") &&
               s.Pagamento_CorrispettivoRiscosso(2, 2, "Bancomat") &&
               s.Pagamento_CorrispettivoRiscosso(1, 5, "Contanti") && s.ChiudiTransazioneFiscale());
@@ -107,9 +108,14 @@ TEST_F(OnTheVirtualPrinter, ADayOfTradingThePaperRunningOutAndASecondProcess) {
   ASSERT_EQ(std::system(("mkdir -p " + sim()).c_str()), 0);
   test::writeFile(sim() + "/faults.ini", "[faults]\npaper_end_after_lines = 9\nclear_after_status = 2\n");
   test::onFreshThread(tradingDay);
-  const std::string golden = std::string(MERID_GOLDEN_DIR) + "/trading_day.txt";
-  if (std::getenv("MERID_UPDATE_GOLDEN")) test::writeFile(golden, withoutFrame(tape()));
-  EXPECT_EQ(withoutFrame(tape()), test::readFile(golden));
+  // The tape, and the settings the day's calls wrote back as their defaults.
+  const std::string golden = std::string(MERID_GOLDEN_DIR) + "/trading_day",
+                    ini = home.file("MeridFiscal.ini");
+  if (std::getenv("MERID_UPDATE_GOLDEN"))
+    test::writeFile(golden + ".txt", withoutFrame(tape())),
+        test::writeFile(golden + ".ini", test::readFile(ini));
+  EXPECT_EQ(withoutFrame(tape()), test::readFile(golden + ".txt"));
+  EXPECT_EQ(test::readFile(ini), test::readFile(golden + ".ini"));
   // The prompt at the refusal, then again at each status request that still finds the paper out.
   Strings prompts;
   for (const auto& b : boxes.boxes()) prompts.push_back(b.text);

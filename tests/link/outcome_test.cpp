@@ -25,60 +25,26 @@ struct Row {
 };
 
 TEST(Outcome, EachWayACommandEnds) {
+  // clang-format off
   const Row rows[] = {
       {"executed", {0}, {}, -1, "4015", true, "done", ""},
-      {"refused, counted as done",
-       {117},
-       {},
-       -1,
-       "4015",
-       true,
-       "refused 117 ECK_FunzioneNonAmmessa: function not allowed now",
-       ""},
-      {"not connected",
-       {-1},
-       {},
-       -1,
-       "4015",
-       true,
-       "refused -1 ECK_NonConnesso: printer not connected: no answer",
-       ""},
+      {"refused, counted as done", {117}, {}, -1, "4015", true,
+       "refused 117 ECK_FunzioneNonAmmessa: function not allowed now", ""},
+      {"not connected", {-1}, {}, -1, "4015", true,
+       "refused -1 ECK_NonConnesso: printer not connected: no answer", ""},
       {"a number the system does not know", {250}, {}, -1, "4015", true, "refused 250", ""},
-      {"paper end, fixed at the first prompt",
-       {16},
-       {"000000"},
-       -1,
-       "4015",
-       true,
-       "done after 1 prompt for 16 ECK_CartaEsaurita: paper end",
-       "000000"},
-      {"cover open twice, then fixed",
-       {64},
-       {"010000", "000000"},
-       -1,
-       "4015",
-       true,
-       "done after 2 prompts for 64 ECK_CoperchioAperto: cover open",
-       "000000"},
-      {"paper end, the operator gives up",
-       {16},
-       {"001000"},
-       1,
-       "4015",
-       false,
-       "operator gave up after 2 prompts for 16 ECK_CartaEsaurita: paper end",
-       "001000"},
-      {"the write fails part-way",
-       {-2},
-       {},
-       -1,
-       "4015",
-       true,
+      {"paper end, fixed at the first prompt", {16}, {"000000"}, -1, "4015", true,
+       "done after 1 prompt for 16 ECK_CartaEsaurita: paper end", "000000"},
+      {"cover open twice, then fixed", {64}, {"010000", "000000"}, -1, "4015", true,
+       "done after 2 prompts for 64 ECK_CoperchioAperto: cover open", "000000"},
+      {"paper end, the operator gives up", {16}, {"001000"}, 1, "4015", false,
+       "operator gave up after 2 prompts for 16 ECK_CartaEsaurita: paper end", "001000"},
+      {"the write fails part-way", {-2}, {}, -1, "4015", true,
        "unknown: the write of 4015 failed with -2; it may have printed, look at the journal before printing "
-       "again",
-       ""},
+       "again", ""},
       {"an empty command", {0}, {}, -1, "", false, "not sent: empty command", ""},
   };
+  // clang-format on
   for (const Row& row : rows) {
     test::TempHome home;
     test::FakePrinter printer;
@@ -158,21 +124,6 @@ TEST(Outcome, APrinterLibraryThatCannotBeLoaded) {
   EXPECT_NE(o.detail.find("/nonexistent/libCeFdll.so: cannot open shared object file"), std::string::npos)
       << o.detail;
   EXPECT_EQ(problem, o.detail);
-}
-
-// The table knows every MeridCodeErrors member, once, in its order.
-TEST(Outcome, TheTableOfResultCodes) {
-  std::vector<int32_t> numbers;
-#define MERID_NUMBER(name, value) numbers.push_back(value);
-  MERID_CODE_ERRORS(MERID_NUMBER)
-#undef MERID_NUMBER
-  ASSERT_EQ(resultCodes().size(), numbers.size());
-  for (std::size_t i = 0; i < numbers.size(); ++i) {
-    EXPECT_EQ(resultCodes()[i].number, numbers[i]);
-    EXPECT_EQ(codeErrorName(numbers[i]), resultCodes()[i].name);
-  }
-  EXPECT_EQ(findResultCode(7)->number, 7);
-  EXPECT_EQ(findResultCode(8), nullptr);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <tuple>
 
@@ -43,30 +44,18 @@ class Meridctl : public ::testing::Test {
 TEST_F(Meridctl, EveryMethodFromOneScript) {
   const Outcome o = run(std::string("run ") + MERID_TEST_DIR + "/all_methods.meridctl");
   ASSERT_EQ(o.exit, 0) << o.err;
-  EXPECT_EQ(
-      o.out,
-      "s.InitComunicazione\ns.InitParametri\ns.IsConnected -> True\ns.StatoStampante -> 0\n"
-      "s.Manutenzione_RipristinoAnomaliaCarta -> True\ns.Manutenzione_ProgrammazioneDataOra -> True\n"
-      "s.Display_MostraRighe -> True\ns.Display_MostraRiga -> True\ns.ApriCassetto -> True\n"
-      "s.ApriCassettoManuale -> True\ns.ApriTransazioneFiscale -> True\ns.Vendita -> True\n"
-      "s.Reso -> True\ns.RigaLiberaFiscale_Vendita -> True\ns.RigaLiberaFiscale_Promo -> True\n"
-      "s.RigaLiberaFiscale_Fondo -> True\ns.ScontoValoreRiga -> True\ns.ScontoValoreTotale -> True\n"
-      "s.StampaBarcode_Fiscale -> True\ns.SubTotale -> True\n"
-      "s.Pagamento_CorrispettivoNonRiscosso -> True\ns.Pagamento_CorrispettivoRiscosso -> True\n"
-      "s.ChiudiTransazioneFiscale -> True\ns.Manutenzione_RistampaUltimoScontrino -> True\n"
-      "s.ApriTransazioneFiscale -> True\ns.Vendita -> True\n"
-      "s.Manutenzione_AnnulloScontrinoAperto -> True\ns.ApriTransazioneNonFiscale -> True\n"
-      "s.RigaLiberaNonFiscale -> True\ns.StampaBarcode_NonFiscale -> True\n"
-      "s.ChiudiTransazioneNonFiscale -> True\n"
-      "s.InviaComandoDiretto_CefDLL -> True  [refused 117 ECK_FunzioneNonAmmessa: function not allowed now]\n"
-      "f.ApriFattura -> True\nf.RigaFattura -> True\nf.ChiudiFattura -> True\n"
-      "n.ApriNotaAccredito -> True\nn.RigaNotaAccredito -> True\nn.ChiudiNotaAccredito -> True\n"
-      "s.Manutenzione_EseguiRapportoX -> True\ns.Manutenzione_DGFE_RichiestaRiga -> True\n"
-      "s.Manutenzione_DGFE_StampaCompleta -> True\ns.Manutenzione_DGFE_StampaIntervalloDate -> True\n"
-      "s.Manutenzione_DGFE_StampaIntervalloDate -> False  [not sent: declined]\n"
-      "s.Manutenzione_DGFE_Data_NScontrini -> True\n"
-      "s.Manutenzione_EseguiRapportoZ -> True\ns.Manutenzione_DGFE_IntervalloChiusure -> True\n"
-      "s.Manutenzione_DFGE_NuovoGiornale -> True\ns.ChiudiConnessioneCOM\n");
+  // Every call of the script succeeds (a refusal counts as done) save the journal dates given the wrong
+  // way round; what each call sends is in the unit tests, what it prints in the golden tapes.
+  std::istringstream lines(o.out);
+  std::vector<std::string> others;
+  int calls = 0;
+  for (std::string line; std::getline(lines, line); ++calls)
+    if (line.find(" -> True") == std::string::npos) others.push_back(line);
+  EXPECT_EQ(calls, 48);
+  EXPECT_EQ(others, (std::vector<std::string>{
+                        "s.InitComunicazione", "s.InitParametri", "s.StatoStampante -> 0",
+                        "s.Manutenzione_DGFE_StampaIntervalloDate -> False  [not sent: declined]",
+                        "s.ChiudiConnessioneCOM"}));
   EXPECT_EQ(
       o.err,
       "MessageBox [Errore DGFE] Il valore di data inizio non pu\xC3\xB2 essere maggiore di data fine.\n");
@@ -138,9 +127,17 @@ TEST_F(Meridctl, ExamplesAndCommands) {
   EXPECT_EQ(readFile(home.file("tape.html")), readFile(sim() + "/tape.html"));
 }
 
-// Input that cannot be a script or a clock time is refused at once, with its
-// reason; a run is cut short after 20 s, as reading /dev/zero or a FIFO with
-// no writer never ends.
+// A real shared library without the printer's entry points.
+std::string libmPath() {
+  Dl_info info{};
+  double (*const cosine)(double) = &::cos;
+  return ::dladdr(reinterpret_cast<const void*>(cosine), &info) && info.dli_fname ? info.dli_fname
+                                                                                  : "libm.so.6";
+}
+
+// Input that cannot be a script or a clock time, or a printer library that cannot be used, is refused
+// at once with its reason and nothing on the standard output; a run is cut short after 20 s, as reading
+// /dev/zero or a FIFO with no writer never ends.
 TEST_F(Meridctl, InputLimits) {
   const std::string fifo = home.file("fifo"), big = home.file("big.meridctl");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -161,11 +158,21 @@ TEST_F(Meridctl, InputLimits) {
       {"--now \"2026-12-05 -1:-5\" status", 1, "usage: meridctl"},
       {"--now \"0099-12-31 10:00\" status", 1, "usage: meridctl"},
       {"--now \"2024-02-29 23:59\" status", 0, ""},
+      {"--printer /nonexistent/libCeFdll.so status", 3,
+       "meridctl: cannot load printer library /nonexistent/libCeFdll.so: cannot open shared object file"},
+      {"--printer /etc/passwd send 3003", 3,
+       "meridctl: cannot load printer library /etc/passwd: invalid ELF header"},
+      {"--printer " + libmPath() + " run " + MERID_EXAMPLES_DIR + "/receipt.meridctl", 3,
+       "meridctl: cannot load printer library " + libmPath() + ": no entry point VbCEFOpen"},
+      // Never a name the loader searches for.
+      {"--printer libm.so.6 status", 3,
+       "meridctl: cannot load printer library libm.so.6: not an absolute path"},
   };
   for (const Row& row : rows) {
     const Outcome o = run(row.arguments, "timeout 20 ");
     EXPECT_EQ(o.exit, row.exit) << row.arguments << "\n" << o.err;
     EXPECT_NE(o.err.find(row.error), std::string::npos) << row.arguments << "\n" << o.err;
+    EXPECT_EQ(o.out.empty(), row.exit != 0) << row.arguments;
   }
 }
 
@@ -224,33 +231,6 @@ TEST_F(Meridctl, OutcomesOnTheVirtualPrinter) {
   }
   // The last run with --debug-log stopped after three prompts, its log small.
   EXPECT_LT(std::filesystem::file_size(home.path() + "/home/MeridDll_LoggerDebug.log"), 100u * 1024);
-}
-
-// A real shared library without the printer's entry points.
-std::string libmPath() {
-  Dl_info info{};
-  double (*const cosine)(double) = &::cos;
-  return ::dladdr(reinterpret_cast<const void*>(cosine), &info) && info.dli_fname ? info.dli_fname
-                                                                                  : "libm.so.6";
-}
-
-TEST_F(Meridctl, APrinterLibraryThatCannotBeUsedStopsEveryCommand) {
-  struct Row {
-    std::string printer, command, reason;
-  } rows[] = {
-      {"/nonexistent/libCeFdll.so", "status", "cannot open shared object file"},
-      {"/etc/passwd", "send 3003", "invalid ELF header"},
-      {libmPath(), "run " + std::string(MERID_EXAMPLES_DIR) + "/receipt.meridctl",
-       "no entry point VbCEFOpen"},
-      {"libm.so.6", "status", "not an absolute path"},  // never a name the loader searches for
-  };
-  for (const Row& row : rows) {
-    const Outcome o = run("--printer " + row.printer + " " + row.command);
-    EXPECT_EQ(o.exit, 3) << row.printer;
-    EXPECT_EQ(o.out, "") << row.printer;
-    EXPECT_EQ(o.err.rfind("meridctl: cannot load printer library " + row.printer + ": ", 0), 0u) << o.err;
-    EXPECT_NE(o.err.find(row.reason), std::string::npos) << o.err;
-  }
 }
 
 TEST_F(Meridctl, JsonAndTheTableOfCodes) {

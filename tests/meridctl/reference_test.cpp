@@ -24,21 +24,20 @@ TEST(Reference, HelpFindsMethodsByEitherName) {
     int exit;
     std::string first;  // the output's first line
   };
+  // clang-format off
   const Row rows[] = {
-      {{"Vendita"},
-       0,
+      {{"Vendita"}, 0,
        "MeridTallo_Scontrino.Vendita(strDescrAggiuntiva, strDescrPrincipale, qtaRiga, importoRiga, "
-       "ImportoTotale, "
-       "CodiceIva, AliquotaIva, idReparto)"},
+       "ImportoTotale, CodiceIva, AliquotaIva, idReparto)"},
       {{"meridtallo_fattura.rigafattura"}, 0, "MeridTallo_Fattura.RigaFattura(TestoLibero, tipoFont)"},
       {{"MeridTallo_Fattura.Vendita"}, 1, ""},
-      {{"meridtallo_naccr"},
-       0,
+      {{"meridtallo_naccr"}, 0,
        "The methods of the three classes; meridctl help METHOD (or CLASS.METHOD) shows one."},
       {{"Nope"}, 1, ""},
       {{}, 0, "The methods of the three classes; meridctl help METHOD (or CLASS.METHOD) shows one."},
       {{"--markdown"}, 0, "# Method reference"},
   };
+  // clang-format on
   for (const Row& row : rows) {
     std::ostringstream out, err;
     EXPECT_EQ(helpCommand(row.args, out, err), row.exit) << ::testing::PrintToString(row.args);

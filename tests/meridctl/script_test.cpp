@@ -39,8 +39,7 @@ TEST(Script, EachKindOfErrorIsListedWithItsLine) {
       "t.vbs:7: argument 1 (portaCOM) of InitComunicazione expects an Integer (-32768 to 32767); 70000 is "
       "out of range",
       "t.vbs:8: argument 1 of Manutenzione_DGFE_StampaIntervalloDate: no such date #2026-02-30# (a day of "
-      "the "
-      "years 100 to 9999, a time up to 23:59:59)",
+      "the years 100 to 9999, a time up to 23:59:59)",
       "t.vbs:9: argument 1 of InviaComandoDiretto_CefDLL: unterminated string",
       "t.vbs:10: argument 1 of InitComunicazione: malformed number 1e",
       "t.vbs:11: unknown class Nothing",
@@ -64,12 +63,10 @@ TEST(Script, DecimalCommaAndWrongKindsAreExplained) {
   const Row rows[] = {
       {"s.Vendita \"\", \"PANE\", -2,5, 1.25, 2.5, \"\", \"22\", 1",
        "Vendita takes 8 arguments, got 9 (-2,5 reads as two arguments: numbers take a decimal point, write "
-       "-2.5; "
-       "meridctl help Vendita)"},
+       "-2.5; meridctl help Vendita)"},
       {"s.RigaLiberaNonFiscale \"a\", \"b\", 1,5",
        "argument 3 (Prezzo) of RigaLiberaNonFiscale expects a string (1,5 reads as two arguments: numbers "
-       "take a "
-       "decimal point, write 1.5; meridctl help RigaLiberaNonFiscale)"},
+       "take a decimal point, write 1.5; meridctl help RigaLiberaNonFiscale)"},
       // A blank after the comma, or a word around it: two arguments meant.
       {"s.Display_MostraRiga \"x\", 1, 0", "Display_MostraRiga takes 2 arguments, got 3"},
       {"s.Display_MostraRiga \"x\", 1,0.5", "Display_MostraRiga takes 2 arguments, got 3"},
@@ -126,22 +123,14 @@ TEST(Script, DatesAreDigitsOfADayThatExists) {
   };
   const char* malformed = "malformed date";
   const char* noSuchDate = "no such date";
+  // clang-format off
   const Row rows[] = {
-      {"2026-12-05 -1:-5", malformed},
-      {"2026-12-05 10:-0", malformed},
-      {"2026-12-05 +1:+5", malformed},
-      {"2026- 1- 5", malformed},
-      {"-026-12-05", malformed},
-      {"2026-12-05 10:00:", malformed},
-      {"2026-02-29", noSuchDate},
-      {"2026-04-31", noSuchDate},
-      {"0099-12-31", noSuchDate},
-      {"2026-12-05 24:00", noSuchDate},
-      {"2026-12-05 10:60", noSuchDate},
-      {"2024-02-29 23:59:59", ""},
-      {"0100-01-01", ""},
-      {"9999-12-31", ""},
-  };
+      {"2026-12-05 -1:-5", malformed}, {"2026-12-05 10:-0", malformed}, {"2026-12-05 +1:+5", malformed},
+      {"2026- 1- 5", malformed}, {"-026-12-05", malformed}, {"2026-12-05 10:00:", malformed},
+      {"2026-02-29", noSuchDate}, {"2026-04-31", noSuchDate}, {"0099-12-31", noSuchDate},
+      {"2026-12-05 24:00", noSuchDate}, {"2026-12-05 10:60", noSuchDate}, {"2024-02-29 23:59:59", ""},
+      {"2026-13-01", noSuchDate}, {"2026-00-01", noSuchDate}, {"0100-01-01", ""}, {"9999-12-31", ""}};
+  // clang-format on
   for (const Row& row : rows) {
     const Script script = parseScript(
         "t.vbs", std::string("s = MeridTallo_Scontrino\ns.Manutenzione_DGFE_StampaIntervalloDate #") +
