@@ -15,11 +15,7 @@ std::string ReadINI(const std::string& file, const std::string& section, const s
   try {
     std::string value;
     if (platform::profile().getString(section, key, value, kProfileBuffer, file) > 0) return value;
-    try {
-      platform::profile().writeDefault(section, key, fallback, file);
-    } catch (...) {
-      logFailure("modIni", "WriteINI");
-    }
+    FillINI(file, section, key, fallback);
     return fallback;
   } catch (...) {
     logFailure("modIni", "ReadINI");
@@ -27,22 +23,17 @@ std::string ReadINI(const std::string& file, const std::string& section, const s
   }
 }
 
+// A write that fails is logged as WriteINI's, whichever kind it was.
 void WriteINI(const std::string& file, const std::string& section, const std::string& key,
               const std::string& value) {
-  try {
-    platform::profile().writeString(section, key, value, file);
-  } catch (...) {
-    logFailure("modIni", "WriteINI");
-  }
+  failureBoundary("modIni", "WriteINI", false,
+                  [&] { return platform::profile().writeString(section, key, value, file); });
 }
 
 void FillINI(const std::string& file, const std::string& section, const std::string& key,
              const std::string& value) {
-  try {
-    platform::profile().writeDefault(section, key, value, file);
-  } catch (...) {
-    logFailure("modIni", "WriteINI");
-  }
+  failureBoundary("modIni", "WriteINI", false,
+                  [&] { return platform::profile().writeDefault(section, key, value, file); });
 }
 
 std::string meridFiscalIni() {
