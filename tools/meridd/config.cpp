@@ -19,6 +19,14 @@ constexpr const char* kVirtualPrinter = "CeFdll.dll";
 constexpr const char* kVirtualPrinter = "libCeFdll.so";
 #endif
 
+// Beside the program in a build, under lib/merid when installed.
+std::string virtualPrinter(const std::string& programFolder) {
+  const fs::path beside = fs::path(programFolder) / kVirtualPrinter;
+  const fs::path installed = fs::path(programFolder) / MERID_SIM_FROM_BIN / kVirtualPrinter;
+  std::error_code ec;
+  return (fs::exists(beside, ec) || !fs::exists(installed, ec) ? beside : installed.lexically_normal()).string();
+}
+
 bool plainName(const std::string& s) {
   if (s.empty() || s.size() > 32) return false;
   for (char c : s)
@@ -111,7 +119,7 @@ bool loadConfig(const std::string& file, const std::string& programFolder, Confi
     if (pc.port < 0 || pc.port > 255) return error = where + "port: out of range", false;
     if (pc.operatorWaitSeconds < 0 || pc.operatorWaitSeconds > 600)
       return error = where + "operatorWaitSeconds: 0 to 600", false;
-    if (pc.library.empty()) pc.library = (fs::path(programFolder) / kVirtualPrinter).string();
+    if (pc.library.empty()) pc.library = virtualPrinter(programFolder);
     pc.library = resolved(base, pc.library);
     pc.home = resolved(base, pc.home.empty() ? pc.id : pc.home);
     pc.simulatorFolder = resolved(base, pc.simulatorFolder);
