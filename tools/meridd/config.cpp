@@ -24,7 +24,8 @@ std::string virtualPrinter(const std::string& programFolder) {
   const fs::path beside = fs::path(programFolder) / kVirtualPrinter;
   const fs::path installed = fs::path(programFolder) / MERID_SIM_FROM_BIN / kVirtualPrinter;
   std::error_code ec;
-  return (fs::exists(beside, ec) || !fs::exists(installed, ec) ? beside : installed.lexically_normal()).string();
+  return (fs::exists(beside, ec) || !fs::exists(installed, ec) ? beside : installed.lexically_normal())
+      .string();
 }
 
 bool plainName(const std::string& s) {
