@@ -82,7 +82,9 @@ class PosixFileSystem : public FileSystem {
 }  // namespace
 
 FileSystem& systemFileSystem() {
-  static PosixFileSystem fs;
+  // Never destroyed: objects destroyed at exit (a port lock, a last write)
+  // still call it.
+  static PosixFileSystem& fs = *new PosixFileSystem;
   return fs;
 }
 

@@ -127,7 +127,9 @@ class Win32FileSystem : public FileSystem {
 }  // namespace
 
 FileSystem& systemFileSystem() {
-  static Win32FileSystem fs;
+  // Never destroyed: objects destroyed at exit (a port lock, a last write)
+  // still call it.
+  static Win32FileSystem& fs = *new Win32FileSystem;
   return fs;
 }
 

@@ -140,7 +140,9 @@ class SystemClock : public Clock {
 }  // namespace
 
 FileSystem& builtinFileSystem() {
-  static PosixFileSystem f;
+  // Never destroyed: objects destroyed at exit (a port lock, a last write)
+  // still call it.
+  static PosixFileSystem& f = *new PosixFileSystem;
   return f;
 }
 

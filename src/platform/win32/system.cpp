@@ -145,7 +145,9 @@ class SystemClock : public Clock {
 }  // namespace
 
 FileSystem& builtinFileSystem() {
-  static Win32FileSystem f;
+  // Never destroyed: objects destroyed at exit (a port lock, a last write)
+  // still call it.
+  static Win32FileSystem& f = *new Win32FileSystem;
   return f;
 }
 
