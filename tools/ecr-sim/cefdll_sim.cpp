@@ -44,9 +44,13 @@ struct Link {
   std::string folder;  // MeridSimSetFolder's; empty: the environment's
 };
 
-// Freed when the library is unloaded: hosts load and unload it at will.
+// Freed when the library is unloaded: hosts load and unload it at will. The
+// file system is made first so that it is destroyed after the link, whose
+// port lock still closes through it.
 Link& link() {
+  static merid::sim::FileSystem& fs = merid::sim::systemFileSystem();
   static Link l;
+  (void)fs;
   return l;
 }
 

@@ -82,9 +82,7 @@ class PosixFileSystem : public FileSystem {
 }  // namespace
 
 FileSystem& systemFileSystem() {
-  // Never destroyed: objects destroyed at exit (a port lock, a last write)
-  // still call it.
-  static PosixFileSystem& fs = *new PosixFileSystem;
+  static PosixFileSystem fs;
   return fs;
 }
 

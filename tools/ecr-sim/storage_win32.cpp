@@ -127,9 +127,7 @@ class Win32FileSystem : public FileSystem {
 }  // namespace
 
 FileSystem& systemFileSystem() {
-  // Never destroyed: objects destroyed at exit (a port lock, a last write)
-  // still call it.
-  static Win32FileSystem& fs = *new Win32FileSystem;
+  static Win32FileSystem fs;
   return fs;
 }
 

@@ -140,9 +140,7 @@ class SystemClock : public Clock {
 }  // namespace
 
 FileSystem& builtinFileSystem() {
-  // Never destroyed: objects destroyed at exit (a port lock, a last write)
-  // still call it.
-  static PosixFileSystem& f = *new PosixFileSystem;
+  static PosixFileSystem f;
   return f;
 }
 

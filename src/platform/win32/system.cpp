@@ -145,9 +145,7 @@ class SystemClock : public Clock {
 }  // namespace
 
 FileSystem& builtinFileSystem() {
-  // Never destroyed: objects destroyed at exit (a port lock, a last write)
-  // still call it.
-  static Win32FileSystem& f = *new Win32FileSystem;
+  static Win32FileSystem f;
   return f;
 }
 
