@@ -3,8 +3,10 @@
 // queued, run through the core, and waited for with GET /tasks/{id}?wait.
 // AcceptTask: the POST alone, until the 202. Each reports the median and the
 // 99th percentile of each client thread's latencies (averaged over the
-// threads), at 1 and 8 concurrent clients on one printer; each client keeps
-// its connection open, as a till does. The database goes in
+// threads), at 1 and 8 concurrent clients, each client a till with its own
+// printer and its connection kept open. ReceiptTaskOnePrinter puts 8 clients
+// on one printer: there a task also waits for the tasks queued before it, so
+// its latency is the queue's; the time per iteration is the cost per task. The database goes in
 // $MERIDD_BENCH_DIR, else the temporary folder: put it on a disk, not on
 // tmpfs, for the cost of the one synced commit per task.
 
@@ -26,6 +28,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr int kPrinters = 8;
+
 struct Running {
   fs::path dir;
   std::unique_ptr<meridd::Service> service;
@@ -41,11 +45,13 @@ struct Running {
     meridd::Config c;
     c.port = 0;
     c.database = (dir / "tasks.sqlite").string();
-    meridd::PrinterConfig p;
-    p.id = "p1";
-    p.library = MERIDD_INSTANT_CEFDLL;
-    p.home = (dir / "home").string();
-    c.printers.push_back(p);
+    for (int i = 0; i < kPrinters; ++i) {
+      meridd::PrinterConfig p;
+      p.id = "p" + std::to_string(i);
+      p.library = MERIDD_INSTANT_CEFDLL;
+      p.home = (dir / ("home" + std::to_string(i))).string();
+      c.printers.push_back(p);
+    }
     service = std::make_unique<meridd::Service>(c);
     std::string error;
     port = service->start(error);
@@ -79,14 +85,14 @@ void report(benchmark::State& state, std::vector<double>& micros) {
 // One receipt posted under a new task id; the id, or "" when it was not
 // accepted. Its time goes into micros when `until` is null; else `until`
 // runs after the POST and the time covers both.
-std::string postReceipt(httplib::Client& client, std::vector<double>& micros,
+std::string postReceipt(httplib::Client& client, const std::string& printer, std::vector<double>& micros,
                         const std::function<bool(const std::string&)>& until = nullptr) {
   const std::string id = "t" + std::to_string(gSerial++) + "-" + std::to_string(::getpid());
   const nlohmann::json body = {{"taskId", id},
                                {"items", {{{"description", "PANE"}, {"quantity", 2}, {"unitPrice", 1.25}}}},
                                {"payments", {{{"amount", 5}, {"description", "Contanti"}}}}};
   const auto start = std::chrono::steady_clock::now();
-  auto posted = client.Post("/printers/p1/receipt", body.dump(), "application/json");
+  auto posted = client.Post(("/printers/" + printer + "/receipt").c_str(), body.dump(), "application/json");
   const bool ok = posted && posted->status == 202 && (!until || until(id));
   micros.push_back(
       std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
@@ -102,8 +108,14 @@ httplib::Client clientOf(const Running& r) {
   return client;
 }
 
-void BM_ReceiptTask(benchmark::State& state) {
+// The printer of this client thread: its own, or p0 for all.
+std::string printerOf(const benchmark::State& state, bool own) {
+  return "p" + std::to_string(own ? state.thread_index() % kPrinters : 0);
+}
+
+void receiptTasks(benchmark::State& state, bool ownPrinter) {
   Running& r = running();
+  const std::string printer = printerOf(state, ownPrinter);
   httplib::Client client = clientOf(r);
   std::vector<double> micros;
   auto ended = [&](const std::string& id) {
@@ -111,20 +123,27 @@ void BM_ReceiptTask(benchmark::State& state) {
     return done && done->body.find("\"done\"") != std::string::npos;
   };
   for (auto _ : state) {
-    if (postReceipt(client, micros, ended).empty()) {
+    if (postReceipt(client, printer, micros, ended).empty()) {
       state.SkipWithError("a task did not end done");
       break;
     }
   }
   report(state, micros);
 }
+void BM_ReceiptTask(benchmark::State& state) {
+  receiptTasks(state, true);
+}
+void BM_ReceiptTaskOnePrinter(benchmark::State& state) {
+  receiptTasks(state, false);
+}
 // The acceptance alone: POST until the 202, the task committed to the file.
 void BM_AcceptTask(benchmark::State& state) {
   Running& r = running();
   httplib::Client client = clientOf(r);
+  const std::string printer = printerOf(state, true);
   std::vector<double> micros;
   for (auto _ : state) {
-    if (postReceipt(client, micros).empty()) {
+    if (postReceipt(client, printer, micros).empty()) {
       state.SkipWithError("a task was not accepted");
       break;
     }
@@ -133,6 +152,7 @@ void BM_AcceptTask(benchmark::State& state) {
 }
 
 BENCHMARK(BM_ReceiptTask)->Threads(1)->Threads(8)->Iterations(500)->UseRealTime();
+BENCHMARK(BM_ReceiptTaskOnePrinter)->Threads(8)->Iterations(500)->UseRealTime();
 // Last: the tasks it leaves queued would delay the measure above.
 BENCHMARK(BM_AcceptTask)->Threads(1)->Threads(8)->Iterations(500)->UseRealTime();
 

@@ -6,8 +6,13 @@
 #include <windows.h>
 
 #else
+#include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #endif
 
 namespace meridd {
@@ -71,6 +76,29 @@ StopSignals::~StopSignals() {
   SetEvent(stoppedEvent);
 }
 
+bool FileToSync::open(const std::string& path, std::string& error) {
+  close();
+  // Shared in every way: the file's owner keeps writing, and may delete it.
+  HANDLE h = CreateFileW(std::filesystem::u8path(path).wstring().c_str(), GENERIC_WRITE,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    error = "cannot open " + path + ": error " + std::to_string(GetLastError());
+    return false;
+  }
+  handle_ = h;
+  return true;
+}
+
+bool FileToSync::sync() {
+  return handle_ && FlushFileBuffers(static_cast<HANDLE>(handle_));
+}
+
+void FileToSync::close() {
+  if (handle_) CloseHandle(static_cast<HANDLE>(handle_));
+  handle_ = nullptr;
+}
+
 #else
 
 namespace {
@@ -116,6 +144,26 @@ StopSignals::~StopSignals() {
   end();
 }
 
+bool FileToSync::open(const std::string& path, std::string& error) {
+  close();
+  fd_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd_ < 0) error = "cannot open " + path + ": " + std::strerror(errno);
+  return fd_ >= 0;
+}
+
+bool FileToSync::sync() {
+  return fd_ >= 0 && ::fdatasync(fd_) == 0;
+}
+
+void FileToSync::close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
 #endif
+
+FileToSync::~FileToSync() {
+  close();
+}
 
 }  // namespace meridd

@@ -294,8 +294,14 @@ void Worker::runTask(const std::string& id) {
     store_.finish(id, "failed", "[]", refused->field + ": " + refused->message, utcNow());
     return;
   }
-  // Not marked running: never printed, so it stays enqueued for the next start.
-  if (!store_.markRunning(id, utcNow())) return;
+  if (!store_.markRunning(id, utcNow())) {
+    // Never printed. Not marked: it stays enqueued for the next start. Marked
+    // but not on disk: a crash now could lose the mark, so nothing is sent.
+    const auto now = store_.get(id);
+    if (now && now->state == "running")
+      store_.finish(id, "failed", "[]", "the task file could not be synced: nothing was sent", utcNow());
+    return;
+  }
   json calls = json::array();
   std::string error;
   bool unknown = false;  // the printer may have executed a command or not

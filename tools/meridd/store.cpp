@@ -1,5 +1,6 @@
 #include "store.h"
 
+#include <algorithm>
 #include <iterator>
 
 namespace meridd {
@@ -40,8 +41,9 @@ const char* const kMarkRunning =
 const char* const kFinish = "UPDATE tasks SET state = ?2, calls = ?3, error = ?4, ended = ?5 WHERE id = ?1";
 const char* const kPrinterSaid = "UPDATE tasks SET printer_said = ?2 WHERE id = ?1";
 const char* const kToUnknown = "UPDATE tasks SET state = 'unknown' WHERE state = 'running'";
-const char* const kSynced = "PRAGMA synchronous=FULL";
 const char* const kUnsynced = "PRAGMA synchronous=NORMAL";
+// Pages in the log after which it is copied into the database (SQLite's own default).
+constexpr int kCheckpointPages = 1000;
 
 // The text columns after seq, in the order of the SELECTs above.
 std::string Task::*const kTexts[] = {&Task::id,      &Task::printer, &Task::kind,  &Task::body,
@@ -112,7 +114,60 @@ std::vector<Task> Store::Connection::select(const char* sql, const std::vector<s
   return out;
 }
 
-Store::~Store() = default;
+Store::~Store() {
+  {
+    std::lock_guard<std::mutex> lock(checkpointMutex_);
+    closing_ = true;
+  }
+  checkpointWake_.notify_all();
+  if (checkpointThread_.joinable()) checkpointThread_.join();
+  log_.close();  // before the connections: the last one to close removes the log
+}
+
+int Store::onCommit(void* store, sqlite3*, const char*, int pages) {
+  if (pages >= kCheckpointPages) {
+    Store* self = static_cast<Store*>(store);
+    {
+      std::lock_guard<std::mutex> lock(self->checkpointMutex_);
+      self->checkpointDue_ = true;
+    }
+    self->checkpointWake_.notify_one();
+  }
+  return SQLITE_OK;
+}
+
+void Store::checkpoints() {
+  std::unique_lock<std::mutex> lock(checkpointMutex_);
+  for (;;) {
+    checkpointWake_.wait(lock, [&] { return checkpointDue_ || closing_; });
+    if (closing_) return;
+    checkpointDue_ = false;
+    lock.unlock();
+    // Passive: it copies what no reader still needs and never blocks a commit.
+    sqlite3_wal_checkpoint_v2(checkpointer_.db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+    lock.lock();
+  }
+}
+
+bool Store::syncMarks(uint64_t mark) {
+  std::unique_lock<std::mutex> lock(syncMutex_);
+  while (durable_ < mark) {
+    if (syncing_) {
+      syncEnded_.wait(lock);
+      continue;
+    }
+    syncing_ = true;
+    const uint64_t covered = marks_.load();  // all of them are in the log already
+    lock.unlock();
+    const bool synced = log_.sync();
+    lock.lock();
+    syncing_ = false;
+    if (synced) durable_ = std::max(durable_, covered);
+    syncEnded_.notify_all();
+    if (!synced) return false;
+  }
+  return true;
+}
 
 bool Store::open(const std::string& file, std::string& error) {
   if (!writer_.open(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, error)) return false;
@@ -123,7 +178,13 @@ bool Store::open(const std::string& file, std::string& error) {
     error = file + ": " + sqlite3_errmsg(writer_.db);
     return false;
   }
-  return reader_.open(file, SQLITE_OPEN_READWRITE, error);
+  // The schema is written or read by now, so the log exists.
+  if (!reader_.open(file, SQLITE_OPEN_READWRITE, error) ||
+      !checkpointer_.open(file, SQLITE_OPEN_READWRITE, error) || !log_.open(file + "-wal", error))
+    return false;
+  sqlite3_wal_hook(writer_.db, &Store::onCommit, this);  // in place of SQLite's checkpoints in commits
+  checkpointThread_ = std::thread([this] { checkpoints(); });
+  return true;
 }
 
 Store::Added Store::add(const Task& task, Task& stored) {
@@ -158,12 +219,13 @@ std::vector<Task> Store::recent(int limit) {
 }
 
 bool Store::markRunning(const std::string& id, const std::string& when) {
-  std::lock_guard<std::mutex> lock(writer_.mutex);
-  if (!writer_.run(kSynced, {})) return false;
-  const bool marked = writer_.run(kMarkRunning, {id, when}) && sqlite3_changes(writer_.db) == 1;
-  // Should NORMAL not come back, every later commit is synced: slower, no less safe.
-  writer_.run(kUnsynced, {});
-  return marked;
+  uint64_t mark = 0;
+  {
+    std::lock_guard<std::mutex> lock(writer_.mutex);
+    if (!writer_.run(kMarkRunning, {id, when}) || sqlite3_changes(writer_.db) != 1) return false;
+    mark = ++marks_;
+  }
+  return syncMarks(mark);
 }
 
 bool Store::finish(const std::string& id, const std::string& state, const std::string& calls,

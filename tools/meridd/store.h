@@ -9,9 +9,12 @@
 //   soon as it returns, so a crash or a kill -9 of the service loses none of
 //   them. Only a power cut or a crash of the whole machine can take back the
 //   last ones.
-// - The running mark, written before the first call reaches the printer, is a
-//   synced commit. Syncing the log makes every commit before it durable too:
-//   the task's acceptance, and the ends of the tasks before it.
+// - The running mark, written before the first call reaches the printer, is
+//   committed, then made durable by a sync of the log before the call is
+//   made. Syncing the log makes every commit before it durable too: the
+//   task's acceptance, and the ends of the tasks before it. The sync is made
+//   outside the writer's lock, so acceptances do not wait for the disk, and
+//   printers marking tasks at the same time share one sync.
 //
 // So after a power cut: a task that reached the printer is at least `running`
 // on disk, and becomes `unknown` at the next start, never run again by
@@ -20,18 +23,25 @@
 // under its id, so sending it again under the same id prints it once. One
 // fsync per printed task, none per acceptance.
 //
-// Two connections: one writes, under a lock, with its statements prepared
-// once; the other reads, under its own lock, so that a reader never waits
-// for the writer's sync (the log lets readers run beside a writer).
+// Three connections: one writes, under a lock, with its statements prepared
+// once; one reads, under its own lock (the log lets readers run beside a
+// writer); one, on a thread of its own, copies the log into the database
+// when it has grown, which SQLite would otherwise do inside a commit, so
+// that one task in a few hundred would wait for it.
 
 #include <sqlite3.h>
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include "process_control.h"
 
 namespace meridd {
 
@@ -60,7 +70,7 @@ class Store {
   std::optional<Task> get(const std::string& id);
   // The most recent tasks first.
   std::vector<Task> recent(int limit);
-  // Synced: see above.
+  // Durable when it returns true: see above.
   bool markRunning(const std::string& id, const std::string& when);
   bool finish(const std::string& id, const std::string& state, const std::string& calls,
               const std::string& error, const std::string& when);
@@ -84,7 +94,24 @@ class Store {
     std::vector<Task> select(const char* sql, const std::vector<std::string>& args);
   };
 
-  Connection writer_, reader_;
+  // Makes durable every running mark up to `mark`, the count of marks
+  // committed when it was: the caller leads one sync of the log, or waits
+  // for the one under way to end and checks again.
+  bool syncMarks(uint64_t mark);
+  static int onCommit(void* store, sqlite3*, const char*, int pages);
+  void checkpoints();
+
+  Connection writer_, reader_, checkpointer_;
+  FileToSync log_;
+  std::atomic<uint64_t> marks_{0};  // running marks committed
+  std::mutex syncMutex_;
+  std::condition_variable syncEnded_;
+  uint64_t durable_ = 0;  // running marks known to be on disk
+  bool syncing_ = false;
+  std::mutex checkpointMutex_;
+  std::condition_variable checkpointWake_;
+  bool checkpointDue_ = false, closing_ = false;
+  std::thread checkpointThread_;
 };
 
 }  // namespace meridd
