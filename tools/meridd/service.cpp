@@ -193,10 +193,10 @@ void Worker::stop() {
   statusRequests_.clear();
 }
 
-void Worker::push(const std::string& taskId) {
+void Worker::push(Task task) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    queue_.push_back(taskId);
+    queue_.push_back(std::move(task));
   }
   wake_.notify_one();
 }
@@ -277,20 +277,19 @@ void Worker::run(std::vector<Task> interrupted) {
       promise.set_value(askStatus());
       continue;
     }
-    const std::string id = queue_.front();
+    const Task task = std::move(queue_.front());
     queue_.pop_front();
     lock.unlock();
-    runTask(id);
-    onTaskEnd_(id);
+    runTask(task);
+    onTaskEnd_(task.id);
   }
 }
 
-void Worker::runTask(const std::string& id) {
-  const auto task = store_.get(id);
-  if (!task || task->state != "enqueued") return;
+void Worker::runTask(const Task& task) {
+  const std::string& id = task.id;
   Plan plan;
-  const json body = json::parse(task->body, nullptr, false);
-  if (auto refused = planDocument(task->kind, body, printer_.port, plan)) {
+  const json body = json::parse(task.body, nullptr, false);
+  if (auto refused = planDocument(task.kind, body, printer_.port, plan)) {
     store_.finish(id, "failed", "[]", refused->field + ": " + refused->message, utcNow());
     return;
   }
@@ -380,7 +379,7 @@ int Service::start(std::string& error) {
       if (p.library.empty()) return -1;
     }
     auto w = std::make_unique<Worker>(p, store_, [this](const std::string& id) { taskEnded(id); });
-    for (const auto& id : store_.enqueued(p.id)) w->push(id);
+    for (auto& t : store_.enqueued(p.id)) w->push(std::move(t));
     w->start(interrupted[p.id]);
     workers_[p.id] = std::move(w);
   }
@@ -513,7 +512,7 @@ void Service::routes() {
            {
              std::lock_guard<std::mutex> lock(submitMutex_);
              added = store_.add(task, stored);
-             if (added == Store::Added::New) w->second->push(id);
+             if (added == Store::Added::New) w->second->push(stored);
            }
            switch (added) {
              case Store::Added::Failed:

@@ -33,7 +33,7 @@ class Worker {
   ~Worker();
   void start(std::vector<Task> interrupted);
   void stop();
-  void push(const std::string& taskId);
+  void push(Task task);
   // Asks the printer for its status between two tasks.
   std::future<nlohmann::json> status();
   const PrinterConfig& printer() const { return printer_; }
@@ -44,7 +44,7 @@ class Worker {
 
  private:
   void run(std::vector<Task> interrupted);
-  void runTask(const std::string& id);
+  void runTask(const Task& task);
   nlohmann::json askStatus();
 
   PrinterConfig printer_;
@@ -52,7 +52,7 @@ class Worker {
   std::function<void(const std::string&)> onTaskEnd_;
   std::mutex mutex_;
   std::condition_variable wake_;
-  std::deque<std::string> queue_;
+  std::deque<Task> queue_;
   std::deque<std::promise<nlohmann::json>> statusRequests_;
   bool stopping_ = false;
   std::optional<std::chrono::steady_clock::time_point> operatorDeadline_;  // of the running task

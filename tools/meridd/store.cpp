@@ -9,7 +9,7 @@ namespace {
 
 const char* const kSchema = R"(
 CREATE TABLE IF NOT EXISTS tasks(
-  seq INTEGER PRIMARY KEY AUTOINCREMENT,
+  seq INTEGER PRIMARY KEY,  -- tasks are never deleted: the rowid only grows
   id TEXT NOT NULL UNIQUE,
   printer TEXT NOT NULL,
   kind TEXT NOT NULL,
@@ -55,6 +55,15 @@ std::string text(sqlite3_stmt* st, int column) {
   return t ? reinterpret_cast<const char*>(t) : "";
 }
 
+#if defined(_WIN32)
+const char* const kVfs = nullptr;
+#else
+// The file is this process's alone: a second service on it fails to start
+// instead of running the same tasks, and the log's index is kept in memory,
+// so a transaction makes no locking calls to the system.
+const char* const kVfs = "unix-excl";
+#endif
+
 // Lets go of the statement's read or write lock whatever way the scope is left.
 struct Reset {
   sqlite3_stmt* st;
@@ -71,7 +80,7 @@ Store::Connection::~Connection() {
 }
 
 bool Store::Connection::open(const std::string& file, int flags, std::string& error) {
-  if (sqlite3_open_v2(file.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+  if (sqlite3_open_v2(file.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, kVfs) != SQLITE_OK) {
     error = "cannot open " + file + ": " + (db ? sqlite3_errmsg(db) : "out of memory");
     return false;
   }
@@ -175,7 +184,9 @@ bool Store::open(const std::string& file, std::string& error) {
     return sqlite3_exec(writer_.db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
   };
   if (!exec("PRAGMA journal_mode=WAL") || !exec(kUnsynced) || !exec(kSchema)) {
-    error = file + ": " + sqlite3_errmsg(writer_.db);
+    error = file + ": " +
+            (sqlite3_errcode(writer_.db) == SQLITE_BUSY ? "in use by another process (another meridd?)"
+                                                        : sqlite3_errmsg(writer_.db));
     return false;
   }
   // The schema is written or read by now, so the log exists.
@@ -247,11 +258,9 @@ std::vector<Task> Store::interrupted() {
   return tasks;
 }
 
-std::vector<std::string> Store::enqueued(const std::string& printer) {
+std::vector<Task> Store::enqueued(const std::string& printer) {
   std::lock_guard<std::mutex> lock(writer_.mutex);
-  std::vector<std::string> ids;
-  for (auto& t : writer_.select(kQueue, {printer})) ids.push_back(t.id);
-  return ids;
+  return writer_.select(kQueue, {printer});
 }
 
 }  // namespace meridd

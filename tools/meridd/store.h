@@ -78,7 +78,7 @@ class Store {
   // At start: every running task becomes unknown. Returns their ids.
   std::vector<Task> interrupted();
   // The enqueued tasks of a printer, in order of acceptance.
-  std::vector<std::string> enqueued(const std::string& printer);
+  std::vector<Task> enqueued(const std::string& printer);
 
  private:
   // One connection and its prepared statements.
