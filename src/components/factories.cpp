@@ -88,35 +88,24 @@ std::unique_ptr<LogWriter> builtinLogWriter() {
   return std::make_unique<FileLogWriter>();
 }
 
-std::unique_ptr<LogWriter> createLogWriter() {
-  return create(gLogWriterFactory, &builtinLogWriter);
-}
-std::unique_ptr<platform::SettingsStore> createSettingsStore() {
-  return create(gSettingsStoreFactory, &platform::builtinSettingsStore);
-}
-std::unique_ptr<TextFilter> createTextFilter() {
-  return create(gTextFilterFactory, &builtinTextFilter);
-}
-std::unique_ptr<NumberFormatter> createNumberFormatter() {
-  return create(gNumberFormatterFactory, &builtinNumberFormatter);
-}
-Factory<TextFilter> setTextFilterFactory(Factory<TextFilter> f) {
-  return exchange(gTextFilterFactory, std::move(f));
-}
-Factory<NumberFormatter> setNumberFormatterFactory(Factory<NumberFormatter> f) {
-  return exchange(gNumberFormatterFactory, std::move(f));
-}
-std::unique_ptr<ZReportComponent> createZReportComponent() {
-  return create(gZReportFactory, &builtinZReportComponent);
-}
-Factory<ZReportComponent> setZReportComponentFactory(Factory<ZReportComponent> f) {
-  return exchange(gZReportFactory, std::move(f));
-}
-Factory<LogWriter> setLogWriterFactory(Factory<LogWriter> f) {
-  return exchange(gLogWriterFactory, std::move(f));
-}
-Factory<platform::SettingsStore> setSettingsStoreFactory(Factory<platform::SettingsStore> f) {
-  return exchange(gSettingsStoreFactory, std::move(f));
-}
+// Each component's pair of functions: create (the installed factory's
+// object, else the built-in one) and set (installs a factory, answers the
+// one it replaces).
+#define MERID_COMPONENT(T, createName, setName, slot, builtin) \
+  std::unique_ptr<T> createName() {                            \
+    return create(slot, &builtin);                             \
+  }                                                            \
+  Factory<T> setName(Factory<T> f) {                           \
+    return exchange(slot, std::move(f));                       \
+  }
+MERID_COMPONENT(LogWriter, createLogWriter, setLogWriterFactory, gLogWriterFactory, builtinLogWriter)
+MERID_COMPONENT(platform::SettingsStore, createSettingsStore, setSettingsStoreFactory, gSettingsStoreFactory,
+                platform::builtinSettingsStore)
+MERID_COMPONENT(TextFilter, createTextFilter, setTextFilterFactory, gTextFilterFactory, builtinTextFilter)
+MERID_COMPONENT(NumberFormatter, createNumberFormatter, setNumberFormatterFactory, gNumberFormatterFactory,
+                builtinNumberFormatter)
+MERID_COMPONENT(ZReportComponent, createZReportComponent, setZReportComponentFactory, gZReportFactory,
+                builtinZReportComponent)
+#undef MERID_COMPONENT
 
 }  // namespace merid::components

@@ -30,6 +30,14 @@ const std::string kCloseConn =
 const std::string kEuro =
     "display.ini [EuroAsciiCode] value (the code of the euro sign on the display; 127 when missing)";
 const std::string kNoPort = " False without a port.";
+
+const std::string kSent = "Boolean: True when the command was sent." + kNoPort;
+
+// The answer of a print from the journal that checks its two numbers.
+std::string outOfRange(const std::string& message) {
+  return "Boolean: True when the command was sent. A number out of range shows the message \"" + message +
+         "\", sends nothing and answers False." + kNoPort;
+}
 const std::string kJournalFrame = kOpenLink + "; ";
 const std::string kJournalClose = "; the link is then closed when [Fiscal] CloseConnEachDoc is not 0.";
 const std::string kFontParam =
@@ -214,14 +222,13 @@ std::vector<MethodDoc> build() {
        "[Fiscal] "
        "CloseConnEachDoc is not 0.",
        "[ParametriNonFiscale] TaglioCarta; " + kCloseConn + "; " + kRefusals + "."},
-      {S, "StampaBarcode_Fiscale", "Prints a barcode.", barcodeParams,
-       "Boolean: True when the command was sent." + kNoPort,
+      {S, "StampaBarcode_Fiscale", "Prints a barcode.", barcodeParams, kSent,
        "`3021` + symbology (`1` EAN-13, `2` EAN-8, `3` Code 39) + `2` + `00` + length (2 digits) + code, "
        "e.g. "
        "`30211200138001234567895`.",
        kRefusals + "."},
       {S, "StampaBarcode_NonFiscale", "Prints a barcode; the same as StampaBarcode_Fiscale.", barcodeParams,
-       "Boolean: True when the command was sent." + kNoPort,
+       kSent,
        "`3021` + symbology (`1` EAN-13, `2` EAN-8, `3` Code 39) + `2` + `00` + length (2 digits) + code.",
        kRefusals + "."},
       {S,
@@ -280,13 +287,7 @@ std::vector<MethodDoc> build() {
        "A discount of an amount on the subtotal; the same command as ScontoValoreRiga.", discountParams,
        "Variant: True or False as for ScontoValoreRiga; Empty without a port or after a trapped failure.",
        discountCommands, "[RepartoVek1] repartoMerid; " + kEuro + "; " + kRefusals + "."},
-      {S,
-       "SubTotale",
-       "Prints the subtotal.",
-       {},
-       "Boolean: True when the command was sent." + kNoPort,
-       "`3003`.",
-       kRefusals + "."},
+      {S, "SubTotale", "Prints the subtotal.", {}, kSent, "`3003`.", kRefusals + "."},
       payment("Pagamento_CorrispettivoRiscosso", "A payment of the receipt.",
               "Payment name. CONTANTI, BANCOMAT, CARTA DI CREDITO, ASSEGNO, TICKET and NON PAGATO (any "
               "letter case, "
@@ -312,7 +313,7 @@ std::vector<MethodDoc> build() {
             "The command: code and fields, e.g. `3003`. Sent unchanged (no check, no prefix); an empty text "
             "is not "
             "sent and answers False.")},
-       "Boolean: True when the command was sent." + kNoPort,
+       kSent,
        "stringaComando.",
        kRefusals + "."},
       {S,
@@ -396,40 +397,30 @@ std::vector<MethodDoc> build() {
        "None.",
        "None."},
       journal("Manutenzione_ProgrammazioneDataOra",
-              "Sets the printer's date and time from the computer's clock.", {},
-              "Boolean: True when the command was sent." + kNoPort,
+              "Sets the printer's date and time from the computer's clock.", {}, kSent,
               "`2001` + ddmmyy + hhmm of the computer's clock, e.g. `20010412261542`"),
-      journal("Manutenzione_RistampaUltimoScontrino", "Reprints the last receipt.", {},
-              "Boolean: True when the command was sent." + kNoPort, "`4007`"),
+      journal("Manutenzione_RistampaUltimoScontrino", "Reprints the last receipt.", {}, kSent, "`4007`"),
       journal("Manutenzione_DGFE_Data_NScontrini",
               "Prints from the electronic journal the receipts of one day by number.",
               {ref("data", "The day (its time is ignored), sent as ddmmyy."),
                ref("nrScontrinoInizio", "First receipt number, 1 to 9998."),
                ref("nrScontrinoFine", "Last receipt number, 1 to 9998.")},
-              "Boolean: True when the command was sent. A number out of range shows the message "
-              "\"Il numero scontrino dev'essere maggiore di zero e inferiore a 9999.\", sends nothing and "
-              "answers "
-              "False." +
-                  kNoPort,
+              outOfRange("Il numero scontrino dev'essere maggiore di zero e inferiore a 9999."),
               "`8002` + ddmmyy + first (4 digits) + last (4 digits) + `0`, e.g. `8002041226000100250`"),
-      journal("Manutenzione_DGFE_StampaCompleta", "Prints the whole electronic journal.", {},
-              "Boolean: True when the command was sent." + kNoPort, "`8005`"),
+      journal("Manutenzione_DGFE_StampaCompleta", "Prints the whole electronic journal.", {}, kSent,
+              "`8005`"),
       journal("Manutenzione_DGFE_IntervalloChiusure",
               "Prints from the electronic journal a range of daily closings.",
               {ref("nrChiusuraInizio", "First closing number, 1 to 9998."),
                ref("nrChiusuraFine", "Last closing number, 1 to 9998.")},
-              "Boolean: True when the command was sent. A number out of range shows the message "
-              "\"Il numero di chiusura dev'essere maggiore di zero e inferiore a 9999.\", sends nothing and "
-              "answers "
-              "False." +
-                  kNoPort,
+              outOfRange("Il numero di chiusura dev'essere maggiore di zero e inferiore a 9999."),
               "`8003` + first (4 digits) + last (4 digits) + `0000`"),
       journal("Manutenzione_DFGE_NuovoGiornale",
-              "Starts a new electronic journal (the name has DFGE where the others have DGFE).", {},
-              "Boolean: True when the command was sent." + kNoPort, "`8007`"),
+              "Starts a new electronic journal (the name has DFGE where the others have DGFE).", {}, kSent,
+              "`8007`"),
       journal("Manutenzione_DGFE_RichiestaRiga", "Asks the electronic journal for one line.",
-              {ref("nrRiga", "The journal line (record) number, sent in 9 digits.")},
-              "Boolean: True when the command was sent." + kNoPort, "`8004` + nrRiga (9 digits)"),
+              {ref("nrRiga", "The journal line (record) number, sent in 9 digits.")}, kSent,
+              "`8004` + nrRiga (9 digits)"),
       journal(
           "Manutenzione_DGFE_StampaIntervalloDate", "Prints the electronic journal between two days.",
           {ref("dataInizio", "First day, sent as ddmmyy; must not be later than dataFine (times included)."),

@@ -1,6 +1,7 @@
 #include "process_control.h"
 
 #include <filesystem>
+#include <memory>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -76,27 +77,17 @@ StopSignals::~StopSignals() {
   SetEvent(stoppedEvent);
 }
 
-bool FileToSync::open(const std::string& path, std::string& error) {
-  close();
+std::function<bool()> fileSyncer(const std::string& path, std::string& error) {
   // Shared in every way: the file's owner keeps writing, and may delete it.
   HANDLE h = CreateFileW(std::filesystem::u8path(path).wstring().c_str(), GENERIC_WRITE,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     error = "cannot open " + path + ": error " + std::to_string(GetLastError());
-    return false;
+    return nullptr;
   }
-  handle_ = h;
-  return true;
-}
-
-bool FileToSync::sync() {
-  return handle_ && FlushFileBuffers(static_cast<HANDLE>(handle_));
-}
-
-void FileToSync::close() {
-  if (handle_) CloseHandle(static_cast<HANDLE>(handle_));
-  handle_ = nullptr;
+  std::shared_ptr<void> owned(h, CloseHandle);
+  return [owned] { return FlushFileBuffers(owned.get()) != 0; };
 }
 
 #else
@@ -144,26 +135,19 @@ StopSignals::~StopSignals() {
   end();
 }
 
-bool FileToSync::open(const std::string& path, std::string& error) {
-  close();
-  fd_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-  if (fd_ < 0) error = "cannot open " + path + ": " + std::strerror(errno);
-  return fd_ >= 0;
-}
-
-bool FileToSync::sync() {
-  return fd_ >= 0 && ::fdatasync(fd_) == 0;
-}
-
-void FileToSync::close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
+std::function<bool()> fileSyncer(const std::string& path, std::string& error) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd < 0) {
+    error = "cannot open " + path + ": " + std::strerror(errno);
+    return nullptr;
+  }
+  std::shared_ptr<const int> owned(new int(fd), [](const int* f) {
+    ::close(*f);
+    delete f;
+  });
+  return [owned] { return ::fdatasync(*owned) == 0; };
 }
 
 #endif
-
-FileToSync::~FileToSync() {
-  close();
-}
 
 }  // namespace meridd

@@ -12,27 +12,10 @@ namespace meridd {
 // The folder of the running program; "." when the system does not say.
 std::string programFolder();
 
-// A file opened once beside whoever writes it, for one thing: forcing what
-// was written to it so far, by anyone, onto the disk.
-class FileToSync {
- public:
-  FileToSync() = default;
-  ~FileToSync();
-  FileToSync(const FileToSync&) = delete;
-  FileToSync& operator=(const FileToSync&) = delete;
-
-  // False, with the reason, when the file cannot be opened.
-  bool open(const std::string& path, std::string& error);
-  bool sync();
-  void close();
-
- private:
-#if defined(_WIN32)
-  void* handle_ = nullptr;  // a HANDLE
-#else
-  int fd_ = -1;
-#endif
-};
+// A way to force onto the disk what anyone wrote so far to a file that
+// somebody else writes: a handle of its own, opened once, kept by the
+// function. Empty, with the reason in error, when the file cannot be opened.
+std::function<bool()> fileSyncer(const std::string& path, std::string& error);
 
 // Ctrl+C and SIGTERM on POSIX; Ctrl+C, Ctrl+Break and closing the console on
 // Windows. Made before any other thread starts (POSIX threads inherit the
@@ -43,9 +26,7 @@ class FileToSync {
 class StopSignals {
  public:
   StopSignals();
-  ~StopSignals();
-  StopSignals(const StopSignals&) = delete;
-  StopSignals& operator=(const StopSignals&) = delete;
+  ~StopSignals();  // not copied: it holds a thread
 
   void watch(std::function<void()> stop);
   void end();

@@ -130,7 +130,7 @@ Store::~Store() {
   }
   checkpointWake_.notify_all();
   if (checkpointThread_.joinable()) checkpointThread_.join();
-  log_.close();  // before the connections: the last one to close removes the log
+  syncLog_ = nullptr;  // before the connections: the last one to close removes the log
 }
 
 int Store::onCommit(void* store, sqlite3*, const char*, int pages) {
@@ -168,7 +168,7 @@ bool Store::syncMarks(uint64_t mark) {
     syncing_ = true;
     const uint64_t covered = marks_.load();  // all of them are in the log already
     lock.unlock();
-    const bool synced = log_.sync();
+    const bool synced = syncLog_();
     lock.lock();
     syncing_ = false;
     if (synced) durable_ = std::max(durable_, covered);
@@ -191,7 +191,8 @@ bool Store::open(const std::string& file, std::string& error) {
   }
   // The schema is written or read by now, so the log exists.
   if (!reader_.open(file, SQLITE_OPEN_READWRITE, error) ||
-      !checkpointer_.open(file, SQLITE_OPEN_READWRITE, error) || !log_.open(file + "-wal", error))
+      !checkpointer_.open(file, SQLITE_OPEN_READWRITE, error) ||
+      !(syncLog_ = fileSyncer(file + "-wal", error)))
     return false;
   sqlite3_wal_hook(writer_.db, &Store::onCommit, this);  // in place of SQLite's checkpoints in commits
   checkpointThread_ = std::thread([this] { checkpoints(); });

@@ -34,6 +34,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -102,7 +103,7 @@ class Store {
   void checkpoints();
 
   Connection writer_, reader_, checkpointer_;
-  FileToSync log_;
+  std::function<bool()> syncLog_;
   std::atomic<uint64_t> marks_{0};  // running marks committed
   std::mutex syncMutex_;
   std::condition_variable syncEnded_;
