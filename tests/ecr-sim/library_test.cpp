@@ -54,7 +54,7 @@ class CefdllTest : public ::testing::Test {
 };
 
 // A link closed until opened, unplugged by the in-process fault setter; the status reply; and error
-// numbers, never a crash nor the internal error, for bad pointers, garbage and huge commands.
+// numbers, never a crash, for bad pointers and huge commands (commands of any text: the fuzz target).
 TEST_F(CefdllTest, EntryPoints) {
   char* text = nullptr;
   ASSERT_EQ(version(&text, &status) + status, 0);
@@ -82,14 +82,6 @@ TEST_F(CefdllTest, EntryPoints) {
                write(nullptr, nullptr), write(&null, nullptr), reply(buffer, MERID_REPLY_SIZE, nullptr),
                send(std::string(1 << 20, '3')), send("3101" + std::string(5000, 'x'))}),
       (Answers{3, 3, 3, 24, 24, 5, 24, 24}));
-  std::mt19937 random(42);
-  const char* codes[] = {"3101", "3001", "3004", "4003", "3021", "8002", "2001", "7007", "3012"};
-  for (int i = 0; i < 2000; ++i) {
-    std::string garbage(random() % 60, '\0');
-    for (char& c : garbage) c = char(1 + random() % 255);
-    if (i % 2) garbage = codes[random() % 9] + garbage;  // a known command with random fields
-    EXPECT_NE(send(garbage), 67) << garbage;
-  }
 }
 
 // The port belongs to one process from its open to its close or its end: another process's open answers 5

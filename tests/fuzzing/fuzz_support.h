@@ -59,31 +59,6 @@ inline bool startsWith(std::string_view text, std::string_view prefix) {
 
 namespace fuzzing {
 
-// A folder under the system's temporary folder, removed with its content.
-class TempFolder {
- public:
-  // In memory where the system offers it: the printer syncs every record it
-  // writes, which on a disk would slow the runs down a hundredfold.
-  explicit TempFolder(const char* tag) {
-    std::error_code ec;
-    const std::filesystem::path base =
-        std::filesystem::is_directory("/dev/shm", ec) ? "/dev/shm" : std::filesystem::temp_directory_path();
-    std::string pattern = (base / (std::string(tag) + "-XXXXXX")).string();
-    if (!mkdtemp(pattern.data())) std::abort();
-    path_ = pattern;
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 inline std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream s;
@@ -95,13 +70,23 @@ inline void writeFile(const std::string& path, std::string_view bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), std::streamsize(bytes.size()));
 }
 
-// A fresh, empty subfolder of `base` for each input, so that nothing carries
-// over from one input to the next (and the printer model sees a new folder).
-inline std::string freshFolder(const TempFolder& base) {
+// A fresh, empty folder for each input, so that nothing carries over from one
+// input to the next (and the printer model sees a new folder). In memory where
+// the system offers it: the printer syncs every record it writes, which on a
+// disk would slow the runs down a hundredfold.
+inline std::string freshFolder(const char* tag) {
+  static struct Base {
+    std::string path;
+    ~Base() {
+      std::error_code ec;
+      std::filesystem::remove_all(path, ec);
+    }
+  } base{std::string(std::filesystem::is_directory("/dev/shm") ? "/dev/shm/" : "/tmp/") + tag + "-XXXXXX"};
   static unsigned long counter = 0;
+  if (counter == 0 && !mkdtemp(base.path.data())) std::abort();
   std::error_code ec;
-  if (counter > 0) std::filesystem::remove_all(base.path() + "/" + std::to_string(counter), ec);
-  const std::string dir = base.path() + "/" + std::to_string(++counter);
+  if (counter > 0) std::filesystem::remove_all(base.path + "/" + std::to_string(counter), ec);
+  const std::string dir = base.path + "/" + std::to_string(++counter);
   std::filesystem::create_directories(dir);
   return dir;
 }

@@ -28,12 +28,6 @@ std::string failureOf(F&& f) {
   }
 }
 
-bool fifteenDigitsReadBack(double v) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.15g", v);
-  return std::strtod(text, nullptr) == v;
-}
-
 void roundTrip(double v) {
   if (!std::isfinite(v)) {
     FUZZ_CHECK(!merid::isNumeric(merid::doubleText(v)));
@@ -50,7 +44,9 @@ void roundTrip(double v) {
     return;
   }
   FUZZ_CHECK(merid::doubleText(back) == text);
-  if (fifteenDigitsReadBack(v)) FUZZ_CHECK(back == v);
+  char fifteen[64];  // a value that 15 digits give back exactly comes back exactly
+  std::snprintf(fifteen, sizeof fifteen, "%.15g", v);
+  FUZZ_CHECK(std::strtod(fifteen, nullptr) != v || back == v);
 
   if (std::fabs(v) < 1e15) {
     const double twoPlaces = merid::textToDouble(merid::formatNumber(v, "0.00"));
@@ -73,14 +69,6 @@ void amountField(int64_t cents) {
   FUZZ_CHECK(field == expected);
 }
 
-void dateRoundTrip(const merid::DateTime& when) {
-  const auto date = merid::automationDate(when);
-  if (!date) return;
-  const merid::DateTime back = merid::fromAutomationDate(*date);
-  FUZZ_CHECK(back.year == when.year && back.month == when.month && back.day == when.day);
-  FUZZ_CHECK(back.hour == when.hour && back.minute == when.minute && back.second == when.second);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -99,16 +87,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::memcpy(&cents, data + size - 8, sizeof cents);
     amountField(cents % 1000000000);
   }
-  if (size >= 7) {
-    const uint8_t* b = data + size - 7;
-    merid::DateTime when;
-    when.year = int16_t(b[0] | b[1] << 8);
-    when.month = int8_t(b[2]) % 16;
-    when.day = int8_t(b[3]) % 40;
-    when.hour = int8_t(b[4]) % 30;
-    when.minute = int8_t(b[5]) % 70;
-    when.second = int8_t(b[6]) % 70;
-    dateRoundTrip(when);
+  if (size < 7) return 0;
+  const uint8_t* b = data + size - 7;
+  const merid::DateTime when{int16_t(b[0] | b[1] << 8), int8_t(b[2]) % 16, int8_t(b[3]) % 40,
+                             int8_t(b[4]) % 30,         int8_t(b[5]) % 70, int8_t(b[6]) % 70};
+  if (const auto date = merid::automationDate(when)) {
+    const merid::DateTime back = merid::fromAutomationDate(*date);
+    FUZZ_CHECK(back.year == when.year && back.month == when.month && back.day == when.day);
+    FUZZ_CHECK(back.hour == when.hour && back.minute == when.minute && back.second == when.second);
   }
   return 0;
 }

@@ -39,12 +39,7 @@ bool archived(const std::string& dir, const std::string& bytes) {
 
 int32_t readStatus(std::string& reply) {
   char buffer[MERID_REPLY_SIZE] = {};
-  MeridByteArray array{};
-  array.cDims = 1;
-  array.cbElements = 1;
-  array.cElements = MERID_REPLY_SIZE;
-  array.pvData = buffer;
-  MeridByteArray* a = &array;
+  MeridByteArray array{1, 0, 1, 0, buffer, MERID_REPLY_SIZE, 0}, *a = &array;
   int32_t length = -1, status = 1;
   const int32_t rc = VbCEFRead(&a, &length, &status);
   FUZZ_CHECK(status == 0);
@@ -58,8 +53,7 @@ int32_t readStatus(std::string& reply) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static fuzzing::TempFolder work("merid-fuzz-sim");
-  const std::string dir = fuzzing::freshFolder(work);
+  const std::string dir = fuzzing::freshFolder("merid-fuzz-sim");
   ::setenv("MERID_SIM_DIR", dir.c_str(), 1);
   int32_t status = 0;
   FUZZ_CHECK(VbCEFOpen(1, 9600, 1, 7, 0, 1, &status) == 0);
