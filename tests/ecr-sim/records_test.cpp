@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <functional>
 #include <map>
 
 #include "sim_support.h"
@@ -13,6 +14,31 @@
 namespace {
 
 using namespace simtest;
+
+// Damage done to a file of a printer folder, line by line (lines count from 1).
+using Edit = std::function<void(std::string&)>;
+size_t lineStart(const std::string& text, int line) {
+  size_t at = 0;
+  for (int i = 1; i < line; ++i) at = text.find('\n', at) + 1;
+  return at;
+}
+Edit flipByte(int line) {  // a byte well inside the line
+  return [line](std::string& t) { t[lineStart(t, line) + 20] ^= 0x01; };
+}
+Edit dropLine(int line) {
+  return [line](std::string& t) { t.erase(lineStart(t, line), lineStart(t, line + 1) - lineStart(t, line)); };
+}
+Edit appendCopyOf(int line) {
+  return [line](std::string& t) {
+    t += t.substr(lineStart(t, line), lineStart(t, line + 1) - lineStart(t, line));
+  };
+}
+Edit setKey(const std::string& key, const std::string& value) {  // in state.txt
+  return [key, value](std::string& t) {
+    const size_t at = t.find(key + "=");
+    t.replace(at, t.find('\n', at) - at, key + "=" + value);
+  };
+}
 
 struct Damage {
   const char* name;
@@ -57,7 +83,13 @@ TEST(EcrRecords, DamageIsRefusedAndNothingRecordedIsLost) {
     Sim sim;
     sim.run(kFiveReceipts);
     const std::string path = sim.dir.path + "/" + d.file;
-    damage(sim.dir.path, d.file, d.change);
+    std::string text = readText(path);
+    if (!d.change) {
+      std::filesystem::remove_all(path);  // "": the folder
+    } else {
+      d.change(text);
+      std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+    }
     const std::string journal = readText(sim.dir.path + "/journal.txt"),
                       fiscal = readText(sim.dir.path + "/fiscal.txt");
     if (!d.check.empty()) {  // it only reads: nothing repaired

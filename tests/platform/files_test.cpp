@@ -170,25 +170,6 @@ TEST(FileFaults, EveryOperationOfAReceiptFailingInTurn) {
   setPrinterFunctions(nullptr);
 }
 
-// What one call writes to a settings file reaches it in one rewrite.
-TEST(FileFaults, TheDefaultsOfOneCallAreWrittenInOneRewrite) {
-  setPrinterFunctions(&kAcceptingPrinter);
-  test::TempHome home;
-  FaultyFiles files(0, 0);
-  test::onFreshThread([] {
-    MeridTallo_Scontrino s;
-    int16_t port = 1;
-    s.InitComunicazione(port);
-    EXPECT_TRUE(s.ApriTransazioneFiscale());
-  });
-  // The default "" read back, then "1" written over it: two writes, one file.
-  EXPECT_EQ(std::count_if(files.events.begin(), files.events.end(),
-                          [](const std::string& e) { return e.rfind("rename ", 0) == 0; }),
-            1);
-  EXPECT_EQ(readFile(home.file("MeridFiscal.ini")), "[Fiscal]\nBuffer=1\n");
-  setPrinterFunctions(nullptr);
-}
-
 // A write killed between its temporary file and the rename leaves
 // "<file>.tmp<pid>_<n>": the next process to use the file removes those of
 // processes that are gone, and keeps anything else.
@@ -253,25 +234,36 @@ TEST(HomeFolder, ARelativeHomeIsRefusedAndNoLibraryComesFromTheCurrentDirectory)
   fs::current_path(before);
 }
 
-// A settings file, small or written in several pieces, replaces the old one
-// only once its data is on the disk: a crash just after the rename must not
-// find an empty or partial file under the real name.
+// What one call writes to a settings file reaches it in one rewrite (in a new file, the default ""
+// read back, then "1" written over it), and a file, small or written in several pieces, replaces the
+// old one only once its data is on the disk: a crash just after the rename must not find an empty or
+// partial file under the real name.
 TEST(FileFaults, TheTemporaryFileIsSyncedBeforeItReplacesTheFile) {
-  for (const std::size_t size : {std::size_t(10), std::size_t(3) << 20}) {
+  setPrinterFunctions(&kAcceptingPrinter);
+  for (const bool large : {false, true}) {
     test::TempHome home;
     const std::string file = home.file("MeridFiscal.ini");
-    writeFile(file, "[Fiscal]\nBuffer=0\n; " + std::string(size, '.') + "\n");
+    if (large) writeFile(file, "[Fiscal]\nBuffer=0\n; " + std::string(3u << 20, '.') + "\n");
     FaultyFiles files(0, 0);
-    WriteINI(file, "Fiscal", "Buffer", "1");
+    test::onFreshThread([&] {
+      MeridTallo_Scontrino s;
+      int16_t port = 1;
+      s.InitComunicazione(port);
+      EXPECT_TRUE(s.ApriTransazioneFiscale());
+      if (large) WriteINI(file, "Fiscal", "Buffer", "1");
+    });
     const auto& e = files.events;
-    const auto renamed =
-        std::find_if(e.begin(), e.end(), [](const std::string& x) { return x.rfind("rename ", 0) == 0; });
-    ASSERT_NE(renamed, e.end()) << size;
+    const auto isRename = [](const std::string& x) { return x.rfind("rename ", 0) == 0; };
+    EXPECT_EQ(std::count_if(e.begin(), e.end(), isRename), 1) << large;
+    const auto renamed = std::find_if(e.begin(), e.end(), isRename);
+    ASSERT_NE(renamed, e.end()) << large;
     const std::string tmp = renamed->substr(7);
     const auto lastWrite = std::find(std::make_reverse_iterator(renamed), e.rend(), "write " + tmp);
-    ASSERT_NE(lastWrite, e.rend()) << size;
-    EXPECT_NE(std::find(lastWrite.base(), renamed, "sync " + tmp), renamed) << size;
+    ASSERT_NE(lastWrite, e.rend()) << large;
+    EXPECT_NE(std::find(lastWrite.base(), renamed, "sync " + tmp), renamed) << large;
+    EXPECT_EQ(large ? "" : readFile(file), large ? "" : "[Fiscal]\nBuffer=1\n");
   }
+  setPrinterFunctions(nullptr);
 }
 
 // Gathered defaults whose write meets a failing operation, for every
@@ -349,15 +341,11 @@ std::string written(const std::string& before, const Key* also) {
   return doc.bytes();
 }
 
-// Runs body in a child process that then ends normally or dies.
-void inChild(const std::function<void()>& body, bool dies) {
+// A child process that ends normally or dies (no exit handlers: as a crash).
+void childEnds(bool dies) {
   std::fflush(nullptr);  // what the child would print again
   const pid_t child = ::fork();
-  if (child == 0) {
-    body();
-    if (dies) ::_exit(0);  // no exit handlers: as a crash
-    std::exit(0);
-  }
+  if (child == 0) dies ? ::_exit(0) : std::exit(0);
   ASSERT_GT(child, 0);
   int status = 0;
   ::waitpid(child, &status, 0);
@@ -393,12 +381,12 @@ TEST(GatheredDefaults, ReachTheFileWhenSomethingCallsForIt) {
          platform::setLongestDefaultsWaitMs(before);
        },
        true, nullptr},
-      {"the end of the process", [](const std::string&) { inChild([] {}, false); }, true, nullptr},
+      {"the end of the process", [](const std::string&) { childEnds(false); }, true, nullptr},
       {"a write to another file", [](const std::string&) { WriteINI(displayIni(), "A", "b", "c"); }, false,
        nullptr},
       {"a read within the wait", [](const std::string& f) { test::get(f, "Fiscal", "Buffer"); }, false,
        nullptr},
-      {"a crash", [](const std::string&) { inChild([] {}, true); }, false, nullptr},
+      {"a crash", [](const std::string&) { childEnds(true); }, false, nullptr},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
