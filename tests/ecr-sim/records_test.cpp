@@ -191,23 +191,9 @@ TEST(EcrRecords, EveryRecordIsOnTheDiskWhenTheCommandAnswers) {
 using merid::sim::FailingFileSystem;
 using Op = merid::sim::FileSystem::Op;
 
-struct Failure {
-  const char* name;
-  int error;
-};
-const std::vector<Failure> kFailures = {{"EACCES", EACCES}, {"ENOSPC", ENOSPC}, {"EIO", EIO}};
-
 const Lines kReceipt = {kSale, sale('1', 1, "LATTE", 120), sale('1', 2, "CAFFE", 90), cash(1000), "3011",
                         "3013"};
 const size_t kClosing = 4;  // "3011" records the receipt
-
-std::vector<std::string> temporaries(const std::string& dir) {
-  std::vector<std::string> out;
-  for (const auto& entry : std::filesystem::directory_iterator(dir))
-    if (entry.path().filename().string().find(".tmp") != std::string::npos)
-      out.push_back(entry.path().filename().string());
-  return out;
-}
 
 TEST(EcrFaultSweep, EveryFailedOperationIsAnErrorAndLosesNothing) {
   // Records before the receipt (SC, Z, SC; one closing), and what an earlier crash left: files that
@@ -218,13 +204,13 @@ TEST(EcrFaultSweep, EveryFailedOperationIsAnErrorAndLosesNothing) {
     std::ofstream(seed.dir.path + "/" + name) << "half";
   const std::string journal = readText(seed.dir.path + "/journal.txt"),
                     fiscal = readText(seed.dir.path + "/fiscal.txt");
-  for (const Failure& f : kFailures) {
+  for (const int error : {EACCES, ENOSPC, EIO}) {
     uint64_t n = 1;
     for (;; ++n) {
       Sim::Dir dir;
       std::filesystem::copy(seed.dir.path, dir.path, std::filesystem::copy_options::recursive);
-      const std::string where = std::string(f.name) + " at operation " + std::to_string(n);
-      FailingFileSystem failing(merid::sim::systemFileSystem(), n, f.error);
+      const std::string where = "errno " + std::to_string(error) + " at operation " + std::to_string(n);
+      FailingFileSystem failing(merid::sim::systemFileSystem(), n, error);
       merid::sim::useFileSystem(&failing);
       EcrModel m(dir.path, [&] { return seed.clock; });
       size_t sent = 0;
@@ -252,7 +238,11 @@ TEST(EcrFaultSweep, EveryFailedOperationIsAnErrorAndLosesNothing) {
       EcrModel next(dir.path, [&] { return seed.clock; });  // the next start
       next.refresh();
       EXPECT_EQ(next.damage().error, 0) << where;
-      EXPECT_EQ(temporaries(dir.path), std::vector<std::string>{"notes.tmp"}) << where;
+      std::vector<std::string> temporaries;
+      for (const auto& entry : std::filesystem::directory_iterator(dir.path))
+        if (entry.path().filename().string().find(".tmp") != std::string::npos)
+          temporaries.push_back(entry.path().filename().string());
+      EXPECT_EQ(temporaries, std::vector<std::string>{"notes.tmp"}) << where;
       EXPECT_EQ(readText(dir.path + "/journal.txt").compare(0, journal.size(), journal), 0) << where;
       EXPECT_EQ(readText(dir.path + "/fiscal.txt"), fiscal) << where;
       // A receipt is in the journal when its closing said so, and never before its closing was sent.
@@ -261,7 +251,7 @@ TEST(EcrFaultSweep, EveryFailedOperationIsAnErrorAndLosesNothing) {
           << where << ": " << records;
       EXPECT_TRUE(records == 3 || next.journal().back().total == 250 + 120 + 90) << where;
     }
-    EXPECT_GT(n, 100u) << f.name;  // the receipt does reach its files
+    EXPECT_GT(n, 100u) << error;  // the receipt does reach its files
   }
 }
 
