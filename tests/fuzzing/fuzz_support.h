@@ -2,6 +2,7 @@
 // of an input, and throw-away folders.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -29,12 +30,9 @@ inline std::string_view asText(const uint8_t* data, size_t size) {
 // The input cut at each '\n' (a last piece without one included).
 inline std::vector<std::string> lines(std::string_view text) {
   std::vector<std::string> out;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t nl = text.find('\n', start);
-    if (nl == std::string_view::npos) nl = text.size();
+  for (size_t start = 0, nl; start < text.size(); start = nl + 1) {
+    nl = std::min(text.find('\n', start), text.size());
     out.emplace_back(text.substr(start, nl - start));
-    start = nl + 1;
   }
   return out;
 }

@@ -14,6 +14,7 @@
 
 #include <cstdlib>
 #include <map>
+#include <set>
 #include <string>
 
 #include "fuzz_support.h"
@@ -23,19 +24,15 @@
 namespace {
 
 std::map<std::string, std::string> filesOf(std::string_view input) {
-  static const char* const kNames[] = {"state.txt", "journal.txt", "fiscal.txt", "settings.ini",
+  const std::set<std::string> names = {"state.txt", "journal.txt", "fiscal.txt", "settings.ini",
                                        "faults.ini"};
   std::map<std::string, std::string> files;
   std::string* current = &files["journal.txt"];
   for (const std::string& line : fuzzing::lines(input)) {
-    bool marker = false;
-    for (const char* name : kNames)
-      if (line == std::string("@@ ") + name) {
-        current = &files[name];
-        current->clear();
-        marker = true;
-      }
-    if (!marker) *current += line + "\n";
+    if (fuzzing::startsWith(line, "@@ ") && names.count(line.substr(3)))
+      (current = &files[line.substr(3)])->clear();
+    else
+      *current += line + "\n";
   }
   if (!input.empty() && input.back() != '\n' && !current->empty()) current->pop_back();
   return files;
