@@ -25,6 +25,9 @@ size_t lineStart(const std::string& text, int line) {
 Edit flipByte(int line) {  // a byte well inside the line
   return [line](std::string& t) { t[lineStart(t, line) + 20] ^= 0x01; };
 }
+Edit dropLine(int line) {
+  return [line](std::string& t) { t.erase(lineStart(t, line), lineStart(t, line + 1) - lineStart(t, line)); };
+}
 Edit appendCopyOf(int line) {
   return [line](std::string& t) {
     t += t.substr(lineStart(t, line), lineStart(t, line + 1) - lineStart(t, line));
@@ -55,6 +58,7 @@ const std::vector<Damage> kDamages = {
     {"nothing damaged", "journal.txt", [](std::string&) {}, 0, kOk + "\n"},
     {"a byte flipped inside record 2", "journal.txt", flipByte(2), 34,
      "DIR/journal.txt line 2: its checksum does not match its content" + k34},
+    {"record 3 missing", "journal.txt", dropLine(3), 34},
     {"record 5 written twice", "journal.txt", appendCopyOf(5), 34,
      "DIR/journal.txt line 7: record number 5, expected 7" + k34},
     {"the last record lost its end of line", "journal.txt", [](std::string& t) { t.pop_back(); }, 34},
