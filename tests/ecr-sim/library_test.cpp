@@ -27,11 +27,10 @@ static_assert(offsetof(MeridByteArray, cElements) == offsetof(MeridByteArray, pv
 class CefdllTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(open && write && read && close && version && setFaults) << dlerror();
+    ASSERT_TRUE(open && write && read && close && version && faults) << dlerror();
     setenv("MERID_SIM_DIR", sim.dir.path.c_str(), 1);
   }
   int32_t openPort() { return open(1, 19200, 1, 7, 0, 1, &status); }
-  int32_t faults(const char* ini) { return reinterpret_cast<int32_t (*)(const char*)>(setFaults)(ini); }
   int32_t send(std::string command) {
     char* text = command.data();
     return write(&text, &status);
@@ -48,7 +47,8 @@ class CefdllTest : public ::testing::Test {
   VbCEFRead_t read = reinterpret_cast<VbCEFRead_t>(dlsym(library, "VbCEFRead"));
   VbCEFClose_t close = reinterpret_cast<VbCEFClose_t>(dlsym(library, "VbCEFClose"));
   VbCEFGetVersion_t version = reinterpret_cast<VbCEFGetVersion_t>(dlsym(library, "VbCEFGetVersion"));
-  void* setFaults = dlsym(library, "MeridSimSetFaults");
+  int32_t (*faults)(const char*) = reinterpret_cast<int32_t (*)(const char*)>(dlsym(library,
+                                                                                    "MeridSimSetFaults"));
   int32_t status = 7;  // every entry point clears it
   Sim sim;             // its folder
 };
@@ -63,7 +63,6 @@ TEST_F(CefdllTest, EntryPoints) {
       (Answers{version(nullptr, nullptr), send("1109"), openPort(), send(kSale), close(&status), send(kSale),
                faults("link_unplugged = 1"), openPort(), send("1109"), close(nullptr), faults(nullptr)}),
       (Answers{3, -1, 0, 0, 0, -1, 0, -1, -1, 0, 0}));
-  EXPECT_EQ(sim.tape().at(4), "PANE                        2,50");
   ASSERT_EQ(open(1, 19200, 1, 7, 0, 1, nullptr) + faults("cover_open = 1\njournal = nearly_full"), 0);
   std::vector<unsigned char> buffer(MERID_REPLY_SIZE + 8, 0xAA);
   int32_t length = 0;
@@ -84,9 +83,9 @@ TEST_F(CefdllTest, EntryPoints) {
       (Answers{3, 3, 3, 24, 24, 5, 24, 24}));
 }
 
-// Four hosts start forty receipts each at once: whoever has the port prints, the others' opens answer
-// 5 and what they send is refused; each receipt in the journal holds one sale of the one host that
-// printed it. (A host killed with SIGKILL leaves the port free: the crash test reopens it each round.)
+// Four hosts start forty receipts each at once: whoever has the port prints, each receipt with its one
+// sale; the others' opens answer 5 and what they send is refused (a killed holder frees the port: the
+// crash test reopens it).
 TEST_F(CefdllTest, FourHostsAtOnceDoNotMix) {
   ASSERT_EQ(close(&status), 0);
   for (char host : {'A', 'B', 'C', 'D'})

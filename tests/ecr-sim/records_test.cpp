@@ -1,7 +1,6 @@
-// What the printer has recorded is never lost: a damaged, missing or disagreeing journal, fiscal memory
-// or state file makes the next start refuse fiscal work, leaves the records as they are, and meridctl
-// check says what is wrong with its file, line and what was expected; what a crash or a failed file
-// operation leaves half done is finished instead.
+// What the printer recorded is never lost: damaged, missing or disagreeing files make the next start
+// refuse fiscal work, leave the records as they are, and meridctl check says what is wrong where; what
+// a crash or a failed file operation leaves half done is finished instead.
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -51,11 +50,9 @@ struct Damage {
 // Five receipts with a closing after the third: records 1-3 SC, 4 Z, 5-6 SC; closing 1 in fiscal.txt.
 const Lines kFiveReceipts = kPaid + kPaid + kPaid + Lines{"2002"} + kPaid + kPaid;
 
-const std::string kOk = "OK: DIR: journal, numbering and fiscal memory agree";
 const std::string k34 = " (fiscal commands refused with 34)\n", k50 = " (fiscal commands refused with 50)\n";
 // clang-format off
 const std::vector<Damage> kDamages = {
-    {"nothing damaged", "journal.txt", [](std::string&) {}, 0, kOk + "\n"},
     {"a byte flipped inside record 2", "journal.txt", flipByte(2), 34,
      "DIR/journal.txt line 2: its checksum does not match its content" + k34},
     {"record 3 missing", "journal.txt", dropLine(3), 34},
@@ -71,8 +68,9 @@ const std::vector<Damage> kDamages = {
     {"the state's receipt number ahead", "state.txt", setKey("counters", "6,7,0,0,0,1"), 34},
     {"the state's journal number ahead", "state.txt", setKey("counters", "0,0,0,0,0,2"), 34},
     // What a crash leaves: a line cut short, a state file older than the journal.
-    {"an unfinished last line", "journal.txt", [](std::string& t) { t += "J|7|0412"; }, 0, kOk +
-     " (journal.txt: an unfinished last line (a write cut short), dropped at the next start)\n"},
+    {"an unfinished last line", "journal.txt", [](std::string& t) { t += "J|7|0412"; }, 0,
+     "OK: DIR: journal, numbering and fiscal memory agree (journal.txt: an unfinished last line (a write "
+     "cut short), dropped at the next start)\n"},
     {"the state file before the last receipt", "state.txt", setKey("counters", "5,1,0,0,0,1"), 0},
     {"no folder", "", nullptr, 0, "DIR: no such folder\n"},
 };

@@ -68,10 +68,8 @@ inline void writeFile(const std::string& path, std::string_view bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), std::streamsize(bytes.size()));
 }
 
-// A fresh, empty folder for each input, so that nothing carries over from one
-// input to the next (and the printer model sees a new folder). In memory where
-// the system offers it: the printer syncs every record it writes, which on a
-// disk would slow the runs down a hundredfold.
+// A fresh, empty folder for each input, so that nothing carries over; in memory where the system
+// offers it, as the printer syncs every record it writes (a hundred times slower on a disk).
 inline std::string freshFolder(const char* tag) {
   static struct Base {
     std::string path;

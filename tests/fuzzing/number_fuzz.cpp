@@ -1,5 +1,4 @@
-// Number text and the amount field: what reads as a number reads the same
-// through its own text, and amounts in cents come back digit for digit.
+// Number text reads the same through its own text; amounts in cents come back digit for digit.
 //
 // Input: any text; its last eight bytes also give a double and an amount in cents.
 

@@ -14,12 +14,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 int main(int argc, char** argv) {
   std::vector<std::filesystem::path> files;
   for (int i = 1; i < argc; ++i) {
-    if (!std::filesystem::is_directory(argv[i])) {
+    if (!std::filesystem::is_directory(argv[i]))
       files.emplace_back(argv[i]);
-      continue;
-    }
-    for (const auto& entry : std::filesystem::directory_iterator(argv[i]))
-      if (entry.is_regular_file()) files.push_back(entry.path());
+    else
+      for (const auto& entry : std::filesystem::directory_iterator(argv[i]))
+        if (entry.is_regular_file()) files.push_back(entry.path());
   }
   std::sort(files.begin(), files.end());
   for (const auto& file : files) {

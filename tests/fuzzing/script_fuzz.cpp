@@ -1,5 +1,5 @@
-// Host scripts: any text parses into statements or FILE:LINE: errors, and a
-// script without errors runs on the virtual printer, one output line per call.
+// Host scripts: any text parses into statements or FILE:LINE: errors; one without errors runs on the
+// virtual printer, one output line per call.
 //
 // Input: a host script.
 

@@ -1,6 +1,5 @@
-// The virtual printer's commands through its library entry points: every
-// answer is a documented one, a status reply reads back, and what the journal
-// and the fiscal memory recorded is only ever added to.
+// The virtual printer's commands through its entry points: every answer is a documented one, a status
+// reply reads back, and what the journal and the fiscal memory recorded is only ever added to.
 //
 // Input: one command a line. "=TEXT" sets the faults (TEXT with '|' for line
 // breaks), "@open", "@close" and "@read" call those entry points.
@@ -21,9 +20,8 @@ namespace {
 
 constexpr size_t kMaxCommands = 200;
 
-// The printer's error numbers; 67 (an internal error) is not among them: a
-// command of any text must not reach it. An injected refusal answers the
-// number faults.ini gives, whatever it is.
+// The printer's error numbers, but 67 (an internal error): no command text may reach it. An injected
+// refusal answers the number faults.ini gives, whatever it is.
 const std::set<int32_t> kAnswers = {-1, 0,  3,  5,  12, 13, 16,  19,  22,  23,  24, 25,
                                     30, 36, 40, 51, 54, 64, 102, 116, 117, 121, 148};
 

@@ -1,11 +1,8 @@
-// The virtual printer starting from whatever its folder holds: damaged or
-// made-up state, journal and fiscal-memory files. Whatever it finds, it never
-// cuts or rewrites a recorded line: opening, asking the status and closing
-// leave the journal and the fiscal memory as they were (save the two repairs
-// of a crash: a last line without its line break is cut off, and the closing
-// the journal holds last is copied to the fiscal memory), and a receipt, when
-// the printer takes one, only adds to them. A journal line that reads as a
-// record is written back by the printer with the same bytes.
+// The virtual printer starting from whatever its folder holds never cuts or rewrites a recorded line:
+// opening, asking the status and closing leave the journal and the fiscal memory as they were (save a
+// crash's repairs: a torn last line is cut off, the journal's last closing is copied to the fiscal
+// memory), and a receipt only adds to them. A journal line that reads as a record re-serialises to the
+// same bytes.
 //
 // Input: files, each after a line "@@ NAME" (state.txt, journal.txt,
 // fiscal.txt, settings.ini, faults.ini); without such a line, the journal.
@@ -54,10 +51,9 @@ bool kept(const std::string& before, const std::string& after) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string dir = fuzzing::freshFolder("merid-fuzz-simfiles");
   ::setenv("MERID_SIM_DIR", dir.c_str(), 1);
-  const auto files = filesOf(fuzzing::asText(data, size));
+  auto files = filesOf(fuzzing::asText(data, size));
   for (const auto& [name, bytes] : files) fuzzing::writeFile(dir + "/" + name, bytes);
-  const std::string journal = files.count("journal.txt") ? files.at("journal.txt") : "";
-  const std::string fiscal = files.count("fiscal.txt") ? files.at("fiscal.txt") : "";
+  const std::string journal = files["journal.txt"], fiscal = files["fiscal.txt"];  // "" when not given
 
   for (const std::string& line : fuzzing::lines(journal)) {
     merid::sim::JournalRecord r;

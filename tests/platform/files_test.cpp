@@ -1,8 +1,5 @@
-// The file operations of the core through the file-system seam: a receipt
-// with each operation failing in turn, the temporary files of interrupted
-// writes, the home folder and where the printer library may come from; and the
-// defaults read back into a large settings file, gathered in memory, seen by
-// every read at once, and written in one rewrite when something calls for it.
+// The core's file operations through the file-system seam, the home folder and where the printer
+// library may come from; and the defaults a large settings file gathers in memory.
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -138,12 +135,10 @@ Outcome receipt(int failAt, int error, int* operations = nullptr) {
   return out;
 }
 
-// Each file operation of a receipt fails in turn: every call still ends as
-// it does without the failure (a settings file that cannot be read gives the
-// defaults, a write or a log line that cannot be made is lost), nothing is
-// logged as a failure, the settings file is whole, keeps the values it had
-// (a default is never written over a value a failed read did not see) and no
-// temporary file stays.
+// Each file operation of a receipt fails in turn: every call ends as without the failure (an unread
+// file gives the defaults, an unwritten value or log line is lost), nothing is logged as a failure, and
+// the settings file is whole, keeps its values (no default over a value a failed read missed) and
+// leaves no temporary file.
 TEST(FileFaults, EveryOperationOfAReceiptFailingInTurn) {
   setPrinterFunctions(&kAcceptingPrinter);
   int operations = 0;
@@ -169,9 +164,8 @@ TEST(FileFaults, EveryOperationOfAReceiptFailingInTurn) {
   setPrinterFunctions(nullptr);
 }
 
-// A write killed between its temporary file and the rename leaves
-// "<file>.tmp<pid>_<n>": the next process to use the file removes those of
-// processes that are gone, and keeps anything else.
+// A write killed before its rename leaves "<file>.tmp<pid>_<n>": the next process to use the file
+// removes those of processes that are gone, and keeps anything else.
 TEST(FileFaults, TemporaryFilesOfInterruptedWritesGoAtTheNextStart) {
   test::TempHome home;
   // No system numbers a process above 2^22; the parent of this one runs.
@@ -190,9 +184,8 @@ TEST(FileFaults, TemporaryFilesOfInterruptedWritesGoAtTheNextStart) {
   for (const auto& row : rows) EXPECT_EQ(test::fileExists(home.file(row.name)), row.stays) << row.name;
 }
 
-// A relative MERID_HOME would follow the host's current directory, and load
-// the printer library found there: it is refused, once in the error log,
-// and no library is ever loaded by a relative path.
+// A relative MERID_HOME would follow the host's current directory and load the printer library found
+// there: it is refused, once in the error log, and no library is ever loaded by a relative path.
 TEST(HomeFolder, ARelativeHomeIsRefusedAndNoLibraryComesFromTheCurrentDirectory) {
   test::TempHome work;
   const std::string marker = work.file("constructor-ran");
@@ -261,9 +254,8 @@ TEST(FileFaults, TheTemporaryFileIsSyncedBeforeItReplacesTheFile) {
   setPrinterFunctions(nullptr);
 }
 
-// Gathered defaults whose write meets a failing operation, for every
-// operation: the file is the old one or the new one whole, and no temporary
-// file stays.
+// Gathered defaults whose write meets a failing operation, for every operation: the file is the old
+// one or the new one whole, and no temporary file stays.
 TEST(FileFaults, GatheredDefaultsFailingToBeWritten) {
   std::string before = "[Fiscal]\r\nBuffer=\r\n";
   for (int i = 0; before.size() < (3u << 19); ++i)
@@ -309,8 +301,7 @@ struct Key {
   const char* value;  // the default given to the read
   const char* read;   // what reading it gives once written
 };
-// An empty key, a missing one beside it, one in a late section, one in a new
-// section, quoted.
+// An empty key, a missing one beside it, one in a late section, one in a new section, quoted.
 const Key kDefaults[] = {{"Fiscal", "Buffer", "1", "1"},
                          {"fiscal", "CloseConnEachDoc", "0", "0"},
                          {"Articolo900", "sconto", " 5 ", "5"},
@@ -320,8 +311,7 @@ void readAll(const std::string& file) {
   for (const auto& k : kDefaults) EXPECT_EQ(ReadINI(file, k.section, k.key, k.value), k.value) << k.key;
 }
 
-// Every read, on any thread, gives the defaults; "stale" would mean the key
-// reads as missing.
+// Every read, on any thread, gives the defaults.
 void expectDefaultsRead(const std::string& file) {
   test::onFreshThread([&] {
     for (const auto& k : kDefaults) EXPECT_EQ(test::get(file, k.section, k.key), k.read) << k.key;
@@ -346,11 +336,9 @@ void childExits() {
   ::waitpid(child, &status, 0);
 }
 
-// The defaults reach the file, as writing each at once would have left it,
-// with the next real write to it (by the host; the library's own values for
-// keys it found empty wait as defaults do),
-// once they have waited long enough, or when the process ends; not with a
-// write to another file or a read within the wait (each row reads first).
+// The defaults reach the file, as writing each at once would have left it, with the next real write to
+// it (the library's own values for keys it found empty wait as defaults do), after their wait, or at
+// the end of the process; not with a write to another file or a read within the wait.
 TEST(GatheredDefaults, ReachTheFileWhenSomethingCallsForIt) {
   const Key shop{"Shop", "Name", "Bar", "Bar"}, department{"RepartoVek3", "repartoMerid", "1", "1"};
   struct Row {
