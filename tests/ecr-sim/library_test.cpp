@@ -27,11 +27,10 @@ static_assert(offsetof(MeridByteArray, cElements) == offsetof(MeridByteArray, pv
 class CefdllTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(open && write && read && close && version && setFaults) << dlerror();
+    ASSERT_TRUE(open && write && read && close && version && faults) << dlerror();
     setenv("MERID_SIM_DIR", sim.dir.path.c_str(), 1);
   }
   int32_t openPort() { return open(1, 19200, 1, 7, 0, 1, &status); }
-  int32_t faults(const char* ini) { return reinterpret_cast<int32_t (*)(const char*)>(setFaults)(ini); }
   int32_t send(std::string command) {
     char* text = command.data();
     return write(&text, &status);
@@ -48,13 +47,14 @@ class CefdllTest : public ::testing::Test {
   VbCEFRead_t read = reinterpret_cast<VbCEFRead_t>(dlsym(library, "VbCEFRead"));
   VbCEFClose_t close = reinterpret_cast<VbCEFClose_t>(dlsym(library, "VbCEFClose"));
   VbCEFGetVersion_t version = reinterpret_cast<VbCEFGetVersion_t>(dlsym(library, "VbCEFGetVersion"));
-  void* setFaults = dlsym(library, "MeridSimSetFaults");
+  int32_t (*faults)(const char*) = reinterpret_cast<int32_t (*)(const char*)>(dlsym(library,
+                                                                                    "MeridSimSetFaults"));
   int32_t status = 7;  // every entry point clears it
   Sim sim;             // its folder
 };
 
 // A link closed until opened, unplugged by the in-process fault setter; the status reply; and error
-// numbers, never a crash nor the internal error, for bad pointers, garbage and huge commands.
+// numbers, never a crash, for bad pointers and huge commands (commands of any text: the fuzz target).
 TEST_F(CefdllTest, EntryPoints) {
   char* text = nullptr;
   ASSERT_EQ(version(&text, &status) + status, 0);
@@ -63,7 +63,6 @@ TEST_F(CefdllTest, EntryPoints) {
       (Answers{version(nullptr, nullptr), send("1109"), openPort(), send(kSale), close(&status), send(kSale),
                faults("link_unplugged = 1"), openPort(), send("1109"), close(nullptr), faults(nullptr)}),
       (Answers{3, -1, 0, 0, 0, -1, 0, -1, -1, 0, 0}));
-  EXPECT_EQ(sim.tape().at(4), "PANE                        2,50");
   ASSERT_EQ(open(1, 19200, 1, 7, 0, 1, nullptr) + faults("cover_open = 1\njournal = nearly_full"), 0);
   std::vector<unsigned char> buffer(MERID_REPLY_SIZE + 8, 0xAA);
   int32_t length = 0;
@@ -82,48 +81,16 @@ TEST_F(CefdllTest, EntryPoints) {
                write(nullptr, nullptr), write(&null, nullptr), reply(buffer, MERID_REPLY_SIZE, nullptr),
                send(std::string(1 << 20, '3')), send("3101" + std::string(5000, 'x'))}),
       (Answers{3, 3, 3, 24, 24, 5, 24, 24}));
-  std::mt19937 random(42);
-  const char* codes[] = {"3101", "3001", "3004", "4003", "3021", "8002", "2001", "7007", "3012"};
-  for (int i = 0; i < 2000; ++i) {
-    std::string garbage(random() % 60, '\0');
-    for (char& c : garbage) c = char(1 + random() % 255);
-    if (i % 2) garbage = codes[random() % 9] + garbage;  // a known command with random fields
-    EXPECT_NE(send(garbage), 67) << garbage;
-  }
 }
 
-// The port belongs to one process from its open to its close or its end: another process's open answers 5
-// and what it sends is refused; a holder killed with SIGKILL leaves the port free.
-TEST_F(CefdllTest, ThePortIsExclusive) {
-  ASSERT_EQ(close(&status), 0);
-  int ready[2];
-  ASSERT_EQ(pipe(ready), 0);
-  const pid_t holder = fork();
-  ASSERT_GE(holder, 0);
-  if (holder == 0) {
-    const char opened = openPort() == 0 && send(kSale) == 0 ? 'y' : 'n';
-    if (::write(ready[1], &opened, 1) == 1) pause();
-    _exit(0);
-  }
-  char opened = 0;
-  ASSERT_EQ(::read(ready[0], &opened, 1), 1);
-  EXPECT_EQ(opened, 'y');
-  EXPECT_EQ((Answers{openPort(), send("1109"), send(kSale), openPort()}), (Answers{5, -1, -1, 5}));
-  kill(holder, SIGKILL);
-  waitpid(holder, nullptr, 0);
-  EXPECT_EQ((Answers{openPort(), send(kSale), close(&status), openPort(), close(&status)}),
-            (Answers{0, 0, 0, 0, 0}));
-  ::close(ready[0]);
-  ::close(ready[1]);
-}
-
-// Four hosts start forty receipts each at once: whoever has the port prints, the others' opens are
-// refused, and each receipt in the journal holds one sale of the one host that printed it.
+// Four hosts start forty receipts each at once: whoever has the port prints, each receipt with its one
+// sale; the others' opens answer 5 and what they send is refused (a killed holder frees the port: the
+// crash test reopens it).
 TEST_F(CefdllTest, FourHostsAtOnceDoNotMix) {
   ASSERT_EQ(close(&status), 0);
   for (char host : {'A', 'B', 'C', 'D'})
     if (fork() == 0) {
-      if (openPort() != 0) _exit(10);  // the port is busy
+      if (const int32_t busy = openPort()) _exit(busy == 5 && send(kSale) == -1 ? 10 : 11);
       for (int k = 0; k < 40; ++k)
         if (send(sale('1', 3, std::string(1, host), 100)) || send(cash(0)) || send("3011") || send("3013"))
           _exit(1);

@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <sstream>
 
 #include "ecr_model.h"
@@ -71,42 +70,6 @@ inline std::string payment(const std::string& code, const std::string& text, int
 }
 inline std::string cash(int64_t cents) {
   return payment("3004", "CONTANTE", cents);
-}
-
-// Damage done to a file of a printer folder, line by line (lines count from 1).
-using Edit = std::function<void(std::string&)>;
-inline size_t lineStart(const std::string& text, int line) {
-  size_t at = 0;
-  for (int i = 1; i < line; ++i) at = text.find('\n', at) + 1;
-  return at;
-}
-inline Edit flipByte(int line) {  // a byte well inside the line
-  return [line](std::string& t) { t[lineStart(t, line) + 20] ^= 0x01; };
-}
-inline Edit dropLine(int line) {
-  return [line](std::string& t) { t.erase(lineStart(t, line), lineStart(t, line + 1) - lineStart(t, line)); };
-}
-inline Edit appendCopyOf(int line) {
-  return [line](std::string& t) {
-    t += t.substr(lineStart(t, line), lineStart(t, line + 1) - lineStart(t, line));
-  };
-}
-inline Edit setKey(const std::string& key, const std::string& value) {  // in state.txt
-  return [key, value](std::string& t) {
-    const size_t at = t.find(key + "=");
-    t.replace(at, t.find('\n', at) - at, key + "=" + value);
-  };
-}
-// Rewrites `file` of the folder through `change`; without one, removes it (or, for "", the folder).
-inline void damage(const std::string& dir, const std::string& file, const Edit& change) {
-  const std::string path = dir + "/" + file;
-  if (!change) {
-    std::filesystem::remove_all(path);
-    return;
-  }
-  std::string text = readText(path);
-  change(text);
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }
 
 const std::string kSale = sale('1', 3, "PANE", 250);

@@ -2,6 +2,7 @@
 // of an input, and throw-away folders.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -29,12 +30,9 @@ inline std::string_view asText(const uint8_t* data, size_t size) {
 // The input cut at each '\n' (a last piece without one included).
 inline std::vector<std::string> lines(std::string_view text) {
   std::vector<std::string> out;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t nl = text.find('\n', start);
-    if (nl == std::string_view::npos) nl = text.size();
+  for (size_t start = 0, nl; start < text.size(); start = nl + 1) {
+    nl = std::min(text.find('\n', start), text.size());
     out.emplace_back(text.substr(start, nl - start));
-    start = nl + 1;
   }
   return out;
 }
@@ -59,31 +57,6 @@ inline bool startsWith(std::string_view text, std::string_view prefix) {
 
 namespace fuzzing {
 
-// A folder under the system's temporary folder, removed with its content.
-class TempFolder {
- public:
-  // In memory where the system offers it: the printer syncs every record it
-  // writes, which on a disk would slow the runs down a hundredfold.
-  explicit TempFolder(const char* tag) {
-    std::error_code ec;
-    const std::filesystem::path base =
-        std::filesystem::is_directory("/dev/shm", ec) ? "/dev/shm" : std::filesystem::temp_directory_path();
-    std::string pattern = (base / (std::string(tag) + "-XXXXXX")).string();
-    if (!mkdtemp(pattern.data())) std::abort();
-    path_ = pattern;
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 inline std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream s;
@@ -95,13 +68,21 @@ inline void writeFile(const std::string& path, std::string_view bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), std::streamsize(bytes.size()));
 }
 
-// A fresh, empty subfolder of `base` for each input, so that nothing carries
-// over from one input to the next (and the printer model sees a new folder).
-inline std::string freshFolder(const TempFolder& base) {
+// A fresh, empty folder for each input, so that nothing carries over; in memory where the system
+// offers it, as the printer syncs every record it writes (a hundred times slower on a disk).
+inline std::string freshFolder(const char* tag) {
+  static struct Base {
+    std::string path;
+    ~Base() {
+      std::error_code ec;
+      std::filesystem::remove_all(path, ec);
+    }
+  } base{std::string(std::filesystem::is_directory("/dev/shm") ? "/dev/shm/" : "/tmp/") + tag + "-XXXXXX"};
   static unsigned long counter = 0;
+  if (counter == 0 && !mkdtemp(base.path.data())) std::abort();
   std::error_code ec;
-  if (counter > 0) std::filesystem::remove_all(base.path() + "/" + std::to_string(counter), ec);
-  const std::string dir = base.path() + "/" + std::to_string(++counter);
+  if (counter > 0) std::filesystem::remove_all(base.path + "/" + std::to_string(counter), ec);
+  const std::string dir = base.path + "/" + std::to_string(++counter);
   std::filesystem::create_directories(dir);
   return dir;
 }

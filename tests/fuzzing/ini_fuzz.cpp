@@ -38,9 +38,8 @@ bool hasAny(std::string_view text, std::string_view bytes) {
   return text.find_first_of(bytes) != text.npos;
 }
 
-// Names and values that a line of the file can hold and give back: a value
-// without line breaks, a section name without ']', a key that is not a
-// comment or a section and has no '='.
+// Names and values a line can hold and give back: a value without line breaks, a section name
+// without ']', a key that is not a comment or a section and has no '='.
 bool writable(std::string_view section, std::string_view key, std::string_view value) {
   const std::string_view k = trimBlanks(key);
   return !hasAny(section, std::string_view("]\r\n\0", 4)) && !hasAny(key, std::string_view("=\r\n\0", 4)) &&

@@ -1,8 +1,6 @@
-// Number text and the amount field: what reads as a number reads the same
-// through its own text, amounts in cents come back digit for digit, and
-// automation dates convert both ways.
+// Number text reads the same through its own text; amounts in cents come back digit for digit.
 //
-// Input: any text; its bytes also give a double, an amount in cents and a date.
+// Input: any text; its last eight bytes also give a double and an amount in cents.
 
 #include <cmath>
 #include <cstring>
@@ -28,12 +26,6 @@ std::string failureOf(F&& f) {
   }
 }
 
-bool fifteenDigitsReadBack(double v) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.15g", v);
-  return std::strtod(text, nullptr) == v;
-}
-
 void roundTrip(double v) {
   if (!std::isfinite(v)) {
     FUZZ_CHECK(!merid::isNumeric(merid::doubleText(v)));
@@ -50,7 +42,9 @@ void roundTrip(double v) {
     return;
   }
   FUZZ_CHECK(merid::doubleText(back) == text);
-  if (fifteenDigitsReadBack(v)) FUZZ_CHECK(back == v);
+  char fifteen[64];  // a value that 15 digits give back exactly comes back exactly
+  std::snprintf(fifteen, sizeof fifteen, "%.15g", v);
+  FUZZ_CHECK(std::strtod(fifteen, nullptr) != v || back == v);
 
   if (std::fabs(v) < 1e15) {
     const double twoPlaces = merid::textToDouble(merid::formatNumber(v, "0.00"));
@@ -64,23 +58,6 @@ void roundTrip(double v) {
   FUZZ_CHECK(field.find_first_not_of("0123456789", sign) == std::string::npos);
 }
 
-// An amount of at most nine digits of cents gives exactly those digits.
-void amountField(int64_t cents) {
-  const std::string field = merid::FormatPrzMerid(merid::doubleText(double(cents) / 100.0));
-  char expected[32];
-  std::snprintf(expected, sizeof expected, "%s%09lld", cents < 0 ? "-" : "",
-                static_cast<long long>(std::llabs(cents)));
-  FUZZ_CHECK(field == expected);
-}
-
-void dateRoundTrip(const merid::DateTime& when) {
-  const auto date = merid::automationDate(when);
-  if (!date) return;
-  const merid::DateTime back = merid::fromAutomationDate(*date);
-  FUZZ_CHECK(back.year == when.year && back.month == when.month && back.day == when.day);
-  FUZZ_CHECK(back.hour == when.hour && back.minute == when.minute && back.second == when.second);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -91,24 +68,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(numeric ? failure.empty() || failure == "Overflow" : failure == "Type mismatch");
   if (failure.empty()) roundTrip(value);
 
-  if (size >= 8) {
-    double raw;
-    std::memcpy(&raw, data + size - 8, sizeof raw);
-    roundTrip(raw);
-    int64_t cents;
-    std::memcpy(&cents, data + size - 8, sizeof cents);
-    amountField(cents % 1000000000);
-  }
-  if (size >= 7) {
-    const uint8_t* b = data + size - 7;
-    merid::DateTime when;
-    when.year = int16_t(b[0] | b[1] << 8);
-    when.month = int8_t(b[2]) % 16;
-    when.day = int8_t(b[3]) % 40;
-    when.hour = int8_t(b[4]) % 30;
-    when.minute = int8_t(b[5]) % 70;
-    when.second = int8_t(b[6]) % 70;
-    dateRoundTrip(when);
-  }
+  if (size < 8) return 0;
+  double raw;
+  std::memcpy(&raw, data + size - 8, sizeof raw);
+  roundTrip(raw);
+  // An amount of at most nine digits of cents gives exactly those digits.
+  int64_t cents;
+  std::memcpy(&cents, data + size - 8, sizeof cents);
+  cents %= 1000000000;
+  char expected[32];
+  std::snprintf(expected, sizeof expected, "%s%09lld", cents < 0 ? "-" : "",
+                static_cast<long long>(std::llabs(cents)));
+  FUZZ_CHECK(merid::FormatPrzMerid(merid::doubleText(double(cents) / 100.0)) == expected);
   return 0;
 }

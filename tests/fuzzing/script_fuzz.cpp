@@ -1,10 +1,11 @@
-// Host scripts: any text parses into statements or FILE:LINE: errors, and a
-// script without errors runs on the virtual printer, one output line per call.
+// Host scripts: any text parses into statements or FILE:LINE: errors; one without errors runs on the
+// virtual printer, one output line per call.
 //
 // Input: a host script.
 
 #define MERID_CEFDLL_IMPLEMENTATION  // the entry points are linked in
 
+#include <algorithm>
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -21,7 +22,6 @@ namespace {
 constexpr size_t kMaxStatements = 60;
 
 struct Host {
-  fuzzing::TempFolder work{"merid-fuzz-script"};
   merid::PrinterFunctions printer{VbCEFOpen, VbCEFWrite, VbCEFRead, VbCEFClose};
   Host() {
     merid::setPrinterFunctions(&printer);
@@ -32,19 +32,13 @@ struct Host {
   }
 };
 
-int lineCount(const std::string& text) {
-  int n = 1;
-  for (char c : text) n += c == '\n';
-  return n;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static Host host;
   const std::string text(fuzzing::asText(data, size));
   meridctl::Script script = meridctl::parseScript("fuzz.meridctl", text);
-  const int lines = lineCount(text);
+  const int lines = int(std::count(text.begin(), text.end(), '\n')) + 1;
   for (const std::string& e : script.errors) {
     FUZZ_CHECK(fuzzing::startsWith(e, "fuzz.meridctl:"));
     const int line = std::atoi(e.c_str() + 14);
@@ -63,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (script.statements.size() > kMaxStatements) script.statements.resize(kMaxStatements);
   for (const auto& st : script.statements) calls += st.method != nullptr;
 
-  const std::string folder = fuzzing::freshFolder(host.work);
+  const std::string folder = fuzzing::freshFolder("merid-fuzz-script");
   ::setenv("MERID_SIM_DIR", (folder + "/printer").c_str(), 1);
   merid::setHomeFolder(folder);
   std::ostringstream out;

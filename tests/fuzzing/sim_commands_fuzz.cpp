@@ -1,6 +1,5 @@
-// The virtual printer's commands through its library entry points: every
-// answer is a documented one, a status reply reads back, and what the journal
-// and the fiscal memory recorded is only ever added to.
+// The virtual printer's commands through its entry points: every answer is a documented one, a status
+// reply reads back, and what the journal and the fiscal memory recorded is only ever added to.
 //
 // Input: one command a line. "=TEXT" sets the faults (TEXT with '|' for line
 // breaks), "@open", "@close" and "@read" call those entry points.
@@ -21,9 +20,8 @@ namespace {
 
 constexpr size_t kMaxCommands = 200;
 
-// The printer's error numbers; 67 (an internal error) is not among them: a
-// command of any text must not reach it. An injected refusal answers the
-// number faults.ini gives, whatever it is.
+// The printer's error numbers, but 67 (an internal error): no command text may reach it. An injected
+// refusal answers the number faults.ini gives, whatever it is.
 const std::set<int32_t> kAnswers = {-1, 0,  3,  5,  12, 13, 16,  19,  22,  23,  24, 25,
                                     30, 36, 40, 51, 54, 64, 102, 116, 117, 121, 148};
 
@@ -39,12 +37,7 @@ bool archived(const std::string& dir, const std::string& bytes) {
 
 int32_t readStatus(std::string& reply) {
   char buffer[MERID_REPLY_SIZE] = {};
-  MeridByteArray array{};
-  array.cDims = 1;
-  array.cbElements = 1;
-  array.cElements = MERID_REPLY_SIZE;
-  array.pvData = buffer;
-  MeridByteArray* a = &array;
+  MeridByteArray array{1, 0, 1, 0, buffer, MERID_REPLY_SIZE, 0}, *a = &array;
   int32_t length = -1, status = 1;
   const int32_t rc = VbCEFRead(&a, &length, &status);
   FUZZ_CHECK(status == 0);
@@ -58,8 +51,7 @@ int32_t readStatus(std::string& reply) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static fuzzing::TempFolder work("merid-fuzz-sim");
-  const std::string dir = fuzzing::freshFolder(work);
+  const std::string dir = fuzzing::freshFolder("merid-fuzz-sim");
   ::setenv("MERID_SIM_DIR", dir.c_str(), 1);
   int32_t status = 0;
   FUZZ_CHECK(VbCEFOpen(1, 9600, 1, 7, 0, 1, &status) == 0);

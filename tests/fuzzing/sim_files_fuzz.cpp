@@ -1,11 +1,8 @@
-// The virtual printer starting from whatever its folder holds: damaged or
-// made-up state, journal and fiscal-memory files. Whatever it finds, it never
-// cuts or rewrites a recorded line: opening, asking the status and closing
-// leave the journal and the fiscal memory as they were (save the two repairs
-// of a crash: a last line without its line break is cut off, and the closing
-// the journal holds last is copied to the fiscal memory), and a receipt, when
-// the printer takes one, only adds to them. A journal line that reads as a
-// record is written back by the printer with the same bytes.
+// The virtual printer starting from whatever its folder holds never cuts or rewrites a recorded line:
+// opening, asking the status and closing leave the journal and the fiscal memory as they were (save a
+// crash's repairs: a torn last line is cut off, the journal's last closing is copied to the fiscal
+// memory), and a receipt only adds to them. A journal line that reads as a record re-serialises to the
+// same bytes.
 //
 // Input: files, each after a line "@@ NAME" (state.txt, journal.txt,
 // fiscal.txt, settings.ini, faults.ini); without such a line, the journal.
@@ -14,6 +11,7 @@
 
 #include <cstdlib>
 #include <map>
+#include <set>
 #include <string>
 
 #include "fuzz_support.h"
@@ -23,19 +21,15 @@
 namespace {
 
 std::map<std::string, std::string> filesOf(std::string_view input) {
-  static const char* const kNames[] = {"state.txt", "journal.txt", "fiscal.txt", "settings.ini",
+  const std::set<std::string> names = {"state.txt", "journal.txt", "fiscal.txt", "settings.ini",
                                        "faults.ini"};
   std::map<std::string, std::string> files;
   std::string* current = &files["journal.txt"];
   for (const std::string& line : fuzzing::lines(input)) {
-    bool marker = false;
-    for (const char* name : kNames)
-      if (line == std::string("@@ ") + name) {
-        current = &files[name];
-        current->clear();
-        marker = true;
-      }
-    if (!marker) *current += line + "\n";
+    if (fuzzing::startsWith(line, "@@ ") && names.count(line.substr(3)))
+      (current = &files[line.substr(3)])->clear();
+    else
+      *current += line + "\n";
   }
   if (!input.empty() && input.back() != '\n' && !current->empty()) current->pop_back();
   return files;
@@ -47,19 +41,6 @@ int32_t send(std::string command) {
   return VbCEFWrite(&text, &status);
 }
 
-void askStatus() {
-  if (send("1109") != 0) return;
-  char buffer[MERID_REPLY_SIZE];
-  MeridByteArray array{};
-  array.cDims = 1;
-  array.cbElements = 1;
-  array.cElements = MERID_REPLY_SIZE;
-  array.pvData = buffer;
-  MeridByteArray* a = &array;
-  int32_t length = 0, status = 0;
-  FUZZ_CHECK(VbCEFRead(&a, &length, &status) == 0 && length == 6);
-}
-
 // Every complete line of `before` is still there, in place.
 bool kept(const std::string& before, const std::string& after) {
   return fuzzing::startsWith(after, fuzzing::completeLines(before));
@@ -68,13 +49,11 @@ bool kept(const std::string& before, const std::string& after) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static fuzzing::TempFolder work("merid-fuzz-simfiles");
-  const std::string dir = fuzzing::freshFolder(work);
+  const std::string dir = fuzzing::freshFolder("merid-fuzz-simfiles");
   ::setenv("MERID_SIM_DIR", dir.c_str(), 1);
-  const auto files = filesOf(fuzzing::asText(data, size));
+  auto files = filesOf(fuzzing::asText(data, size));
   for (const auto& [name, bytes] : files) fuzzing::writeFile(dir + "/" + name, bytes);
-  const std::string journal = files.count("journal.txt") ? files.at("journal.txt") : "";
-  const std::string fiscal = files.count("fiscal.txt") ? files.at("fiscal.txt") : "";
+  const std::string journal = files["journal.txt"], fiscal = files["fiscal.txt"];  // "" when not given
 
   for (const std::string& line : fuzzing::lines(journal)) {
     merid::sim::JournalRecord r;
@@ -83,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   int32_t status = 0;
   VbCEFOpen(1, 9600, 1, 7, 0, 1, &status);
-  askStatus();
+  send("1109");  // a status reply made from whatever was loaded
   VbCEFClose(&status);
   const std::string journalAfter = fuzzing::readFile(dir + "/journal.txt");
   FUZZ_CHECK(journalAfter == journal || journalAfter == fuzzing::completeLines(journal));
@@ -95,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const char* command :
        {"310110322PANE                  000000250", "300408CONTANTE000000000", "3011", "3013"})
     FUZZ_CHECK(send(command) != 67);
-  askStatus();
+  send("1109");
   VbCEFClose(&status);
   FUZZ_CHECK(kept(journal, fuzzing::readFile(dir + "/journal.txt")));
   FUZZ_CHECK(kept(fiscal, fuzzing::readFile(dir + "/fiscal.txt")));

@@ -1,6 +1,5 @@
-// The file operations of the core through the file-system seam: a receipt
-// with each operation failing in turn, the temporary files of interrupted
-// writes, the home folder and where the printer library may come from.
+// The core's file operations through the file-system seam, the home folder and where the printer
+// library may come from; and the defaults a large settings file gathers in memory.
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -9,7 +8,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include "config/modIni.h"
 #include "link/modConnessioneCOM.h"
@@ -17,6 +19,7 @@
 #include "merid/MeridTallo_Scontrino.h"
 #include "merid/host.h"
 #include "platform/ini_document.h"
+#include "platform/platform.h"
 #include "platform/printer_library.h"
 #include "support/fakes.h"
 
@@ -52,11 +55,10 @@ class FaultyFiles : public platform::FileSystem {
     return file ? std::make_unique<Faulty>(this, p, std::move(file)) : nullptr;
   }
   int rename(const std::string& a, const std::string& b) override {
-    renamedTo.push_back(b);
     events.push_back("rename " + a);
     return fault() ? error_ : real().rename(a, b);
   }
-  std::vector<std::string> renamedTo, events;
+  std::vector<std::string> events;
   int remove(const std::string& p) override { return fault() ? error_ : real().remove(p); }
   int syncFolder(const std::string& f) override { return fault() ? error_ : real().syncFolder(f); }
   int list(const std::string& f, std::vector<std::string>& n) override {
@@ -126,27 +128,23 @@ Outcome receipt(int failAt, int error, int* operations = nullptr) {
   }
   ::unsetenv("MeridDll_LoggerDebug");
   out.ini = readFile(home.file("MeridFiscal.ini"));
-  if (test::fileExists(home.file("MeridDllManager.log")))
-    out.errorLog = readFile(home.file("MeridDllManager.log"));
+  out.errorLog = readFile(home.file("MeridDllManager.log"));
   for (const auto& entry : fs::directory_iterator(home.path()))
     if (entry.path().filename().string().find(".tmp") != std::string::npos)
       out.leftovers.push_back(entry.path().filename().string());
   return out;
 }
 
-// Each file operation of a receipt fails in turn: every call still ends as
-// it does without the failure (a settings file that cannot be read gives the
-// defaults, a write or a log line that cannot be made is lost), nothing is
-// logged as a failure, the settings file is whole, keeps the values it had
-// (a default is never written over a value a failed read did not see) and no
-// temporary file stays.
+// Each file operation of a receipt fails in turn: every call ends as without the failure (an unread
+// file gives the defaults, an unwritten value or log line is lost), nothing is logged as a failure, and
+// the settings file is whole, keeps its values (no default over a value a failed read missed) and
+// leaves no temporary file.
 TEST(FileFaults, EveryOperationOfAReceiptFailingInTurn) {
   setPrinterFunctions(&kAcceptingPrinter);
   int operations = 0;
   const Outcome clean = receipt(0, 0, &operations);
   ASSERT_EQ(clean.results, std::vector<bool>(5, true));
   ASSERT_GT(operations, 20);
-  std::printf("a receipt makes %d file operations\n", operations);
   const platform::IniDocument seed(kSeed);
   for (int error : {EACCES, ENOSPC, EIO}) {
     for (int n = 1; n <= operations; ++n) {
@@ -160,59 +158,34 @@ TEST(FileFaults, EveryOperationOfAReceiptFailingInTurn) {
           {"Fiscal", "Buffer"}, {"Fiscal", "CloseConnEachDoc"}, {"Shop", "Name"}};
       for (const auto& [section, key] : kept)
         EXPECT_EQ(ini.find(section, key), seed.find(section, key)) << where << " " << key;
-      EXPECT_TRUE(got.ini.size() >= std::string(kSeed).size() && got.ini.back() == '\n') << where << "\n"
-                                                                                         << got.ini;
+      EXPECT_TRUE(got.ini.size() >= std::string(kSeed).size() && got.ini.back() == '\n') << where;
     }
   }
   setPrinterFunctions(nullptr);
 }
 
-// What one call writes to a settings file reaches it in one rewrite.
-TEST(FileFaults, TheDefaultsOfOneCallAreWrittenInOneRewrite) {
-  setPrinterFunctions(&kAcceptingPrinter);
-  test::TempHome home;
-  FaultyFiles files(0, 0);
-  test::onFreshThread([] {
-    MeridTallo_Scontrino s;
-    int16_t port = 1;
-    s.InitComunicazione(port);
-    EXPECT_TRUE(s.ApriTransazioneFiscale());
-  });
-  EXPECT_EQ(files.renamedTo, std::vector<std::string>{home.file("MeridFiscal.ini")});
-  // The default "" read back, then "1" written over it: two writes, one file.
-  EXPECT_EQ(readFile(home.file("MeridFiscal.ini")), "[Fiscal]\nBuffer=1\n");
-  setPrinterFunctions(nullptr);
-}
-
-// A write killed between its temporary file and the rename leaves
-// "<file>.tmp<pid>_<n>": the next process to use the file removes those of
-// processes that are gone, and keeps anything else.
+// A write killed before its rename leaves "<file>.tmp<pid>_<n>": the next process to use the file
+// removes those of processes that are gone, and keeps anything else.
 TEST(FileFaults, TemporaryFilesOfInterruptedWritesGoAtTheNextStart) {
   test::TempHome home;
-  const pid_t gone = ::fork();
-  if (gone == 0) ::_exit(0);
-  ASSERT_GT(gone, 0);
-  ::waitpid(gone, nullptr, 0);
-  const std::string dead = std::to_string(gone), alive = std::to_string(::getppid());
+  // No system numbers a process above 2^22; the parent of this one runs.
+  const std::string dead = "99999999", alive = std::to_string(::getppid());
   struct Row {
     std::string name;
     bool stays;
   };
   const Row rows[] = {{"MeridFiscal.ini.tmp" + dead + "_0", false},
-                      {"MeridFiscal.ini.tmp" + dead + "_17", false},
                       {"MeridFiscal.ini.tmp" + alive + "_3", true},
                       {"MeridFiscal.ini.tmpx_1", true},
                       {"MeridFiscal.ini.tmp" + dead, true},
-                      {"display.ini.tmp" + dead + "_0", true},
-                      {"MeridFiscal.ini.bak", true}};
+                      {"display.ini.tmp" + dead + "_0", true}};
   for (const auto& row : rows) writeFile(home.file(row.name), "[Fiscal]\r\nBuf");
   EXPECT_EQ(ReadINI(home.file("MeridFiscal.ini"), "Fiscal", "Buffer", "0"), "0");
   for (const auto& row : rows) EXPECT_EQ(test::fileExists(home.file(row.name)), row.stays) << row.name;
 }
 
-// A relative MERID_HOME would follow the host's current directory, and load
-// the printer library found there: it is refused, once in the error log,
-// and no library is ever loaded by a relative path.
+// A relative MERID_HOME would follow the host's current directory and load the printer library found
+// there: it is refused, once in the error log, and no library is ever loaded by a relative path.
 TEST(HomeFolder, ARelativeHomeIsRefusedAndNoLibraryComesFromTheCurrentDirectory) {
   test::TempHome work;
   const std::string marker = work.file("constructor-ran");
@@ -224,8 +197,7 @@ TEST(HomeFolder, ARelativeHomeIsRefusedAndNoLibraryComesFromTheCurrentDirectory)
     const char* home;
     const char* library;
   };
-  for (const Row& row : {Row{".", nullptr}, Row{"./", nullptr}, Row{nullptr, "libCeFdll.so"},
-                         Row{nullptr, "./libCeFdll.so"}}) {
+  for (const Row& row : {Row{".", nullptr}, Row{nullptr, "libCeFdll.so"}, Row{nullptr, "./libCeFdll.so"}}) {
     std::remove(marker.c_str());
     row.home ? ::setenv("MERID_HOME", row.home, 1) : ::unsetenv("MERID_HOME");
     row.library ? ::setenv("MERID_CEFDLL", row.library, 1) : ::unsetenv("MERID_CEFDLL");
@@ -250,35 +222,40 @@ TEST(HomeFolder, ARelativeHomeIsRefusedAndNoLibraryComesFromTheCurrentDirectory)
   fs::current_path(before);
 }
 
-// A settings file, small or written in several pieces, replaces the old one
-// only once its data is on the disk: a crash just after the rename must not
-// find an empty or partial file under the real name.
+// What one call writes to a settings file reaches it in one rewrite (in a new file, the default ""
+// read back, then "1" written over it), and a file, small or written in several pieces, replaces the
+// old one only once its data is on the disk: a crash just after the rename must not find an empty or
+// partial file under the real name.
 TEST(FileFaults, TheTemporaryFileIsSyncedBeforeItReplacesTheFile) {
-  struct Row {
-    const char* name;
-    std::size_t size;
-  };
-  const Row rows[] = {{"small", 10}, {"written in pieces", 3u << 20}};
-  for (const auto& row : rows) {
+  setPrinterFunctions(&kAcceptingPrinter);
+  for (const bool large : {false, true}) {
     test::TempHome home;
     const std::string file = home.file("MeridFiscal.ini");
-    writeFile(file, "[Fiscal]\nBuffer=0\n; " + std::string(row.size, '.') + "\n");
+    if (large) writeFile(file, "[Fiscal]\nBuffer=0\n; " + std::string(3u << 20, '.') + "\n");
     FaultyFiles files(0, 0);
-    WriteINI(file, "Fiscal", "Buffer", "1");
+    test::onFreshThread([&] {
+      MeridTallo_Scontrino s;
+      int16_t port = 1;
+      s.InitComunicazione(port);
+      EXPECT_TRUE(s.ApriTransazioneFiscale());
+      if (large) WriteINI(file, "Fiscal", "Buffer", "1");
+    });
     const auto& e = files.events;
-    const auto renamed =
-        std::find_if(e.begin(), e.end(), [](const std::string& x) { return x.rfind("rename ", 0) == 0; });
-    ASSERT_NE(renamed, e.end()) << row.name;
+    const auto isRename = [](const std::string& x) { return x.rfind("rename ", 0) == 0; };
+    EXPECT_EQ(std::count_if(e.begin(), e.end(), isRename), 1) << large;
+    const auto renamed = std::find_if(e.begin(), e.end(), isRename);
+    ASSERT_NE(renamed, e.end()) << large;
     const std::string tmp = renamed->substr(7);
     const auto lastWrite = std::find(std::make_reverse_iterator(renamed), e.rend(), "write " + tmp);
-    ASSERT_NE(lastWrite, e.rend()) << row.name;
-    EXPECT_NE(std::find(lastWrite.base(), renamed, "sync " + tmp), renamed) << row.name;
+    ASSERT_NE(lastWrite, e.rend()) << large;
+    EXPECT_NE(std::find(lastWrite.base(), renamed, "sync " + tmp), renamed) << large;
+    EXPECT_EQ(large ? "" : readFile(file), large ? "" : "[Fiscal]\nBuffer=1\n");
   }
+  setPrinterFunctions(nullptr);
 }
 
-// Gathered defaults whose write meets a failing operation, for every
-// operation: the file is the old one or the new one whole, and no temporary
-// file stays.
+// Gathered defaults whose write meets a failing operation, for every operation: the file is the old
+// one or the new one whole, and no temporary file stays.
 TEST(FileFaults, GatheredDefaultsFailingToBeWritten) {
   std::string before = "[Fiscal]\r\nBuffer=\r\n";
   for (int i = 0; before.size() < (3u << 19); ++i)
@@ -307,6 +284,120 @@ TEST(FileFaults, GatheredDefaultsFailingToBeWritten) {
     }
     EXPECT_GT(operations, 8);
   }
+}
+
+// Just over a megabyte of articles after a [Fiscal] section with an empty key.
+std::string largeIni() {
+  std::string s = "[Fiscal]\r\nBuffer=\r\n\r\n";
+  for (int i = 0; s.size() < (1u << 20) + 100; ++i)
+    s += "[Articolo" + std::to_string(i) + "]\r\ndescrizione=Articolo " + std::to_string(i) +
+         " ..............................\r\nprezzo=1,25\r\n";
+  return s;
+}
+
+struct Key {
+  const char* section;
+  const char* key;
+  const char* value;  // the default given to the read
+  const char* read;   // what reading it gives once written
+};
+// An empty key, a missing one beside it, one in a late section, one in a new section, quoted.
+const Key kDefaults[] = {{"Fiscal", "Buffer", "1", "1"},
+                         {"fiscal", "CloseConnEachDoc", "0", "0"},
+                         {"Articolo900", "sconto", " 5 ", "5"},
+                         {"Nuova", "nota", "\" a b \"", " a b "}};
+
+void readAll(const std::string& file) {
+  for (const auto& k : kDefaults) EXPECT_EQ(ReadINI(file, k.section, k.key, k.value), k.value) << k.key;
+}
+
+// Every read, on any thread, gives the defaults.
+void expectDefaultsRead(const std::string& file) {
+  test::onFreshThread([&] {
+    for (const auto& k : kDefaults) EXPECT_EQ(test::get(file, k.section, k.key), k.read) << k.key;
+  });
+}
+
+// The file as writing each default at once would have left it, then `also`.
+std::string written(const std::string& before, const Key* also) {
+  platform::IniDocument doc(before);
+  for (const auto& k : kDefaults) doc.set(k.section, k.key, k.value);
+  if (also) doc.set(also->section, also->key, also->value);
+  return doc.bytes();
+}
+
+// A child process that ends normally, running the exit handlers.
+void childExits() {
+  std::fflush(nullptr);  // what the child would print again
+  const pid_t child = ::fork();
+  if (child == 0) std::exit(0);
+  ASSERT_GT(child, 0);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+}
+
+// The defaults reach the file, as writing each at once would have left it, with the next real write to
+// it (the library's own values for keys it found empty wait as defaults do), after their wait, or at
+// the end of the process; not with a write to another file or a read within the wait.
+TEST(GatheredDefaults, ReachTheFileWhenSomethingCallsForIt) {
+  const Key shop{"Shop", "Name", "Bar", "Bar"}, department{"RepartoVek3", "repartoMerid", "1", "1"};
+  struct Row {
+    const char* name;
+    std::function<void(const std::string& file)> trigger;
+    bool written;
+    const Key* also;  // a real value the trigger writes
+  };
+  const Row rows[] = {
+      {"a write by the host", [&](const std::string& f) { WriteINI(f, "Shop", "Name", "Bar"); }, true, &shop},
+      {"a value the library fills in waits as a default does",
+       [](const std::string&) {
+         test::onFreshThread([] {
+           int32_t id = 3;
+           Merid_GetRepartoFromIDReparto(id);
+         });
+       },
+       false, &department},
+      {"the wait running out",
+       [](const std::string& f) {
+         const long long before = platform::setLongestDefaultsWaitMs(0);
+         test::get(f, "Fiscal", "Buffer");
+         platform::setLongestDefaultsWaitMs(before);
+       },
+       true, nullptr},
+      {"the end of the process", [](const std::string&) { childExits(); }, true, nullptr},
+      {"a write to another file", [](const std::string&) { WriteINI(displayIni(), "A", "b", "c"); }, false,
+       nullptr},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    test::TempHome home;
+    const std::string file = meridFiscalIni(), before = largeIni();
+    writeFile(file, before);
+    readAll(file);
+    EXPECT_EQ(readFile(file), before);
+    expectDefaultsRead(file);
+    row.trigger(file);
+    EXPECT_EQ(readFile(file), row.written ? written(before, row.also) : before);
+    expectDefaultsRead(file);
+    platform::writeWaitingDefaults();
+    EXPECT_EQ(readFile(file), written(before, row.also));
+  }
+}
+
+// A value the file gets by another writer while a default waits wins over it.
+TEST(GatheredDefaults, AValueWrittenMeanwhileWins) {
+  test::TempHome home;
+  const std::string file = meridFiscalIni(), before = largeIni();
+  writeFile(file, before);
+  readAll(file);
+  platform::IniDocument other(before);
+  other.set("Fiscal", "Buffer", "0");
+  writeFile(file, other.bytes());
+  EXPECT_EQ(test::get(file, "Fiscal", "Buffer"), "0");
+  platform::writeWaitingDefaults();
+  const platform::IniDocument after(readFile(file));
+  EXPECT_EQ(after.find("Fiscal", "Buffer"), "0");
+  EXPECT_EQ(after.find("Nuova", "nota"), " a b ");
 }
 
 }  // namespace
