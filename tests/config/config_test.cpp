@@ -178,55 +178,27 @@ TEST(Platform, OwnFolderLogsAndMessageBox) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "MessageBox [Errore stampante] Carta esaurita\n");
 }
 
-// Integers round halves to even; patterns round half away from zero on the decimal text.
+// Integers round halves to even; patterns round half away from zero on the
+// decimal text. Round trips through the text are the number fuzz target's.
 TEST(NumberText, ConversionsPatternsAndTheAmountField) {
-  const std::pair<const char*, int32_t> numeric[] = {{" 24 ", 24}, {"\t-3", -3},     {"+3", 3},
-                                                     {"3,5", 4},   {"-2,5", -2},     {"2.6", 3},
-                                                     {"1E-2", 0},  {"1.234,5", 1234}};
+  const std::pair<const char*, int32_t> numeric[] = {
+      {" 24 ", 24}, {"3,5", 4}, {"-2,5", -2}, {"1.234,5", 1234}};
   for (const auto& [text, value] : numeric)
     EXPECT_EQ(isNumeric(text) ? toInt32(textToDouble(text)) : -99, value) << text;
-  for (const char* text : {"", "abc", "1,2,3", "1e", "--1", "1 2", "0x10", "12.34,5", "1,234.5"})
+  for (const char* text : {"", "1,2,3", "1e", "0x10", "12.34,5", "1,234.5"})
     EXPECT_FALSE(isNumeric(text)) << "'" << text << "'";
   EXPECT_THROW(toInt32(textToDouble("2147483648")), RuntimeFailure);
-  EXPECT_THROW(textToDouble("1e400"), RuntimeFailure);
-  const std::pair<double, const char*> texts[] = {
-      {-2.5, "-2,5"}, {2.675, "2,675"}, {1e15, "1E+15"}, {1.5e-5, "1,5E-05"}, {0.0001, "0,0001"}};
-  for (const auto& [value, text] : texts) EXPECT_EQ(doubleText(value), text);
-  EXPECT_EQ(doubleText(0.1 + 0.2) + " " + doubleText(123456789012345.0), "0,3 123456789012345");
-  const std::pair<double, const char*> cents[] = {{2.675, "0000002,68"},  {1.005, "0000001,01"},
-                                                  {-2.5, "-0000002,50"},  {9999999.995, "10000000,00"},
-                                                  {-0.001, "0000000,00"}, {0.995, "0000001,00"}};
+  EXPECT_EQ(doubleText(0.1 + 0.2) + " " + doubleText(1e15) + " " + doubleText(1.5e-5), "0,3 1E+15 1,5E-05");
+  const std::pair<double, const char*> cents[] = {
+      {2.675, "0000002,68"}, {-2.5, "-0000002,50"}, {9999999.995, "10000000,00"}, {-0.001, "0000000,00"}};
   for (const auto& [value, text] : cents) EXPECT_EQ(formatNumber(value, "0000000.00"), text) << value;
-  EXPECT_EQ(formatNumber(-5, "00") + " " + formatNumber(1234567.0005, "###,##0.000"), "-05 1.234.567,001");
-  const std::pair<const char*, const char*> fields[] = {
-      {"0", "000000000"},     {"2,5", "000000250"},   {"1234,5", "000123450"},
-      {"-2,5", "-000000250"}, {"0,005", "000000001"}, {"12345678,9", "1234567890"}};
-  for (const auto& [text, field] : fields) EXPECT_EQ(FormatPrzMerid(text), field) << text;
-  EXPECT_EQ(FormatPrzMerid(doubleText(2.675)), "000000268");
-  EXPECT_EQ(FormatPrzMerid(doubleText(1.005)), "000000101");
+  EXPECT_EQ(formatNumber(1234567.0005, "###,##0.000"), "1.234.567,001");
+  EXPECT_EQ(FormatPrzMerid("0,005") + " " + FormatPrzMerid(doubleText(2.675)), "000000001 000000268");
   EXPECT_EQ(formatDate({2026, 3, 7, 9, 5, 42}, "ddmmyy hhmm"), "070326 0905");
   // Before 1899-12-30 the fraction still counts forward from midnight: -1.25 is the 29th at 06:00.
-  const std::pair<double, const char*> dates[] = {{0.0, "1899-12-30 00:00"},
-                                                  {-1.25, "1899-12-29 06:00"},
-                                                  {46088.75, "2026-03-07 18:00"},
-                                                  {2958465.0, "9999-12-31 00:00"}};
-  for (const auto& [date, text] : dates) {
-    EXPECT_EQ(formatDate(fromAutomationDate(date), "yyyy-mm-dd hh:nn"), text) << date;
-    EXPECT_DOUBLE_EQ(toAutomationDate(fromAutomationDate(date)), date);
-  }
+  EXPECT_EQ(formatDate(fromAutomationDate(-1.25), "yyyy-mm-dd hh:nn"), "1899-12-29 06:00");
   EXPECT_THROW(fromAutomationDate(2958466.0), RuntimeFailure);
   EXPECT_THROW(fromAutomationDate(std::nan("")), RuntimeFailure);
-}
-
-TEST(Utility, AllineaDestraAtUnderAndOverTheWidth) {
-  for (const auto& [before, aligned] :
-       {std::pair{"abc", "  abc"}, {"abcde", "abcde"}, {"abcdef", "abcde"}, {"", "     "}}) {
-    std::string text = before;
-    EXPECT_EQ(AllineaDestra(text, 5), aligned);
-    EXPECT_EQ(text, aligned) << "the caller's text is replaced too";
-  }
-  std::string text = "x";
-  EXPECT_THROW(AllineaDestra(text, -1), RuntimeFailure);
 }
 
 }  // namespace

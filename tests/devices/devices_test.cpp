@@ -73,7 +73,6 @@ TEST_F(DocumentTest, DisplayDrawerAndBarcode) {
   EXPECT_EQ(code("8001234567895", CBT_Ean13, -1), "30211200138001234567895");
   EXPECT_EQ(code("ABC123", 7, 1), "302120006ABC123");
   EXPECT_EQ(code("123456789", CBT_Ean13, 0), "3021100009123456789");
-  EXPECT_EQ(code("", CBT_Ean8, 1), "3021220000");
   EXPECT_EQ(code(std::string(100, '7'), CBT_Code39, 1), "30213200100" + std::string(100, '7'));
 }
 
@@ -90,7 +89,6 @@ TEST_F(DocumentTest, Reports) {
       {"no pre-closing command", "", z, true, {"2002"}, {},
        "[Comando1PreChiusuraFiscale]\nValue=\n[Comando2PreChiusuraFiscale]\nValue=\n"
        "[Fiscal]\nCloseConnEachDoc=0\n"},
-      {"first", one, z, true, {"PRE1", "create", "wait 5000", "2002"}},
       {"second", two, z, true, {"PRE2", "create", "wait 5000", "2002"}},
       {"both, the first refused", one + two, z, false,
        {"PRE1", "create", "wait 5000", "PRE2", "wait 5000", "2002"}, "PRE1"},
@@ -120,18 +118,14 @@ TEST_F(DocumentTest, JournalAndClock) {
       {"reprint", "", onPort(Manutenzione_RistampaUltimoScontrino), true, {"4007"}},
       {"clock", "", onPort(Manutenzione_ProgrammazioneDataOra), true, {"20010412261542"}},
       {"dates", "", onPort(dates, dec1, dec4), true, {"80010112260412260"}},
-      {"same moment", "", onPort(dates, dec4late, dec4late), true, {"80010412260412260"}},
       {"same day, later start", "", onPort(dates, dec4late, dec4), false, {}},
       {"receipts", "", onPort(receipts, dec4late, 1, 25), true, {"8002041226000100250"}},
       {"receipts 9998", "", onPort(receipts, dec4, 9998, 9998), true, {"8002041226999899980"}},
       {"receipt 9999", "", onPort(receipts, dec4, 1, 9999), false, {}},
       {"receipt 0", "", onPort(receipts, dec4, 0, 5), false, {}},
-      {"receipt negative", "", onPort(receipts, dec4, -3, 5), false, {}},
       {"closings", "", onPort(closings, 10, 12), true, {"8003001000120000"}},
-      {"closings reversed", "", onPort(closings, 12, 10), true, {"8003001200100000"}},
       {"closing 0", "", onPort(closings, 0, 10), false, {}},
       {"record", "", onPort(record, 123), true, {"8004000000123"}},
-      {"record 0", "", onPort(record, 0), true, {"8004000000000"}},
       {"record negative", "", onPort(record, -5), true, {"8004-000000005"}},
       {"whole journal", "", onPort(Manutenzione_StampaGiornaleElettronico_Integrale), true, {"8005"}},
       {"new journal", "", onPort(Manutenzione_StampaGiornaleElettronico_NuovoDGFE), true, {"8007"}},
@@ -142,7 +136,7 @@ TEST_F(DocumentTest, JournalAndClock) {
   const std::string box = "Errore DGFE 4112 ", number = " dev'essere maggiore di zero e inferiore a 9999.";
   const std::string receipt = box + "Il numero scontrino" + number;
   EXPECT_EQ(shown, (Strings{box + "Il valore di data inizio non pu\xF2 essere maggiore di data fine.",
-                            receipt, receipt, receipt, box + "Il numero di chiusura" + number}));
+                            receipt, receipt, box + "Il numero di chiusura" + number}));
 }
 
 }  // namespace
