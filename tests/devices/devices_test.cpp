@@ -58,8 +58,7 @@ TEST_F(DocumentTest, DisplayDrawerAndBarcode) {
        {"modDisplay-getComando_InviaRigheDisplay Automation error",
         "modDisplay-getComando_Merid_DisplayRiga Automation error"}, Failing::filter},
       {"no bypass key, then 0", "", [automatic] { return automatic() && automatic(); }, true,
-       {"70081", drawer, "70081", drawer}, {},
-       "[ByPassApriCassetto]\nvalue=0\n[Fiscal]\nCloseConnEachDoc=0\n"},
+       {"70081", drawer, "70081", drawer}},
       {"bypass blank 0", "[ByPassApriCassetto]\nvalue=\" 0\"\n", automatic, false, {}},
       {"manual despite the bypass", "[ByPassApriCassetto]\nvalue=1\n", onPort(AperturaManualeCassetto), true,
        {"70081", drawer}},
@@ -86,9 +85,7 @@ TEST_F(DocumentTest, Reports) {
   auto z = onPort(EseguiRapportoZ);
   // clang-format off
   check({
-      {"no pre-closing command", "", z, true, {"2002"}, {},
-       "[Comando1PreChiusuraFiscale]\nValue=\n[Comando2PreChiusuraFiscale]\nValue=\n"
-       "[Fiscal]\nCloseConnEachDoc=0\n"},
+      {"no pre-closing command", "", z, true, {"2002"}},
       {"second", two, z, true, {"PRE2", "create", "wait 5000", "2002"}},
       {"both, the first refused", one + two, z, false,
        {"PRE1", "create", "wait 5000", "PRE2", "wait 5000", "2002"}, "PRE1"},
@@ -107,7 +104,6 @@ TEST_F(DocumentTest, Reports) {
 TEST_F(DocumentTest, JournalAndClock) {
   FixedClock clock({2026, 12, 4, 15, 42, 7});
   BoxRecorder boxes;
-  const double dec1 = toAutomationDate({2026, 12, 1, 0, 0, 0});
   const double dec4 = toAutomationDate({2026, 12, 4, 0, 0, 0});
   const double dec4late = toAutomationDate({2026, 12, 4, 18, 30, 0});
   auto dates = Manutenzione_StampaGiornaleElettronicoDaDataAData;
@@ -115,20 +111,13 @@ TEST_F(DocumentTest, JournalAndClock) {
   auto closings = Manutenzione_StampaGiornaleElettronico_IntervalloChiusure;
   auto record = Manutenzione_StampaGiornaleElettronico_RigaDGFE;
   check({
-      {"reprint", "", onPort(Manutenzione_RistampaUltimoScontrino), true, {"4007"}},
       {"clock", "", onPort(Manutenzione_ProgrammazioneDataOra), true, {"20010412261542"}},
-      {"dates", "", onPort(dates, dec1, dec4), true, {"80010112260412260"}},
       {"same day, later start", "", onPort(dates, dec4late, dec4), false, {}},
-      {"receipts", "", onPort(receipts, dec4late, 1, 25), true, {"8002041226000100250"}},
       {"receipts 9998", "", onPort(receipts, dec4, 9998, 9998), true, {"8002041226999899980"}},
       {"receipt 9999", "", onPort(receipts, dec4, 1, 9999), false, {}},
       {"receipt 0", "", onPort(receipts, dec4, 0, 5), false, {}},
-      {"closings", "", onPort(closings, 10, 12), true, {"8003001000120000"}},
       {"closing 0", "", onPort(closings, 0, 10), false, {}},
-      {"record", "", onPort(record, 123), true, {"8004000000123"}},
       {"record negative", "", onPort(record, -5), true, {"8004-000000005"}},
-      {"whole journal", "", onPort(Manutenzione_StampaGiornaleElettronico_Integrale), true, {"8005"}},
-      {"new journal", "", onPort(Manutenzione_StampaGiornaleElettronico_NuovoDGFE), true, {"8007"}},
   });
   // Style 4112 (0x1010): critical-stop icon, OK button, system-modal.
   Strings shown;

@@ -32,7 +32,6 @@ TEST_F(DocumentTest, NonFiscal) {
   const Strings cutAndHeader{"40011", "3013", "4002", "3013", "4004"};
   // clang-format off
   check({
-      slip("CAFFE", "", "1,20", 1, {line("CAFFE" + std::string(23, ' ') + "1,20")}),
       slip(abbonamento, "", "49,90", 2, {line(abbonamento, "2"), line(std::string(27, ' ') + "49,90", "2")}),
       slip("ARTICOLO", "MOD. 12", "3,00", 1,
            {line("ARTICOLO"), line("MOD. 12" + std::string(21, ' ') + "3,00")}),
@@ -48,8 +47,6 @@ TEST_F(DocumentTest, NonFiscal) {
       {"negative count of spaces", "",
        [] { return StampaRigaNonFiscale(std::string(28, ' ') + "ABC", "", "1,20", 1); }, false,
        {}, {}, nullptr, {"modNonFiscale-StampaRigaNonFiscale Invalid procedure call or argument"}},
-      {"defaults", "", openAndClose, true, {"40011", "4004"}, {},
-       "[ParametriNonFiscale]\nTaglioCarta=0\nStampaIntestazione=0\n[Fiscal]\nCloseConnEachDoc=0\n"},
       {"cut and header", "[ParametriNonFiscale]\nTaglioCarta=1\nStampaIntestazione=1\n", openAndClose, true,
        cutAndHeader},
       {"00 and blank 0 are not 0", "[ParametriNonFiscale]\nTaglioCarta=00\nStampaIntestazione=\" 0\"\n",
@@ -81,9 +78,7 @@ TEST_F(DocumentTest, Invoice) {
   check({
       // The link closes at the end whatever CloseConnEachDoc says.
       {"whole invoice", bypass, invoice(1234.5, true, true), true,
-       {"30160", "400121000123450", "4002", l32, blank, "4003F07Importo000123450", "4006", "close"}, {},
-       "[ByPassApriCassetto]\nvalue=1\n[Fiscal]\nBufferFatture=0\n"
-       "[StampaImportoManualeSuFatturaNativaMerid]\nvalue=\n[ApriCassettoDopoStampaFattura]\nvalue=0\n"},
+       {"30160", "400121000123450", "4002", l32, blank, "4003F07Importo000123450", "4006", "close"}},
       {"total 0", bypass, invoice(0, false), true, {"30160", "400120000000000", "4002", l32, blank}},
       {"ten million", bypass + "[Fiscal]\nBufferFatture=1\n", invoice(12345678.9, false), true,
        {"30161", "4001201234567890", "4002", l32, blank}},
