@@ -88,39 +88,6 @@ TEST(InviaComando, EveryStepInOrder) {
   EXPECT_TRUE(rig.logs.errors().empty());
 }
 
-// Each refusal ends as done; the loop repeats only after a box.
-TEST(InviaComando, OutcomeOfEachRefusal) {
-  struct Row {
-    const char* skipList;
-    int32_t written;
-    int32_t statusWrite;
-    Replies status;
-    const char* calls;
-    long boxes;
-    bool skipped;
-  };
-  const Row rows[] = {
-      {"Value1=30", 24, 0, {}, "write 3013", 0, false},
-      {"Value2= 16,5 ", 16, 0, {}, "write 3013", 0, true},
-      {"", 16, 5, {}, "write 3013, write 1109", 1, false},
-      {"", 16, 0, {{"", 9}}, "write 3013, write 1109, read", 1, false},
-  };
-  for (const auto& [skipList, written, statusWrite, status, calls, boxes, skipped] : rows) {
-    LinkRig rig(statusWrite, status);
-    rig.setIni(std::string("[SkipError]\n") + skipList + "\n");
-    rig.printer.answer("3013", {written});
-    std::string cmd = "3013";
-    rig.run([&] { EXPECT_TRUE(InviaComandoECR(cmd)); });
-    EXPECT_EQ(rig.calls(), calls);
-    const auto debug = rig.logs.debug();
-    EXPECT_EQ(long(rig.boxes.boxes().size()), boxes) << calls;
-    EXPECT_EQ(std::count(debug.begin(), debug.end(), "....esitoCheck:         1"), boxes) << calls;
-    const std::string skipLine = "....Is InMeridSkipError:SI, CodErr:" + std::to_string(written);
-    EXPECT_EQ(std::count(debug.begin(), debug.end(), skipLine), long(skipped)) << skipList;
-    EXPECT_TRUE(rig.logs.errors().empty());
-  }
-}
-
 // Steps on one thread: loaded once, a word written back as 0, an edit counts
 // after a receipt object's reset; a negative or failing value is read again.
 TEST(SkipList, WhenTheFileIsReadAgain) {
@@ -213,22 +180,6 @@ TEST(AperturaComunicazione, OpensOnlyWhenThePrinterDoesNotAnswer) {
     EXPECT_EQ(rig.calls(), calls);
     EXPECT_EQ(join(rig.logs.debug(), "|").find("3016"), std::string::npos);
     EXPECT_TRUE(rig.logs.errors().empty());
-  }
-}
-
-// Only exactly "0" keeps the link open; none or empty is written back as "0";
-// read once per thread.
-TEST(getCloseConnEachDoc, OnlyExactlyZeroKeepsTheLinkOpen) {
-  const std::pair<const char*, std::string> rows[] = {{nullptr, "0"}, {"1", "1"}, {"\" 0\"", "\" 0\""}};
-  for (const auto& [value, kept] : rows) {
-    LinkRig rig;
-    if (value) rig.setIni("[Fiscal]\nCloseConnEachDoc=" + std::string(value) + "\n");
-    rig.run([&, value = value, kept = kept] {
-      EXPECT_EQ(getCloseConnEachDoc(), kept != "0") << (value ? value : "no file");
-      EXPECT_EQ(rig.ini(), "[Fiscal]\nCloseConnEachDoc=" + kept + "\n");
-      rig.setIni(kept == "0" ? "[Fiscal]\nCloseConnEachDoc=1\n" : "[Fiscal]\nCloseConnEachDoc=0\n");
-      EXPECT_EQ(getCloseConnEachDoc(), kept != "0") << "an edit has no effect in the same thread";
-    });
   }
 }
 

@@ -1,6 +1,7 @@
 // The outcome of a call, as the link notes it and a class keeps it, on the
-// recording fake. The outcomes meridctl prints on the virtual printer (refused,
-// not connected, a lost answer, prompts given up) are in its tests.
+// recording fake; the prompts end when the status cannot be asked. The outcomes
+// meridctl prints on the virtual printer (refused, not connected, a lost answer,
+// prompts given up) are in its tests.
 
 #include <gtest/gtest.h>
 
@@ -16,37 +17,47 @@ namespace {
 
 struct Row {
   const char* what;
-  std::vector<int32_t> answers;      // successive answers to the command
-  std::vector<std::string> replies;  // the status replies after each prompt
-  int okBoxes;                       // prompts answered OK before one gives up (-1: never gives up)
+  std::vector<int32_t> answers;                   // successive answers to the command
+  std::vector<test::FakePrinter::Reply> replies;  // the status replies after each prompt
+  int32_t statusWrite;                            // the answer to the status request
+  int okBoxes;  // prompts answered OK before one gives up (-1: never gives up)
+  int prompts;  // the prompts shown
   std::string command;
   bool result;
   std::string summary;
   std::string dataRead;
+  const char* skipList = nullptr;  // [SkipError] in the settings
 };
 
 TEST(Outcome, EachWayACommandEnds) {
   // clang-format off
   const Row rows[] = {
-      {"a number the system does not know", {250}, {}, -1, "4015", true, "refused 250", ""},
-      {"cover open twice, then fixed", {64}, {"010000", "000000"}, -1, "4015", true,
+      {"a number the system does not know", {250}, {}, 0, -1, 0, "4015", true, "refused 250", ""},
+      {"cover open twice, then fixed", {64}, {{"010000"}, {"000000"}}, 0, -1, 2, "4015", true,
        "done after 2 prompts for 64 ECK_CoperchioAperto: cover open", "000000"},
-      {"paper end, the operator gives up", {16}, {"001000"}, 1, "4015", false,
+      {"paper end, the operator gives up", {16}, {{"001000"}}, 0, 1, 2, "4015", false,
        "operator gave up after 2 prompts for 16 ECK_CartaEsaurita: paper end", "001000"},
-      {"an empty command", {0}, {}, -1, "", false, "not sent: empty command", ""},
+      {"paper end, the status request not written", {16}, {}, 5, -1, 1, "4015", true,
+       "done after 1 prompt for 16 ECK_CartaEsaurita: paper end", ""},
+      {"paper end, the status not read", {16}, {{"", 9}}, 0, -1, 1, "4015", true,
+       "done after 1 prompt for 16 ECK_CartaEsaurita: paper end", ""},
+      {"paper end, skipped in the settings", {16}, {}, 0, -1, 0, "4015", true,
+       "refused 16 ECK_CartaEsaurita: paper end", "", "Value2= 16,5 "},
+      {"an empty command", {0}, {}, 0, -1, 0, "", false, "not sent: empty command", ""},
   };
   // clang-format on
   for (const Row& row : rows) {
     test::TempHome home;
     test::FakePrinter printer;
     printer.answer(row.command, row.answers);
-    std::vector<test::FakePrinter::Reply> script;
-    for (const auto& r : row.replies) script.push_back({r, 0});
-    printer.replies(script);
+    printer.answer("1109", {row.statusWrite});
+    printer.replies(row.replies);
+    if (row.skipList)
+      test::writeFile(home.file("MeridFiscal.ini"), std::string("[SkipError]\n") + row.skipList);
     int boxes = 0;
     const auto previous =
         platform::setMessageBoxHandler([&](const std::string&, const std::string&, unsigned) {
-          return row.okBoxes >= 0 && boxes++ >= row.okBoxes ? platform::kIdCancel : platform::kIdOk;
+          return ++boxes > row.okBoxes && row.okBoxes >= 0 ? platform::kIdCancel : platform::kIdOk;
         });
     Outcome o;
     bool result = !row.result;
@@ -63,6 +74,7 @@ TEST(Outcome, EachWayACommandEnds) {
     EXPECT_EQ(o.command, row.command) << row.what;
     EXPECT_EQ(o.dataRead, row.dataRead) << row.what;
     EXPECT_EQ(o.commands, row.command.empty() ? 0 : 1) << row.what;
+    EXPECT_EQ(boxes, row.prompts) << row.what;
   }
 }
 
