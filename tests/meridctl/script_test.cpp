@@ -19,7 +19,6 @@ TEST(Script, EachKindOfErrorIsListedWithItsLine) {
       "s.RigaLiberaFiscale_Vendita \"x\", CBT_Ean8\n"
       "s.RigaLiberaFiscale_Vendita 5, kMerid_Normale\n"
       "s.InitComunicazione 70000\n"
-      "s.Manutenzione_DGFE_StampaIntervalloDate #2026-02-30#, #2026-12-01#\n"
       "s.InviaComandoDiretto_CefDLL \"open\n"
       "s.InitComunicazione 1e\n"
       "y = Nothing\n"
@@ -38,16 +37,14 @@ TEST(Script, EachKindOfErrorIsListedWithItsLine) {
       "t.vbs:6: argument 1 (strRiga) of RigaLiberaFiscale_Vendita expects a string",
       "t.vbs:7: argument 1 (portaCOM) of InitComunicazione expects an Integer (-32768 to 32767); 70000 is "
       "out of range",
-      "t.vbs:8: argument 1 of Manutenzione_DGFE_StampaIntervalloDate: no such date #2026-02-30# (a day of "
-      "the years 100 to 9999, a time up to 23:59:59)",
-      "t.vbs:9: argument 1 of InviaComandoDiretto_CefDLL: unterminated string",
-      "t.vbs:10: argument 1 of InitComunicazione: malformed number 1e",
-      "t.vbs:11: unknown class Nothing",
-      "t.vbs:12: argument 2 of RigaLiberaFiscale_Vendita: unknown enumeration member kMerid_Foo",
-      "t.vbs:13: argument 2 of SubTotale: missing argument",
-      "t.vbs:14: missing ) after the arguments of SubTotale",
-      "t.vbs:15: expected an object name at the start of the line",
-      "t.vbs:17: argument 3 (isStampaDoppiaCopia) of ApriFattura expects True or False",
+      "t.vbs:8: argument 1 of InviaComandoDiretto_CefDLL: unterminated string",
+      "t.vbs:9: argument 1 of InitComunicazione: malformed number 1e",
+      "t.vbs:10: unknown class Nothing",
+      "t.vbs:11: argument 2 of RigaLiberaFiscale_Vendita: unknown enumeration member kMerid_Foo",
+      "t.vbs:12: argument 2 of SubTotale: missing argument",
+      "t.vbs:13: missing ) after the arguments of SubTotale",
+      "t.vbs:14: expected an object name at the start of the line",
+      "t.vbs:16: argument 3 (isStampaDoppiaCopia) of ApriFattura expects True or False",
   };
   const Script script = parseScript("t.vbs", text);
   EXPECT_EQ(script.errors, expected);
