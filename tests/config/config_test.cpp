@@ -65,12 +65,7 @@ TEST(Profile, AKilledWriterLeavesTheOldFileOrTheNewOneWhole) {
 // The printer library's log replaces last month's day copy and is deleted even
 // when the copy fails (day 9: a folder in the way); one time-stamped line per error.
 TEST(Logging, InitErrorLogMovesThePrinterLibrarysLogAside) {
-  struct Row {
-    int day;
-    bool present;
-  };
-  const Row rows[] = {{7, true}, {31, true}, {1, false}, {9, true}};
-  for (const auto& [day, present] : rows) {
+  for (const auto& [day, present] : {std::pair{31, true}, {1, false}, {9, true}}) {
     test::TempHome home;
     test::FixedClock clock({2026, 12, day, 9, 7, 3});
     const std::string cef = platform::printerLibraryLogPath(),

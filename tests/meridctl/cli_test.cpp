@@ -39,21 +39,6 @@ class Meridctl : public ::testing::Test {
   merid::test::TempHome home;
 };
 
-// Each kind of error is in the parser's own test; here, how the program reports them.
-TEST_F(Meridctl, ScriptErrorsAreListedAndNothingIsSent) {
-  const std::string file = home.file("bad.meridctl");
-  merid::test::writeFile(file,
-                         "s = MeridTallo_Scontrino\ns.InitComunicazione 1\ns.Vendita \"\", \"PANE\", 2\n"
-                         "s.SubTotale\nc = MeridTallo_Cassa\n");
-  const Outcome o = run("run " + file);
-  EXPECT_EQ(o.exit, 2);
-  EXPECT_EQ(o.out, "");
-  EXPECT_EQ(o.err,
-            file + ":3: Vendita takes 8 arguments, got 3\n" + file + ":5: unknown class MeridTallo_Cassa\n");
-  // The printer never saw a command: it has no state, no journal and no tape.
-  EXPECT_TRUE(std::filesystem::is_empty(sim()));
-}
-
 TEST_F(Meridctl, ExamplesAndCommands) {
   // The arguments, the exit status and, when given, the whole standard output.
   struct Row {
@@ -70,7 +55,6 @@ TEST_F(Meridctl, ExamplesAndCommands) {
        "answer 117 ECK_FunzioneNonAmmessa: function not allowed now\n"},
       {"frobnicate", 1, ""},
       {"--port x status", 1, ""},
-      {"run /no/such/script", 1, ""},
       {"run --help", 0, nullptr},
   };
   for (const auto& [arguments, exit, out] : rows) {
@@ -80,8 +64,6 @@ TEST_F(Meridctl, ExamplesAndCommands) {
       EXPECT_EQ(o.out, out) << arguments;
     }
   }
-  EXPECT_EQ(run("run /no/such/script").err,
-            "meridctl: cannot read /no/such/script: No such file or directory\n");
   EXPECT_EQ(run("help Vendita").out.rfind("MeridTallo_Scontrino.Vendita(", 0), 0u);
   const std::string t = tape();
   EXPECT_NE(t.find("TOTALE EURO                 5,50\nCONTANTE                   10,00\nRESTO"),
@@ -104,8 +86,12 @@ std::string libmPath() {
 // at once with its reason and nothing on the standard output; a run is cut short after 20 s, as reading
 // /dev/zero or a FIFO with no writer never ends.
 TEST_F(Meridctl, InputLimits) {
-  const std::string fifo = home.file("fifo"), big = home.file("big.meridctl");
+  const std::string fifo = home.file("fifo"), big = home.file("big.meridctl"),
+                    bad = home.file("bad.meridctl");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  merid::test::writeFile(bad,
+                         "s = MeridTallo_Scontrino\ns.InitComunicazione 1\ns.Vendita \"\", \"PANE\", 2\n"
+                         "s.SubTotale\nc = MeridTallo_Cassa\n");
   merid::test::writeFile(big, "");
   std::filesystem::resize_file(big, 16 * 1024 * 1024 + 1);  // sparse: no disk used
   struct Row {
@@ -114,6 +100,10 @@ TEST_F(Meridctl, InputLimits) {
     std::string error;  // a part of the standard error
   };
   const Row rows[] = {
+      // Every error of a script is listed, and none of its calls is made.
+      {"run " + bad, 2,
+       bad + ":3: Vendita takes 8 arguments, got 3\n" + bad + ":5: unknown class MeridTallo_Cassa\n"},
+      {"run /no/such/script", 1, "meridctl: cannot read /no/such/script: No such file or directory\n"},
       {"run /dev/zero", 2, "/dev/zero is not a regular file (a device, FIFO or socket)"},
       {"run " + fifo, 2, fifo + " is not a regular file"},
       {"run " + home.path(), 2, home.path() + " is not a regular file (a folder)"},
