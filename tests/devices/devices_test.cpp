@@ -81,7 +81,8 @@ TEST_F(DocumentTest, Reports) {
       [&] { return std::make_unique<RecordingZReport>(printer, failing); });
   const std::string one = "[Comando1PreChiusuraFiscale]\nValue=PRE1\n";
   const std::string two = "[Comando2PreChiusuraFiscale]\nValue=PRE2\n";
-  const std::string closes = "[Fiscal]\nCloseConnEachDoc=1\n";
+  // Only exactly "0" keeps the link open: " 0" closes it after each document.
+  const std::string closes = "[Fiscal]\nCloseConnEachDoc=\" 0\"\n";
   auto z = onPort(EseguiRapportoZ);
   // clang-format off
   check({
