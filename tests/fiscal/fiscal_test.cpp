@@ -131,6 +131,8 @@ TEST_F(DocumentTest, Payments) {
       {"empty description", "[Pagamento_contanti]\nvalue=\n[isCorrNonRiscosso_CONTANTI]\nvalue=SI\n",
        paid(0, "CONTANTI"), true, {shown("CONTANTI", "0,00"), "300408CONTANTE000000000"}, {},
        "[Pagamento_contanti]\nvalue=CONTANTE\n[isCorrNonRiscosso_CONTANTI]\nvalue=SI\n"},
+      {"not collected", "", [] { return InviaPagamentoCorrispettivoNonRiscosso(7, 15, "CONTANTI"); }, true,
+       {shown("NON PAGATO", "15,00"), "300510NON PAGATO000001500"}},
       {"long description", "[Pagamento_Assegno]\nvalue=" + d100 + "\n", paid(1, "Assegno"), true,
        {shown("Assegno", "1,00"), "3004100" + d100 + "000000100"}},
       // No amount field: the command goes without one, and the printer refuses it.

@@ -68,6 +68,9 @@ TEST(Script, DecimalCommaAndWrongKindsAreExplained) {
       {"s.Display_MostraRiga \"x\", 1, 0", "Display_MostraRiga takes 2 arguments, got 3"},
       {"s.Vendita \"\", \"PANE\", \"2\", 1.25, 2.5, \"\", \"22\", 1",
        "argument 3 (qtaRiga) of Vendita expects a number"},
+      {"s.Manutenzione_DGFE_RichiestaRiga 3e9",
+       "argument 1 (nrRiga) of Manutenzione_DGFE_RichiestaRiga expects a Long "
+       "(-2147483648 to 2147483647); 3000000000 is out of range"},
   };
   for (const Row& row : rows) {
     const Script script = parseScript("t.vbs", std::string("s = MeridTallo_Scontrino\n") + row.call + "\n");
