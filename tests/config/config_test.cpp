@@ -24,24 +24,6 @@ using test::put;
 using test::readFile;
 using test::writeFile;
 
-// Another process rewrites the file in place, same size, 10 ms after a read.
-TEST(Profile, AnEditByAnotherProcessIsSeenByTheNextRead) {
-  test::TempHome home;
-  const std::string file = home.file("big.ini");
-  std::string content;
-  for (int i = 0; i < 10000; ++i) content += "[Section" + std::to_string(i) + "]\nkey=value0\n";
-  writeFile(file, content);
-  for (char next = '1'; next < '5'; ++next) {
-    get(file, "Section9999", "key");
-    ::usleep(10000);
-    content[content.size() - 2] = next;
-    if (::fork() == 0) writeFile(file, content), ::_exit(0);
-    ::wait(nullptr);
-    EXPECT_EQ(get(file, "Section9999", "key"), std::string("value") + next);
-    ::usleep(150000);  // long enough for the reader to cache it
-  }
-}
-
 TEST(Profile, AKilledWriterLeavesTheOldFileOrTheNewOneWhole) {
   test::TempHome home;
   const std::string file = home.file("MeridFiscal.ini");

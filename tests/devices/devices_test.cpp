@@ -70,7 +70,6 @@ TEST_F(DocumentTest, DisplayDrawerAndBarcode) {
     return getComando_StampaBarcode(text, type, option);
   };
   EXPECT_EQ(code("8001234567895", CBT_Ean13, -1), "30211200138001234567895");
-  EXPECT_EQ(code("ABC123", 7, 1), "302120006ABC123");
   EXPECT_EQ(code("123456789", CBT_Ean13, 0), "3021100009123456789");
   EXPECT_EQ(code(std::string(100, '7'), CBT_Code39, 1), "30213200100" + std::string(100, '7'));
 }
