@@ -142,8 +142,8 @@ TEST(Platform, OwnFolderLogsAndMessageBox) {
 // Integers round halves to even; patterns round half away from zero on the
 // decimal text. Round trips through the text are the number fuzz target's.
 TEST(NumberText, ConversionsPatternsAndTheAmountField) {
-  const std::pair<const char*, int32_t> numeric[] = {{" 24 ", 24}, {"\t-3", -3}, {"+3", 3},
-                                                     {"3,5", 4},   {"-2,5", -2}, {"1.234,5", 1234}};
+  const std::pair<const char*, int32_t> numeric[] = {{" 24 ", 24}, {"\t-3", -3},      {"+3", 3}, {"3,5", 4},
+                                                     {"-2,5", -2}, {"1.234,5", 1234}, {"2.6", 3}};
   for (const auto& [text, value] : numeric)
     EXPECT_EQ(isNumeric(text) ? toInt32(textToDouble(text)) : -99, value) << text;
   for (const char* text : {"", "1,2,3", "1e", "0x10", "12.34,5", "1,234.5"})
