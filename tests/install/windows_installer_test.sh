@@ -1,12 +1,9 @@
 #!/usr/bin/env bash
-# windows_installer_test.sh KIND X86_BUILD X64_BUILD SOURCE: makes the
-# installers, then in a throwaway Wine prefix installs the one of KIND
-# silently with the virtual printer, prints a receipt through the installed
-# DLL of that kind from VBScript, uninstalls silently and checks that the
-# registration and our files are gone.
-# x64, under wine64: the folder's 32-bit half already holds a printer maker's
-# CeFdll.dll, which must be neither replaced nor removed.
-# x86, under the 32-bit Wine of scripts/wine32 (MERID_WINE, WINESERVER).
+# windows_installer_test.sh KIND X86_BUILD X64_BUILD SOURCE: makes the installers; in a throwaway Wine
+# prefix installs the one of KIND silently with the virtual printer, prints a receipt through the
+# installed DLL from VBScript, uninstalls silently and checks that the registration and our files are
+# gone. x64 under wine64, beside a printer maker's 32-bit CeFdll.dll that must stay as it is; x86 under
+# the 32-bit Wine of scripts/wine32 (MERID_WINE, WINESERVER).
 set -euo pipefail
 kind=$1 x86=$2 x64=$3 source=$4
 [ -f "$x64/installer/payload.nsh" ] ||
@@ -72,13 +69,10 @@ for k in "${kinds[@]}"; do
   check_same "$k/display.ini" "$source/examples/ini/display.ini"
 done
 check_same "$kind/CeFdll.dll" "$(payload "${kind}_SIM" "$build")"
-# The programs, where this tree builds them for Windows, run from there (no runtime DLL missing).
+# The programs, where this tree builds them for Windows (programs_test.sh runs them).
 for tool in MERIDCTL MERIDD; do
   file=$(payload "${kind}_$tool" "$build")
-  [ -n "$file" ] || continue
-  check_same "$kind/$(basename "$file")" "$file"
-  run "$tool" "$windir\\$kind\\$(basename "$file")" --version || true
-  grep -q "$version" "$tmp/$tool.log" || fail "$(basename "$file") --version: $(cat "$tmp/$tool.log")"
+  [ -z "$file" ] || check_same "$kind/$(basename "$file")" "$file"
 done
 [ "$kind" = x64 ] || [ ! -e "$dir/x64" ] || fail "the x86 installer made an x64 folder"
 check_same CHANGELOG.md "$source/CHANGELOG.md"
@@ -86,8 +80,6 @@ check_same reference.md "$source/docs/reference.md"
 for f in vbscript/receipt.vbs scripts/receipt.meridctl cpp/three_documents.cpp cpp/CMakeLists.txt; do
   check_same "examples/$f" "$source/examples/$f"
 done
-[ -f "$dir/uninstall.exe" ] || fail "no uninstaller"
-[ "$kind" = x86 ] || grep -qx "$maker" "$dir/x86/CeFdll.dll" || fail "the printer maker's CeFdll.dll was replaced"
 
 keys=(HKCR\\MeridDLLManager.MeridTallo_{Scontrino,Fattura,NAccr} 'HKCR\TypeLib\{B6856DAD-AF0A-41FE-8B65-44D70F38E77E}'
   'HKCR\CLSID\{2DE1E6E3-E10C-4A5C-995B-7E2F98C31AA3}')
@@ -111,9 +103,8 @@ done
 if [ "$kind" = x64 ]; then
   left=$(cd "$dir" && find . -mindepth 1 | sort | xargs)
   [ "$left" = "./x86 ./x86/CeFdll.dll" ] || fail "left behind: $left"
-  grep -qx "$maker" "$dir/x86/CeFdll.dll" 2>/dev/null || fail "the printer maker's CeFdll.dll was removed"
+  grep -qx "$maker" "$dir/x86/CeFdll.dll" 2>/dev/null || fail "the maker's CeFdll.dll changed"
 else
   [ ! -e "$dir" ] || fail "left behind: $(cd "$dir" && find . -mindepth 1 | xargs)"
 fi
-[ $status -eq 0 ] && echo "installed, printed a receipt and uninstalled"
 exit $status
