@@ -13,10 +13,10 @@ if [ "$1" = static ]; then
   [ "$exports" = "DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer" ] || fail "exports $exports"
   imports=$(sed -n 's/^\s*DLL Name: //p' <<<"$dump" | tr A-Z a-z | sort | xargs)
   [ "$imports" = "advapi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll user32.dll" ] || fail "imports $imports"
-  # "MSFT", the platform in the low bits of the flags (SYS_WIN32 = 1, SYS_WIN64 = 3), version 3.2. That
-  # the DLL holds this type library, com_client reads back from the DLL.
+  # "MSFT", the platform in the low bits of the flags (SYS_WIN32 = 1, SYS_WIN64 = 3), version 3.2.
   header=$(hex -N 28 "$4")
   [ "${header:0:8} $((0x${header:40:2} & 15)) ${header:48:8}" = "4d534654 $5 03000200" ] || fail "type library $header"
+  grep -qF -e "$(hex "$4")" <(hex "$3") || fail "the type library is not embedded in the DLL"
   # The version resource names the project version (UTF-16 strings).
   strings -el "$3" | grep -A1 -x FileVersion | tail -n 1 | grep -qx "$6" || fail "no FileVersion $6 in the DLL"
   exit $status
@@ -29,8 +29,7 @@ export WINEPREFIX=$(dirname "$bin")/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="
 export MERID_RECORD=$(winpath "$bin/cefdll-record.txt")
 wine=${MERID_WINE:-$(command -v /usr/lib/wine/wine64 wine64 | head -n 1)}
 wineserver=${WINESERVER:-${wine%64}server}
-# A program under Wine with a settings folder of its own. Wine's helper
-# processes outlive it and would hold CTest's pipe open: it writes to a file.
+# A program under Wine with a settings folder of its own, writing to a file (Wine's helpers outlive it).
 run() {
   mkdir -p "$home/$1"
   MERID_HOME=$(winpath "$home/$1") "$wine" "${@:2}" >"$home/$1.log" 2>&1 </dev/null

@@ -35,20 +35,16 @@ field() { sed -n -E "s/.*\"$1\": *\"?([^\",}]*)\"?.*/\1/p" <<<"$2" | head -n 1; 
 
 rm -rf "$work" && mkdir -p "$work/printer" "$work/home"
 [ -d "$WINEPREFIX/drive_c" ] || "$wine" wineboot -i >/dev/null 2>&1 </dev/null
-exe=$bin/$([ "$what" = meridctl ] && echo meridctl || echo meridd).exe
+name=$([ "$what" = meridctl ] && echo meridctl || echo meridd) && exe=$bin/$name.exe
 
-# Wine's helper processes outlive the program and would hold CTest's pipe
-# open: every program writes to a file.
+# Wine's helpers outlive the program and would hold CTest's pipe open: every program writes to a file.
 shown=$("$wine" "$exe" --version 2>&1 </dev/null | tr -d '\r') || fail "--version failed: $shown"
-name=$(basename "$exe" .exe)
 [ "$shown" = "$name $version" ] || fail "$name --version says '$shown', the project $version"
 
 if [ "$what" = meridctl ]; then
-  rc=0
   "$wine" "$exe" --printer "$(winpath "$sim/CeFdll.dll")" --sim-dir "$(winpath "$work/printer")" \
     --home "$(winpath "$work/home")" --auto-ok --strict run "$(winpath "$source/examples/scripts/receipt.meridctl")" \
-    >"$work/out.txt" 2>&1 </dev/null || rc=$?
-  [ $rc -eq 0 ] || fail "meridctl.exe run ended with $rc: $(cat "$work/out.txt")"
+    >"$work/out.txt" 2>&1 </dev/null || fail "meridctl.exe run ended with $?: $(cat "$work/out.txt")"
   grep -q "MELE" "$work/printer/journal.txt" 2>/dev/null || fail "the receipt is not in the journal"
   exit $status
 fi
@@ -66,7 +62,6 @@ cat >"$work/meridd.json" <<JSON
 JSON
 "$wine" "$exe" --config "$(winpath "$work/meridd.json")" >"$work/out.txt" 2>&1 </dev/null &
 service=$!
-stop() { kill -INT "$service" 2>/dev/null || true; }
 trap 'kill -KILL "$service" 2>/dev/null || true' EXIT
 url=''
 for _ in $(seq 1 600); do  # up to a minute: a first start under qemu is slow
@@ -93,13 +88,11 @@ if [ "$what" = meridd ]; then
   [ "$found" = 1 ] || fail "the receipt is in the journal ${found:-0} times, not once"
 fi
 
-stop
+kill -INT "$service" 2>/dev/null || true
 for _ in $(seq 1 300); do kill -0 "$service" 2>/dev/null || break; sleep 0.1; done
 if kill -0 "$service" 2>/dev/null; then
   fail "meridd.exe did not stop on Ctrl+C"
 else
-  rc=0
-  wait "$service" || rc=$?
-  [ $rc -eq 0 ] || fail "meridd.exe ended with $rc after Ctrl+C: $(cat "$work/out.txt")"
+  wait "$service" || fail "meridd.exe ended with $? after Ctrl+C: $(cat "$work/out.txt")"
 fi
 exit $status
