@@ -347,9 +347,9 @@ TEST(Meridd, AConfigurationItCannotHonourIsRefused) {
     SCOPED_TRACE(r.name);
     Meridd m(r.printers, r.listen);
     const fs::path err = m.dir() / "stderr.txt";
-    const int status = std::system(
-        (std::string(MERIDD_PATH) + " --config " + (m.dir() / "meridd.json").string() + " 2>" + err.string())
-            .c_str());
+    const int status = std::system(("timeout 20 " + std::string(MERIDD_PATH) + " --config " +
+                                    (m.dir() / "meridd.json").string() + " 2>" + err.string())
+                                       .c_str());
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
     EXPECT_NE(readFile(err).find(r.key), std::string::npos) << readFile(err);
   }
