@@ -24,7 +24,6 @@ fi
 
 bin=$2 tests=$3 home=$(dirname "$2")/com-home
 winpath() { echo "Z:${1//\//\\}"; }
-dll=$(winpath "$bin/MeridDLLManager.dll")
 export WINEPREFIX=$(dirname "$bin")/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export MERID_RECORD=$(winpath "$bin/cefdll-record.txt")
 wine=${MERID_WINE:-$(command -v /usr/lib/wine/wine64 wine64 | head -n 1)}
@@ -42,7 +41,7 @@ mkdir -p "$WINEPREFIX" "$home"
 # The DLL with the printer recorder beside it: com_client pins what each operation sends, and the
 # documents themselves are the Linux tests' work. What registration writes and removes is checked
 # by the installer test (tests/install).
-run regsvr32 regsvr32 /s "$dll" || fail "regsvr32"
+run regsvr32 regsvr32 /s "$(winpath "$bin/MeridDLLManager.dll")" || fail "regsvr32"
 # cscript exits 0 after a script error: the suite prints its own verdict.
 run vbs cscript //nologo "$(winpath "$tests/late_binding.vbs")" || fail "cscript"
 run client "$(winpath "$bin/com_client.exe")" || fail "com_client"

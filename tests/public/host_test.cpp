@@ -81,11 +81,10 @@ TEST(PublicHost, EachThreadItsOwnHomeFolderAndPrinterLibrary) {
   namespace fs = std::filesystem;
   const fs::path work = fs::temp_directory_path() / ("merid-threads-" + std::to_string(::getpid()));
   fs::remove_all(work);
-  fs::create_directories(work / "sim");
+  for (const char* folder : {"sim", "process"}) fs::create_directories(work / folder);
   ::setenv("MERID_SIM_DIR", (work / "sim").c_str(), 1);
   ::setenv("MERID_CEFDLL", (work / "nowhere" / "libCeFdll.so").c_str(), 1);
   merid::setHomeFolder((work / "process").string());
-  fs::create_directories(work / "process");
 
   struct Row {
     const char* home;
