@@ -412,7 +412,8 @@ TEST(Meridd, AKillDuringTasksLosesNoneAndPrintsNoneTwice) {
   traffic.join();
 
   m.start();
-  m.post("receipt", receipt("AFTER-0001", "AFTER-0001"));  // the printer was asked before it ran
+  m.task(
+      m.post("receipt", receipt("AFTER-0001", "AFTER-0001"))["taskId"]);  // runs once the printer was asked
   const json big = m.task("BIG-0001");
   EXPECT_EQ(big["state"], "unknown");
   EXPECT_TRUE(big["printerSaid"].contains("status")) << big.dump();
