@@ -412,8 +412,7 @@ TEST(Meridd, AKillDuringTasksLosesNoneAndPrintsNoneTwice) {
   traffic.join();
 
   m.start();
-  m.task(
-      m.post("receipt", receipt("AFTER-0001", "AFTER-0001"))["taskId"]);  // runs once the printer was asked
+  m.task(m.post("receipt", receipt("AFTER-0001", "AFTER-0001"))["taskId"]);  // after the printer was asked
   const json big = m.task("BIG-0001");
   EXPECT_EQ(big["state"], "unknown");
   EXPECT_TRUE(big["printerSaid"].contains("status")) << big.dump();
