@@ -19,8 +19,7 @@ static int32_t record(const char* text, int32_t* status) {
   const char* path = getenv("MERID_RECORD");
   FILE* f = path && text && strcmp(text, "1109") != 0 ? fopen(path, "ab") : NULL;
   if (f) fprintf(f, "|%s", text), fclose(f);
-  *status = 0;
-  return gOpen ? 0 : 5;
+  return *status = 0, gOpen ? 0 : 5;
 }
 
 int32_t MERID_CEFCALL VbCEFOpen(int32_t port, int32_t baud, uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4,
@@ -43,6 +42,5 @@ int32_t MERID_CEFCALL VbCEFRead(MeridByteArray** reply, int32_t* length, int32_t
 
 int32_t MERID_CEFCALL VbCEFClose(int32_t* status) {
   record("close", status);
-  gOpen = 0;
-  return 0;
+  return gOpen = 0;
 }

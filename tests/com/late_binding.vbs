@@ -84,8 +84,8 @@ For round = 0 To 8
   p = h: o.InitComunicazione p: r = o.ApriTransazioneFiscale: Check "ApriTransazioneFiscale on port " & h, p, h
 Next
 'The outcome of the last call, through each object's own IDispatch: a refusal of the closed link (the
-'recorder answers 5) counts as done; an empty command is not sent; an invoice line with no invoice open
-'is declined.
+'recorder answers 5) counts as done; an empty command is not sent (declined, as an invoice line with no
+'invoice open would be).
 round = 0
 p = 1: o.InitComunicazione p: o.ChiudiConnessioneCOM
 r = o.InviaComandoDiretto_CefDLL("4015")
@@ -96,8 +96,6 @@ Check "refused, in English", o.UltimoMessaggioInglese, "refused, counted as done
 r = o.InviaComandoDiretto_CefDLL(""): Check "not sent", r & " " & o.UltimoEsito, "False 3"
 r = o.IsConnected: r = o.StatoStampante
 Check "done", r & " " & o.UltimoEsito & " " & o.UltimoCodice & " [" & o.UltimiDatiLetti & "]", "0 0 0 [000000]"
-Set f = CreateObject("MeridDLLManager.MeridTallo_Fattura")
-p = 1: r = f.RigaFattura("Riga", p): Check "declined", r & " " & f.UltimoEsito, "False 3"
 Set n = CreateObject("MeridDLLManager.MeridTallo_NAccr")
 Check "nothing called yet", n.UltimoEsito & " [" & n.UltimoComando & "]", "0 []"
 o.ChiudiConnessioneCOM

@@ -18,4 +18,3 @@ for program in "$tmp/example/three_documents" "$tmp/by-pkg-config"; do
   if grep -q -- "-> False" "$tmp/out.txt"; then echo "FAIL $program"; cat "$tmp/out.txt"; exit 1; fi
   grep -q "TOTALE" "$tmp/sim/tape.txt" || { echo "FAIL no receipt on the tape"; exit 1; }
 done
-echo "the installed library serves a project of its own"

@@ -20,11 +20,9 @@ grep -q "TOTALE" "$tmp/sim/tape.txt" || { echo "FAIL the demo printed no receipt
 # meridd from the package finds the packaged virtual printer on its own.
 printf '{"listen":{"port":0},"database":"%s","printers":[{"id":"p","home":"%s","simulatorFolder":"%s"}]}' \
   "$tmp/tasks.sqlite" "$tmp/meridd-home" "$tmp/meridd-sim" >"$tmp/meridd.json"
-"$tmp/root/usr/bin/meridd" --version | grep -q "^meridd " || { echo "FAIL meridd --version"; exit 1; }
 "$tmp/root/usr/bin/meridd" --config "$tmp/meridd.json" >"$tmp/meridd.txt" 2>&1 &
 pid=$!
 for _ in $(seq 50); do grep -q "listening" "$tmp/meridd.txt" 2>/dev/null && break; sleep 0.1; done
 kill "$pid" 2>/dev/null || true
 wait "$pid" 2>/dev/null || true
 grep -q "listening" "$tmp/meridd.txt" || { echo "FAIL packaged meridd did not start"; cat "$tmp/meridd.txt"; exit 1; }
-echo "the package holds what it must, its meridctl runs the demo and its meridd starts on the packaged virtual printer"

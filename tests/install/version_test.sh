@@ -10,4 +10,3 @@ if [ -n "${4:-}" ]; then
   [ "$served" = "meridd $3" ] || { echo "FAIL meridd says '$served', the project $3"; exit 1; }
 fi
 [ "$released" = "$3" ] || { echo "FAIL the changelog's newest release is '$released', the project $3"; exit 1; }
-echo "version $3 everywhere"

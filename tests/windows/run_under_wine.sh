@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# run_under_wine.sh <wine64> <program.exe> [ARGS]: a test program under Wine, in a
-# Wine prefix of its own beside the program. Its output goes to a file that
-# is shown afterwards: Wine's helper processes outlive the program and would
-# hold CTest's pipe open.
+# run_under_wine.sh <wine64> <program.exe> [ARGS]: a test program under Wine, in a prefix of its own beside
+# it; its output goes to a file shown afterwards (Wine's helpers would hold CTest's pipe open).
 set -euo pipefail
 wine=$1 program=$2
 shift 2
