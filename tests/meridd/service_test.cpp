@@ -346,6 +346,20 @@ TEST(Meridd, AConfigurationItCannotHonourIsRefused) {
   }
 }
 
+// Two services on one queue would print its tasks twice.
+TEST(Meridd, ASecondServiceOnTheSameDatabaseStopsAndTheFirstServesOn) {
+  Meridd m;
+  m.start();
+  const fs::path err = m.dir() / "second.txt";
+  const int status = std::system(("timeout 20 " + std::string(MERIDD_PATH) + " --config " +
+                                  (m.dir() / "meridd.json").string() + " >/dev/null 2>" + err.string())
+                                     .c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+  EXPECT_NE(readFile(err).find("in use by another process"), std::string::npos) << readFile(err);
+  m.post("receipt", receipt("after-second", "PANE"));
+  EXPECT_EQ(m.task("after-second")["state"], "done");
+}
+
 // Clients send receipts, a third of them again under an id already sent;
 // client c to printer p(c % printers + 1). Returns the ids that were
 // accepted (202 or 200).
