@@ -1,7 +1,8 @@
 // The virtual printer starting from whatever its folder holds never cuts or rewrites a recorded line:
 // opening, asking the status and closing leave the journal and the fiscal memory as they were (save a
 // crash's repairs: a torn last line is cut off, the journal's last closing is copied to the fiscal
-// memory), and a receipt only adds to them. A journal line that reads as a record re-serialises to the
+// memory, a journal left behind by a new one is moved to its archive whole), and a receipt only adds
+// to them. A journal line that reads as a record re-serialises to the
 // same bytes.
 //
 // Input: files, each after a line "@@ NAME" (state.txt, journal.txt,
@@ -41,6 +42,18 @@ int32_t send(std::string command) {
   return VbCEFWrite(&text, &status);
 }
 
+// What the journal records: the archives of the journals the printer moved
+// away (finishing a new journal that a crash interrupted), then the current one.
+std::string recorded(const std::string& dir) {
+  std::string all;
+  for (int n = 1;; ++n) {
+    const std::string archive = fuzzing::readFile(dir + "/journal-" + std::to_string(n) + ".txt");
+    if (archive.empty()) break;
+    all += archive;
+  }
+  return all + fuzzing::readFile(dir + "/journal.txt");
+}
+
 // Every complete line of `before` is still there, in place.
 bool kept(const std::string& before, const std::string& after) {
   return fuzzing::startsWith(after, fuzzing::completeLines(before));
@@ -64,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   VbCEFOpen(1, 9600, 1, 7, 0, 1, &status);
   send("1109");  // a status reply made from whatever was loaded
   VbCEFClose(&status);
-  const std::string journalAfter = fuzzing::readFile(dir + "/journal.txt");
+  const std::string journalAfter = recorded(dir);
   FUZZ_CHECK(journalAfter == journal || journalAfter == fuzzing::completeLines(journal));
   FUZZ_CHECK(kept(fiscal, fuzzing::readFile(dir + "/fiscal.txt")));
 
@@ -76,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(send(command) != 67);
   send("1109");
   VbCEFClose(&status);
-  FUZZ_CHECK(kept(journal, fuzzing::readFile(dir + "/journal.txt")));
+  FUZZ_CHECK(kept(journal, recorded(dir)));
   FUZZ_CHECK(kept(fiscal, fuzzing::readFile(dir + "/fiscal.txt")));
   return 0;
 }
