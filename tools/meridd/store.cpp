@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "process_control.h"
+
 namespace meridd {
 
 namespace {

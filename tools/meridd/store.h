@@ -42,8 +42,6 @@
 #include <thread>
 #include <vector>
 
-#include "process_control.h"
-
 namespace meridd {
 
 struct Task {
